@@ -1,0 +1,140 @@
+#include "lwlib/Iff.h"
+
+#include <cstring>
+
+#include "diag/Dbug.h"
+#include "lwlib/File.h"
+
+namespace {
+IffHandlerEntry* g_registry = nullptr;
+}
+
+bool IffLoad(IffFile* iff, const char* fileName) {
+  std::memset(iff, 0, sizeof *iff);
+  FILE* file = FileOpen(fileName, "rb");
+  if (!file) return false;
+  ScopedFile closer(file);
+
+  uint8_t header[12];
+  if (FileRead(header, 1, 12, file) != 12) return false;
+  if (std::memcmp(header, "FORM", 4) != 0 || std::memcmp(header + 8, "LWOB", 4) != 0) return false;
+  const uint32_t formSize = ReadU4(header + 4);
+  if (formSize < 4) return false;
+  const uint32_t bodyLength = formSize - 4;
+  // A body longer than the file cannot be read: refuse it before allocating.
+  const int64_t fileLength = FileLength(file);
+  if (fileLength < 0 || static_cast<uint64_t>(bodyLength) > static_cast<uint64_t>(fileLength - 12)) return false;
+
+  auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
+  if (!body) return false;
+  if (FileRead(body, 1, bodyLength, file) != bodyLength) {
+    TrackedFree(body);
+    return false;
+  }
+  iff->bodyLength = bodyLength;
+  iff->body = body;
+
+  uint32_t offset = 0;
+  while (offset < bodyLength) {
+    if (bodyLength - offset < 8) break;
+    const uint32_t size = ReadU4(body + offset + 4);
+    if (size > bodyLength - offset - 8) break;
+    auto* chunk = static_cast<IffChunk*>(TrackedAlloc(sizeof(IffChunk)));
+    if (!chunk) {
+      IffFree(iff);
+      return false;
+    }
+    std::memcpy(chunk->id, body + offset, 4);
+    chunk->size = size;
+    chunk->data = body + offset + 8;
+    chunk->next = iff->chunks;
+    iff->chunks = chunk;
+    offset += size + 8;  // no pad byte after an odd-sized chunk
+  }
+  return true;
+}
+
+void IffFree(IffFile* iff) {
+  if (!iff) return;
+  IffChunk* chunk = iff->chunks;
+  while (chunk) {
+    IffChunk* next = chunk->next;
+    TrackedFree(chunk);
+    chunk = next;
+  }
+  TrackedFree(iff->body);
+  std::memset(iff, 0, sizeof *iff);
+}
+
+bool IffRegisterHandler(const char* id, IffHandler handler, void* userData) {
+  if (IffFindHandler(id, g_registry)) return false;
+  auto* entry = static_cast<IffHandlerEntry*>(TrackedAlloc(sizeof(IffHandlerEntry)));
+  if (!entry) return false;
+  std::memcpy(entry->id, id, 4);
+  entry->handler = handler;
+  entry->userData = userData;
+  entry->next = g_registry;
+  g_registry = entry;
+  return true;
+}
+
+void IffDispatch(IffFile* iff) {
+  if (!iff) return;
+  for (IffChunk* chunk = iff->chunks; chunk; chunk = chunk->next) {
+    const IffHandlerEntry* entry = IffFindHandler(chunk->id, g_registry);
+    if (entry) entry->handler(chunk->size, chunk->data, entry->userData);
+  }
+}
+
+void IffClearHandlers() {
+  while (g_registry) {
+    IffHandlerEntry* next = g_registry->next;
+    TrackedFree(g_registry);
+    g_registry = next;
+  }
+}
+
+const IffHandlerEntry* IffFindHandler(const char* id, const IffHandlerEntry* registry) {
+  for (const IffHandlerEntry* e = registry; e; e = e->next)
+    if (std::memcmp(e->id, id, 4) == 0) return e;
+  return nullptr;
+}
+
+const IffHandlerEntry* IffHandlerRegistry() { return g_registry; }
+
+uint32_t ReadU4(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+         p[3];
+}
+
+uint16_t ReadU2(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+
+int16_t ReadI2(const uint8_t* p) { return static_cast<int16_t>(ReadU2(p)); }
+
+float ReadF4(const uint8_t* p) {
+  const uint32_t bits = ReadU4(p);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return f;
+}
+
+void ReadVec(const uint8_t* p, float v[3]) {
+  v[0] = ReadF4(p);
+  v[1] = ReadF4(p + 4);
+  v[2] = ReadF4(p + 8);
+}
+
+const char* ReadName(const uint8_t* p, uint32_t* paddedLength) {
+  const uint32_t length = static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(p))) + 1;
+  if (paddedLength) *paddedLength = (length + 1) & ~1u;
+  return reinterpret_cast<const char*>(p);
+}
+
+const char* ReadName(const uint8_t* p, const uint8_t* end, uint32_t* paddedLength) {
+  if (!p || p >= end) return nullptr;
+  const void* zero = std::memchr(p, 0, static_cast<size_t>(end - p));
+  if (!zero) return nullptr;
+  const uint32_t length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p) + 1;
+  if (paddedLength) *paddedLength = (length + 1) & ~1u;
+  return reinterpret_cast<const char*>(p);
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "diag/Dbug.h"
+
+using testsupport::CapturedOutput;
+
+TEST(DebugReport, OutputModeWritesExactlyOneLineWithoutNewline) {
+  CapturedOutput out(DEBUG_MODE_OUTPUT);
+  DebugReport("the text", "Warning:", "src/x.cpp", 42);
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_EQ(out.lines()[0], "src/x.cpp(42): Warning: the text");
+}
+
+TEST(DebugReport, SilentModeAndUnknownModesWriteNothing) {
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  DebugReport("dropped", "Message:", "m", 1);
+  ReportWarning("dropped too");
+  EXPECT_TRUE(out.lines().empty());
+}
+
+TEST(DebugReport, ReportWarningAndMessageNameTheCallingFileAndLine) {
+  CapturedOutput out(DEBUG_MODE_OUTPUT);
+  const int line = __LINE__ + 1;
+  ReportWarning("w");
+  ReportMessage("m");
+  ASSERT_EQ(out.lines().size(), 2u);
+  const std::string file = __FILE__;
+  EXPECT_EQ(out.lines()[0], file + "(" + std::to_string(line) + "): Warning: w");
+  EXPECT_EQ(out.lines()[1], file + "(" + std::to_string(line + 1) + "): Message: m");
+  // Paths are relative to the source tree, not to wherever it was checked out.
+  EXPECT_EQ(file.rfind("tests/diag/", 0), 0u) << file;
+}
+
+TEST(DebugReport, AskModeAsksThroughTheHookAndNoReturns) {
+  testsupport::CapturedOutput out(DEBUG_MODE_ASK);
+  std::string asked, title;
+  SetDebugAskHook([&](const char* text, const char* t) {
+    asked = text;
+    title = t;
+    return false;
+  });
+  DebugReport("question", "Warning:", "mod", 7);
+  SetDebugAskHook(nullptr);
+  EXPECT_EQ(asked, "mod(7): Warning: question");
+  EXPECT_EQ(title, "Debug Application ?: ");
+  EXPECT_TRUE(out.lines().empty());
+}
+
+TEST(DebugReport, AskModeWithoutHookFallsBackToTheOutputChannel) {
+  CapturedOutput out(DEBUG_MODE_ASK);
+  DebugReport("nobody to ask", "Warning:", "mod", 3);
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_EQ(out.lines()[0], "mod(3): Warning: nobody to ask");
+}
+
+TEST(DebugReport, LongTextsAreCutAtTheBufferSize) {
+  CapturedOutput out(DEBUG_MODE_OUTPUT);
+  const std::string longText(5000, 'x');
+  DebugReport(longText.c_str(), "Warning:", "m", 1);
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_EQ(out.lines()[0].size(), DEBUG_BUFFER_SIZE - 1);
+}
+
+TEST(DebugMode, StartsInAskModeAndRefusesIllegalModes) {
+  EXPECT_EQ(GetDebugMode(), DEBUG_MODE_ASK);  // nothing has changed it in this process yet
+  CapturedOutput out(DEBUG_MODE_OUTPUT);
+  SetDebugMode(3);
+  EXPECT_EQ(GetDebugMode(), DEBUG_MODE_OUTPUT);
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_NE(out.lines()[0].find("): Warning: Invalid debugging mode - debug the debugger!"), std::string::npos);
+  SetDebugMode(-1);
+  EXPECT_EQ(out.lines().size(), 2u);
+  {
+    ScopedDebugMode silent(DEBUG_MODE_SILENT);
+    EXPECT_EQ(GetDebugMode(), DEBUG_MODE_SILENT);
+    SetDebugMode(7);  // reported in the mode still in force: silent
+  }
+  EXPECT_EQ(out.lines().size(), 2u);
+  EXPECT_EQ(GetDebugMode(), DEBUG_MODE_OUTPUT);
+}
+
+TEST(DebugFormat, SharesOneBuffer) {
+  char* first = DebugFormat("%s %i", "a", 1);
+  EXPECT_STREQ(first, "a 1");
+  char* second = DebugFormat("%05.1f", 2.25);
+  EXPECT_EQ(first, second);
+  EXPECT_STREQ(first, "002.2");
+}
+
+TEST(DebugTrace, WritesTheTextAsItIs) {
+  CapturedOutput out(DEBUG_MODE_SILENT);  // traces do not depend on the mode
+  DebugTrace(0, "trace %d\n", 5);
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_EQ(out.lines()[0], "trace 5\n");
+  const std::string longText(800, 'y');
+  DebugTrace(0, "%s", longText.c_str());
+  EXPECT_EQ(out.lines()[1].size(), DEBUG_TRACE_BUFFER_SIZE - 1);
+}
+
+TEST(DebugTraceDeathTest, ExitAfterEndsTheProgramWithStatusZero) {
+  EXPECT_EXIT(DebugTrace(1, "bye"), testing::ExitedWithCode(0), "bye");
+}

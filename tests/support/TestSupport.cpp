@@ -1,0 +1,132 @@
+#include "TestSupport.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "diag/Dbug.h"
+
+namespace testsupport {
+
+CapturedOutput::CapturedOutput(int32_t mode) : savedMode_(GetDebugMode()) {
+  SetDebugOutputSink([this](const char* text) { lines_.emplace_back(text); });
+  SetDebugMode(mode);
+}
+
+CapturedOutput::~CapturedOutput() {
+  SetDebugMode(savedMode_);
+  SetDebugOutputSink(nullptr);
+}
+
+std::string CapturedOutput::joined() const {
+  std::string all;
+  for (const auto& l : lines_) all += l + "\n";
+  return all;
+}
+
+bool CapturedOutput::Contains(std::string_view text) const {
+  for (const auto& l : lines_)
+    if (l.find(text) != std::string::npos) return true;
+  return false;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "lwcs-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteText(const std::string& path, std::string_view text) {
+  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+std::string SourceDir() {
+  const char* dir = std::getenv("LWCS_SOURCE_DIR");
+  return dir ? dir : ".";
+}
+
+ByteWriter& ByteWriter::U1(uint8_t v) {
+  bytes_.push_back(v);
+  return *this;
+}
+ByteWriter& ByteWriter::BeU2(uint16_t v) { return U1(static_cast<uint8_t>(v >> 8)).U1(static_cast<uint8_t>(v)); }
+ByteWriter& ByteWriter::BeU4(uint32_t v) {
+  return BeU2(static_cast<uint16_t>(v >> 16)).BeU2(static_cast<uint16_t>(v));
+}
+ByteWriter& ByteWriter::BeF4(float v) {
+  uint32_t u;
+  std::memcpy(&u, &v, 4);
+  return BeU4(u);
+}
+ByteWriter& ByteWriter::LeU2(uint16_t v) { return U1(static_cast<uint8_t>(v)).U1(static_cast<uint8_t>(v >> 8)); }
+ByteWriter& ByteWriter::LeU4(uint32_t v) {
+  return LeU2(static_cast<uint16_t>(v)).LeU2(static_cast<uint16_t>(v >> 16));
+}
+ByteWriter& ByteWriter::LeF4(float v) {
+  uint32_t u;
+  std::memcpy(&u, &v, 4);
+  return LeU4(u);
+}
+ByteWriter& ByteWriter::Text(std::string_view s) {
+  bytes_.insert(bytes_.end(), s.begin(), s.end());
+  return *this;
+}
+ByteWriter& ByteWriter::Bytes(const std::vector<uint8_t>& b) {
+  bytes_.insert(bytes_.end(), b.begin(), b.end());
+  return *this;
+}
+ByteWriter& ByteWriter::Chunk(std::string_view id, const std::vector<uint8_t>& body) {
+  return Text(id.substr(0, 4)).BeU4(static_cast<uint32_t>(body.size())).Bytes(body);
+}
+
+int32_t LiveTrackedBlocks() {
+  SetDebugOutputSink([](const char*) {});
+  const int32_t live = ReportUnfreedMemory();
+  SetDebugOutputSink(nullptr);
+  return live;
+}
+
+InjectionResult InjectAllocationFailures(const std::function<bool()>& operation, bool mayStillSucceed) {
+  InjectionResult result;
+  for (int n = 1;; ++n) {
+    const int32_t before = LiveTrackedBlocks();
+    const uint64_t callsBefore = TrackedAllocCalls();
+    FailTrackedAllocAfter(static_cast<uint32_t>(n));
+    const bool ok = operation();
+    FailTrackedAllocAfter(0);
+    const uint64_t calls = TrackedAllocCalls() - callsBefore;
+    ++result.runs;
+    if (LiveTrackedBlocks() != before && result.leakedAt == 0) result.leakedAt = n;
+    if (calls < static_cast<uint64_t>(n)) break;  // the failure point was never reached
+    if (ok && !mayStillSucceed && result.succeededAt == 0) result.succeededAt = n;
+  }
+  return result;
+}
+
+}  // namespace testsupport
