@@ -1,0 +1,17 @@
+#include <cstdio>
+
+#include "cli/Command.h"
+
+namespace cli {
+namespace {
+
+int RunVersion(const std::vector<std::string>& args) {
+  if (!args.empty()) return UsageError("version", "takes no arguments");
+  std::printf("lwconv 0.1 (LightWave Conversion Suite)\n");
+  return kSuccess;
+}
+
+const CommandRegistration registration({"version", "version", "  Prints the suite's version.\n", RunVersion});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,38 @@
+// lwconv's commands. Each command lives in a file of its own and registers
+// itself with a static CommandRegistration.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// What a command reports back to main: 0 success, 1 failure (with a one-line
+// reason on standard error), 2 usage error.
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
+
+struct Command {
+  const char* name;      // "info"
+  const char* synopsis;  // "info [--json] FILE"
+  const char* help;      // one or more lines, each starting with two blanks
+  int (*run)(const std::vector<std::string>& args);  // arguments after the name
+};
+
+class CommandRegistration {
+ public:
+  explicit CommandRegistration(const Command& command);
+};
+
+const std::vector<Command>& Commands();
+
+// Prints "lwconv: <message>" on standard error and returns kFailure.
+int Fail(const std::string& message);
+// Prints "lwconv <name>: <message>" and the command's synopsis; returns kUsage.
+int UsageError(const char* command, const std::string& message);
+
+// Writes a float the way the JSON outputs do: shortest text that reads back
+// to the same float ("1", "0.5", "-2.25e-05").
+std::string JsonNumber(float value);
+std::string JsonString(const std::string& text);
+
+}  // namespace cli

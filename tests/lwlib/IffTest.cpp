@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "diag/Dbug.h"
+#include "lwlib/Iff.h"
+
+using testsupport::ByteWriter;
+using testsupport::CapturedOutput;
+
+namespace {
+
+std::vector<uint8_t> Form(const std::string& type, const std::vector<uint8_t>& chunks) {
+  ByteWriter w;
+  w.Text("FORM").BeU4(static_cast<uint32_t>(chunks.size() + 4)).Text(type).Bytes(chunks);
+  return w.bytes();
+}
+
+struct Seen {
+  std::vector<std::string> order;
+  std::vector<uint32_t> sizes;
+  std::vector<std::vector<uint8_t>> data;
+};
+
+uint32_t Record(uint32_t size, const uint8_t* data, void* user) {
+  auto* seen = static_cast<Seen*>(user);
+  seen->sizes.push_back(size);
+  seen->data.emplace_back(data, data + size);
+  return 0;
+}
+
+class IffTest : public testing::Test {
+ protected:
+  void TearDown() override {
+    IffClearHandlers();
+    EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
+  }
+  std::string Write(const std::vector<uint8_t>& bytes) {
+    const std::string name = dir_.File("object.lwo");
+    testsupport::WriteFile(name, bytes);
+    return name;
+  }
+  testsupport::TempDir dir_;
+  int32_t live_ = testsupport::LiveTrackedBlocks();
+};
+
+uint32_t RecordA(uint32_t s, const uint8_t* d, void* u) {
+  static_cast<Seen*>(u)->order.push_back("AAAA");
+  return Record(s, d, u);
+}
+uint32_t RecordB(uint32_t s, const uint8_t* d, void* u) {
+  static_cast<Seen*>(u)->order.push_back("BBBB");
+  return Record(s, d, u);
+}
+
+}  // namespace
+
+TEST_F(IffTest, OddChunksHaveNoPadAndDispatchRunsLastChunkFirst) {
+  ByteWriter chunks;
+  chunks.Chunk("AAAA", {1, 2, 3}).Chunk("BBBB", {4, 5}).Chunk("CCCC", {6}).Chunk("AAAA", {7});
+  const std::string name = Write(Form("LWOB", chunks.bytes()));
+  IffFile iff;
+  ASSERT_TRUE(IffLoad(&iff, name.c_str()));
+  EXPECT_EQ(iff.bodyLength, chunks.size());
+  Seen seen;
+  ASSERT_TRUE(IffRegisterHandler("AAAA", RecordA, &seen));
+  ASSERT_TRUE(IffRegisterHandler("BBBB", RecordB, &seen));
+  IffDispatch(&iff);  // CCCC has no handler and is passed over
+  EXPECT_EQ(seen.order, (std::vector<std::string>{"AAAA", "BBBB", "AAAA"}));
+  EXPECT_EQ(seen.data[0], std::vector<uint8_t>{7});
+  EXPECT_EQ(seen.data[1], (std::vector<uint8_t>{4, 5}));
+  EXPECT_EQ(seen.data[2], (std::vector<uint8_t>{1, 2, 3}));
+  IffFree(&iff);
+}
+
+TEST_F(IffTest, DuplicateRegistrationIsRefusedAndKeepsTheFirst) {
+  Seen first, second;
+  ASSERT_TRUE(IffRegisterHandler("PNTS", RecordA, &first));
+  EXPECT_FALSE(IffRegisterHandler("PNTS", RecordB, &second));
+  const IffHandlerEntry* e = IffFindHandler("PNTS", IffHandlerRegistry());
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->userData, &first);
+  EXPECT_EQ(IffFindHandler("pnts", IffHandlerRegistry()), nullptr);  // case-sensitive
+  IffClearHandlers();
+  EXPECT_EQ(IffHandlerRegistry(), nullptr);
+  EXPECT_TRUE(IffRegisterHandler("PNTS", RecordB, &second));
+}
+
+TEST_F(IffTest, OtherFormsAndShortFilesAreRefusedSilently) {
+  CapturedOutput out;
+  IffFile iff;
+  EXPECT_FALSE(IffLoad(&iff, Write(Form("ILBM", ByteWriter().Chunk("AAAA", {1}).bytes())).c_str()));
+  EXPECT_FALSE(IffLoad(&iff, Write({'F', 'O', 'R', 'M', 0, 0}).c_str()));
+  EXPECT_FALSE(IffLoad(&iff, Write(ByteWriter().Text("FORM").BeU4(3).Text("LWOB").bytes()).c_str()));
+  // A FORM size larger than the file: refused before anything is allocated.
+  EXPECT_FALSE(IffLoad(&iff, Write(ByteWriter().Text("FORM").BeU4(0xFFFFFFF0u).Text("LWOB").bytes()).c_str()));
+  EXPECT_TRUE(out.lines().empty());
+  EXPECT_FALSE(IffLoad(&iff, dir_.File("missing.lwo").c_str()));
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_NE(out.lines()[0].find("missing.lwo - mode rb"), std::string::npos);
+}
+
+TEST_F(IffTest, ChunksRunningPastTheBodyEndTheWalk) {
+  ByteWriter chunks;
+  chunks.Chunk("AAAA", {1, 2}).Text("BBBB").BeU4(100).Text("xyz");  // claims 100 bytes, has 3
+  IffFile iff;
+  ASSERT_TRUE(IffLoad(&iff, Write(Form("LWOB", chunks.bytes())).c_str()));
+  int count = 0;
+  for (IffChunk* c = iff.chunks; c; c = c->next) {
+    ++count;
+    EXPECT_LE(c->data + c->size, iff.body + iff.bodyLength);
+  }
+  EXPECT_EQ(count, 1);
+  IffFree(&iff);
+  // A header cut short at the end of the body ends the walk the same way.
+  ByteWriter stub;
+  stub.Chunk("AAAA", {}).Text("BB");
+  ASSERT_TRUE(IffLoad(&iff, Write(Form("LWOB", stub.bytes())).c_str()));
+  ASSERT_NE(iff.chunks, nullptr);
+  EXPECT_EQ(iff.chunks->next, nullptr);
+  IffFree(&iff);
+}
+
+TEST_F(IffTest, EveryAllocationFailureFailsCleanly) {
+  ByteWriter chunks;
+  chunks.Chunk("AAAA", {1}).Chunk("BBBB", {2}).Chunk("CCCC", {3});
+  const std::string name = Write(Form("LWOB", chunks.bytes()));
+  const auto result = testsupport::InjectAllocationFailures([&] {
+    IffFile iff;
+    if (!IffLoad(&iff, name.c_str())) return false;
+    IffFree(&iff);
+    return true;
+  });
+  EXPECT_EQ(result.runs, 5);  // body, three chunks, then a run that reaches no failure
+  EXPECT_EQ(result.leakedAt, 0);
+  EXPECT_EQ(result.succeededAt, 0);
+}
+
+TEST(ByteOrder, BigEndianNumbersAndPaddedNames) {
+  const uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78, 0xFF, 0xFE, 0x3F, 0x80, 0x00, 0x00};
+  EXPECT_EQ(ReadU4(bytes), 0x12345678u);
+  EXPECT_EQ(ReadU2(bytes), 0x1234u);
+  EXPECT_EQ(ReadI2(bytes + 4), -2);
+  EXPECT_EQ(ReadF4(bytes + 6), 1.0f);
+  const uint8_t names[] = {'a', 'b', 'c', 0, 'a', 'b', 0, 0, 'x'};
+  uint32_t padded = 0;
+  EXPECT_STREQ(ReadName(names, &padded), "abc");
+  EXPECT_EQ(padded, 4u);
+  EXPECT_STREQ(ReadName(names + 4, names + sizeof names, &padded), "ab");
+  EXPECT_EQ(padded, 4u);
+  EXPECT_EQ(ReadName(names + 8, names + sizeof names, &padded), nullptr);  // no terminator
+}
