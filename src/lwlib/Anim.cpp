@@ -1,0 +1,166 @@
+#include "lwlib/Anim.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/Path.h"
+
+namespace {
+
+AnimationSettings g_settings;
+
+using M4 = float[4][4];
+
+void Identity(M4& m) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0f : 0.0f;
+}
+
+// out = a b (out may be either operand).
+void Multiply(M4& out, const M4& a, const M4& b) {
+  M4 result;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) {
+      float sum = 0;
+      for (int k = 0; k < 4; ++k) sum += a[r][k] * b[k][c];
+      result[r][c] = sum;
+    }
+  std::memcpy(out, result, sizeof result);
+}
+
+void RotationX(M4& m, float angle) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  Identity(m);
+  m[1][1] = c, m[1][2] = s;
+  m[2][1] = -s, m[2][2] = c;
+}
+
+void RotationY(M4& m, float angle) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  Identity(m);
+  m[0][0] = c, m[0][2] = -s;
+  m[2][0] = s, m[2][2] = c;
+}
+
+void RotationZ(M4& m, float angle) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  Identity(m);
+  m[0][0] = c, m[0][1] = s;
+  m[1][0] = -s, m[1][1] = c;
+}
+
+}  // namespace
+
+AnimationSettings& GetAnimationSettings() { return g_settings; }
+
+float DegreesToRadians(float degrees) { return degrees * 2.0f * 3.1415927f / 360.0f; }
+
+void KeyToMatrix(float out[4][4], const MotionKey& key, int32_t rotationOrder) {
+  M4 rx, ry, rz;
+  RotationX(rx, DegreesToRadians(key.pitch));
+  RotationY(ry, DegreesToRadians(key.heading));
+  RotationZ(rz, DegreesToRadians(key.bank));
+  const M4* r[3];
+  switch (rotationOrder) {
+    case ROTATION_XYZ: r[0] = &rx, r[1] = &ry, r[2] = &rz; break;
+    case ROTATION_XZY: r[0] = &rx, r[1] = &rz, r[2] = &ry; break;
+    case ROTATION_YXZ: r[0] = &ry, r[1] = &rx, r[2] = &rz; break;
+    case ROTATION_YZX: r[0] = &ry, r[1] = &rz, r[2] = &rx; break;
+    case ROTATION_ZYX: r[0] = &rz, r[1] = &ry, r[2] = &rx; break;
+    default: r[0] = &rz, r[1] = &rx, r[2] = &ry; break;
+  }
+  M4 m;
+  Identity(m);
+  m[3][0] = key.position[0], m[3][1] = key.position[1], m[3][2] = key.position[2];
+  Multiply(m, *r[2], m);
+  Multiply(m, *r[1], m);
+  Multiply(m, *r[0], m);
+  // S from the left scales the rows of the rotation, never the translation.
+  for (int row = 0; row < 3; ++row)
+    for (int c = 0; c < 4; ++c) m[row][c] *= key.scale[row];
+  std::memcpy(out, m, sizeof m);
+}
+
+void KeyToMatrixZXY(float out[4][4], const MotionKey& key, const float* pivot) {
+  const float p = DegreesToRadians(key.pitch), h = DegreesToRadians(key.heading), b = DegreesToRadians(key.bank);
+  const float cp = std::cos(p), sp = std::sin(p);
+  const float ch = std::cos(h), sh = std::sin(h);
+  const float cb = std::cos(b), sb = std::sin(b);
+  const float sx = key.scale[0], sy = key.scale[1], sz = key.scale[2];
+  out[0][0] = (sb * sp * sh + cb * ch) * sx;
+  out[0][1] = sb * cp * sx;
+  out[0][2] = (sb * sp * ch - cb * sh) * sx;
+  out[0][3] = 0;
+  out[1][0] = (cb * sp * sh - sb * ch) * sy;
+  out[1][1] = cb * cp * sy;
+  out[1][2] = (cb * sp * ch + sb * sh) * sy;
+  out[1][3] = 0;
+  out[2][0] = cp * sh * sz;
+  out[2][1] = -sp * sz;
+  out[2][2] = cp * ch * sz;
+  out[2][3] = 0;
+  for (int c = 0; c < 3; ++c) {
+    float t = key.position[c];
+    if (pivot) t += pivot[0] * out[0][c] + pivot[1] * out[1][c] + pivot[2] * out[2][c];
+    out[3][c] = t;
+  }
+  out[3][3] = 1;
+}
+
+int32_t FindKey(std::span<const MotionKey> keys, float time, bool framesAscending) {
+  if (std::isnan(time)) return -1;  // no key's frame compares as "not before" NaN
+  if (framesAscending) {
+    const auto it = std::lower_bound(keys.begin(), keys.end(), time, [](const MotionKey& k, float t) {
+      return static_cast<float>(k.frame) < t;
+    });
+    return it == keys.end() ? -1 : static_cast<int32_t>(it - keys.begin());
+  }
+  for (size_t i = 0; i < keys.size(); ++i)
+    if (time <= static_cast<float>(keys[i].frame)) return static_cast<int32_t>(i);
+  return -1;
+}
+
+MotionKey InterpolateKeys(std::span<const MotionKey> keys, float time, bool framesAscending) {
+  const float last = static_cast<float>(keys.back().frame);
+  // Playback repeats from frame 0 after the last key. (A last key at frame 0
+  // makes this NaN, which finds no key and so gives the first.)
+  if (time > last) time = std::fmod(time, last);
+  const int32_t i = FindKey(keys, time, framesAscending);
+  if (i <= 0) return keys[0];
+  const MotionKey& lo = keys[static_cast<size_t>(i) - 1];
+  const MotionKey& hi = keys[static_cast<size_t>(i)];
+  const float span = static_cast<float>(hi.frame) - static_cast<float>(lo.frame);
+  // The first-key rule puts the time after lo and at or before hi, so two keys
+  // at the same frame never meet here; the guard keeps it that way.
+  if (!(span > 0)) return hi;
+  const float s = (time - static_cast<float>(lo.frame)) / span;
+  MotionKey k = hi;
+  auto lerp = [s](float a, float b) { return (b - a) * s + a; };
+  for (int c = 0; c < 3; ++c) {
+    k.position[c] = lerp(lo.position[c], hi.position[c]);
+    k.scale[c] = lerp(lo.scale[c], hi.scale[c]);
+  }
+  k.heading = lerp(lo.heading, hi.heading);
+  k.pitch = lerp(lo.pitch, hi.pitch);
+  k.bank = lerp(lo.bank, hi.bank);
+  return k;
+}
+
+bool PoseMatrix(float out[4][4], const MotionKeys& keys, float time, const float* pivot) {
+  const std::span<const MotionKey> span = KeySpan(keys);
+  if (span.empty()) return false;
+  const MotionKey key = InterpolateKeys(span, time, keys->framesAscending);
+  const AnimationSettings& settings = GetAnimationSettings();
+  if (settings.zxyOptimised)
+    KeyToMatrixZXY(out, key, pivot);
+  else
+    KeyToMatrix(out, key, settings.rotationOrder);
+  return true;
+}
+
+std::string AnimationObjectName(const std::string& path) {
+  if (path.empty()) return path;
+  PathParts parts = SplitPath(path);
+  return parts.name.empty() ? path : parts.name;
+}

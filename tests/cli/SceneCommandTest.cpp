@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LwsWriter.h"
+#include "TestSupport.h"
+#include "platform/Process.h"
+
+using testsupport::LwsWriter;
+
+namespace {
+
+struct LwconvRun {
+  int status;
+  std::string out;
+};
+
+LwconvRun Lwconv(const testsupport::TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), {LWCONV_PATH, "--quiet", "scene"});
+  const std::string out = dir.File("out.txt");
+  const ProcessResult r = RunProgram(args, {}, out);
+  return {r.exitStatus, testsupport::ReadText(out)};
+}
+
+}  // namespace
+
+TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
+  testsupport::TempDir dir;
+  LwsWriter w;
+  w.Header();
+  w.Line("LoadObject C:\\Objects\\ball.lwo").Motion("ObjectMotion", {{.frame = 0}, {.x = 10, .frame = 10}});
+  w.Line("PivotPoint 1 0 0").Line("AddNullObject Null").Line("ParentObject 1");
+  w.Line("AddLight").Line("LightName Light").Line("LightColor 255 255 255").Line("LightType 0");
+  w.Motion("LightMotion", {{.y = 5, .frame = 0}});
+  w.Motion("CameraMotion", {{.z = -4, .sx = 2, .frame = 0}});
+  const std::string scene = dir.File("scene.lws");
+  testsupport::WriteText(scene, w.text());
+
+  const LwconvRun r = Lwconv(dir, {"--json", scene, "--time", "5"});
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "{\"header\":{\"version\":1,\"firstFrame\":0,\"lastFrame\":60,\"frameStep\":1,\"fps\":30},"
+            "\"objects\":["
+            "{\"name\":\"ball\",\"sequence\":1,\"parent\":-1,\"pivot\":[-1,0,0],\"keys\":"
+            "[[0,0,0,0,0,0,1,1,1,0,0,0,0,0],[10,0,0,0,0,0,1,1,1,10,0,0,0,0]]},"
+            "{\"name\":null,\"sequence\":2,\"parent\":0,\"pivot\":[0,0,0],\"keys\":[]}],"
+            "\"lights\":[{\"name\":\"Light\",\"type\":3,\"colour\":[1,1,1],\"parent\":-1,\"target\":-1,"
+            "\"cone\":0,\"edge\":0,\"falloff\":0,\"keys\":[[0,5,0,0,0,0,1,1,1,0,0,0,0,0]]}],"
+            "\"camera\":{\"parent\":-1,\"target\":-1,\"keys\":[[0,0,-4,0,0,0,2,1,1,0,0,0,0,0]]},"
+            "\"poses\":[{\"time\":5,"
+            "\"objects\":[[1,0,0,0,0,1,0,0,0,0,1,0,4,0,0,1],null],"
+            "\"lights\":[[1,0,0,0,0,1,0,0,0,0,1,0,0,5,0,1]],"
+            "\"camera\":[2,0,0,0,0,1,0,0,0,0,1,0,0,0,-4,1]}]}\n");
+
+  // Without the ZXY path the pivot is not applied.
+  const LwconvRun plain = Lwconv(dir, {"--json", scene, "--time", "5", "--no-zxy", "--rotation-order", "0"});
+  ASSERT_EQ(plain.status, 0);
+  EXPECT_NE(plain.out.find("\"objects\":[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],null]"), std::string::npos);
+
+  const LwconvRun text = Lwconv(dir, {scene, "--time", "0"});
+  ASSERT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("object 1 ball: parent -1"), std::string::npos);
+  EXPECT_NE(text.out.find("object 2: no keys"), std::string::npos);
+}
+
+TEST(SceneCommand, FailuresAndUsage) {
+  testsupport::TempDir dir;
+  EXPECT_EQ(Lwconv(dir, {dir.File("missing.lws")}).status, 1);
+  EXPECT_EQ(Lwconv(dir, {dir.path().string()}).status, 1);
+  const std::string bad = dir.File("bad.lws");
+  testsupport::WriteText(bad, "LWSC\n1\nFirstFrame 0\n");
+  EXPECT_EQ(Lwconv(dir, {bad}).status, 1);
+  EXPECT_EQ(Lwconv(dir, {}).status, 2);
+  EXPECT_EQ(Lwconv(dir, {bad, "--time"}).status, 2);
+  EXPECT_EQ(Lwconv(dir, {bad, "--time", "x"}).status, 2);
+  EXPECT_EQ(Lwconv(dir, {bad, "--rotation-order", "6"}).status, 2);
+  EXPECT_EQ(Lwconv(dir, {bad, "--bogus"}).status, 2);
+}
