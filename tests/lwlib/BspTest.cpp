@@ -1,0 +1,471 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "diag/Dbug.h"
+#include "lwlib/Bsp.h"
+
+using testsupport::CapturedOutput;
+using testsupport::LiveTrackedBlocks;
+
+namespace {
+
+using V = rm::Vector;
+
+// Adds a group to the model with the given positions and face words.
+void AddGroup(MeshModel& model, const std::vector<V>& positions, const std::vector<uint32_t>& faceData,
+              uint32_t verticesPerFace, uint32_t faceCount) {
+  MeshGroup group;
+  group.verticesPerFace = verticesPerFace;
+  group.faceCount = faceCount;
+  group.vertexCount = static_cast<uint32_t>(positions.size());
+  group.faceDataSize = static_cast<uint32_t>(faceData.size());
+  EXPECT_TRUE(group.vertices.Allocate(positions.size()));
+  for (size_t i = 0; i < positions.size(); ++i) group.vertices[i].position = positions[i];
+  EXPECT_TRUE(group.faceData.Allocate(faceData.size()));
+  for (size_t i = 0; i < faceData.size(); ++i) group.faceData[i] = faceData[i];
+  model.groups.push_back(std::move(group));
+  model.groupMaterials.emplace_back();
+  model.groupCount = static_cast<int32_t>(model.groups.size());
+}
+
+// One group of triangles, three vertices of their own each.
+MeshModel SoupModel(const std::vector<std::array<V, 3>>& triangles) {
+  MeshModel model;
+  std::vector<V> positions;
+  std::vector<uint32_t> faces;
+  for (const auto& t : triangles) {
+    for (const V& p : t) {
+      faces.push_back(static_cast<uint32_t>(positions.size()));
+      positions.push_back(p);
+    }
+  }
+  AddGroup(model, positions, faces, 3, static_cast<uint32_t>(triangles.size()));
+  return model;
+}
+
+bool Same(const V& a, const V& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool SameCorners(const BspTriangle& t, const V& p0, const V& p1, const V& p2) {
+  return Same(t.p0, p0) && Same(t.p1, p1) && Same(t.p2, p2);
+}
+bool SameTriangle(const BspTriangle& a, const BspTriangle& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+int CountNodes(const BspNode* node) {
+  return node ? 1 + CountNodes(node->ahead) + CountNodes(node->behind) : 0;
+}
+
+std::string Statistics(int polys, int nodes, int splits) {
+  return "Message: Model with " + std::to_string(polys) + " polys generated " + std::to_string(nodes) +
+         " nodes with " + std::to_string(splits) + " splits in BSP tree";
+}
+
+// The plain build: recursive, one vector per list, the back of a vector being
+// the front of the list.
+struct RefNode {
+  BspTriangle splitter;
+  std::unique_ptr<RefNode> ahead, behind;
+};
+
+struct RefBuild {
+  int nodes = 0;
+  int splits = 0;
+
+  std::unique_ptr<RefNode> Build(std::vector<BspTriangle> list) {
+    if (list.empty()) return nullptr;
+    ++nodes;
+    auto node = std::make_unique<RefNode>();
+    node->splitter = list.back();
+    list.pop_back();
+    std::vector<BspTriangle> ahead, behind;
+    while (!list.empty()) {
+      const BspTriangle t = list.back();
+      list.pop_back();
+      int32_t corners[3];
+      const int32_t side = BspClassifyTriangle(node->splitter, t, corners);
+      if (side == BSP_AHEAD) {
+        ahead.push_back(t);
+      } else if (side == BSP_BEHIND) {
+        behind.push_back(t);
+      } else {
+        ++splits;
+        BspTriangle pieces[3];
+        const int n = BspSplitTriangle(node->splitter, t, corners, pieces);
+        for (int i = 0; i < n; ++i) list.push_back(pieces[i]);
+      }
+    }
+    node->behind = Build(std::move(behind));
+    node->ahead = Build(std::move(ahead));
+    return node;
+  }
+};
+
+std::vector<BspTriangle> RefTriangles(const MeshModel& model) {
+  std::vector<BspTriangle> list;
+  for (const MeshGroup& g : model.groups) {
+    uint32_t p = 0;
+    for (uint32_t f = 0; f < g.faceCount; ++f) {
+      const uint32_t first = g.verticesPerFace == 0 ? p + 1 : p;
+      const uint32_t n = g.verticesPerFace == 0 ? g.faceData[p] : g.verticesPerFace;
+      list.push_back(MakeBspTriangle(g.vertices[g.faceData[first]].position, g.vertices[g.faceData[first + 1]].position,
+                                     g.vertices[g.faceData[first + 2]].position));
+      p = first + n;
+    }
+  }
+  return list;
+}
+
+bool SameTree(const BspNode* a, const RefNode* b) {
+  if (!a || !b) return !a && !b;
+  return SameTriangle(a->splitter, b->splitter) && a->data == nullptr && SameTree(a->ahead, b->ahead.get()) &&
+         SameTree(a->behind, b->behind.get());
+}
+
+MeshModel RandomModel(unsigned seed, int count, float extent, float size) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> where(-extent, extent), offset(-size, size);
+  std::vector<std::array<V, 3>> triangles;
+  for (int i = 0; i < count; ++i) {
+    const V c{where(random), where(random), where(random)};
+    std::array<V, 3> t;
+    for (V& p : t) p = {c.x + offset(random), c.y + offset(random), c.z + offset(random)};
+    triangles.push_back(t);
+  }
+  return SoupModel(triangles);
+}
+
+// A cube of two triangles per side, wound outwards, the two triangles of a
+// side next to each other.
+MeshModel CubeModel() {
+  const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                  {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+  const std::vector<uint32_t> faces = {0, 2, 1, 0, 3, 2,   // z = 0
+                                       4, 5, 6, 4, 6, 7,   // z = 1
+                                       0, 1, 5, 0, 5, 4,   // y = 0
+                                       3, 7, 6, 3, 6, 2,   // y = 1
+                                       0, 4, 7, 0, 7, 3,   // x = 0
+                                       1, 2, 6, 1, 6, 5};  // x = 1
+  MeshModel model;
+  AddGroup(model, corners, faces, 3, 12);
+  return model;
+}
+
+// Two tetrahedra, wound outwards. The last face (the root's splitter, z = 0)
+// cuts through the first tetrahedron, leaving its corner E alone below; no
+// other face's plane passes through the other solid.
+MeshModel TwoTetrahedraModel() {
+  const std::vector<V> corners = {{3, 3, -1}, {5, 3, 1}, {3, 5, 1}, {3, 3, 2},  // E F G H
+                                  {0, 0, 0},  {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};  // A B C D
+  const std::vector<uint32_t> faces = {1, 2, 3, 0, 2, 1, 0, 1, 3, 0, 3, 2,   // FGH EGF EFH EHG
+                                       4, 5, 7, 4, 7, 6, 5, 6, 7, 4, 6, 5};  // ABD ADC BCD ACB
+  MeshModel model;
+  AddGroup(model, corners, faces, 3, 8);
+  return model;
+}
+
+}  // namespace
+
+TEST(BspSteps, PointsAreClassifiedByDistanceAndCosine) {
+  // Normal (0, 0, 1): ahead is +z.
+  const BspTriangle unit = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  EXPECT_TRUE(Same(unit.normal, {0, 0, 1}));
+  EXPECT_EQ(BspClassifyPoint(unit, {0, 0, 1}), BSP_AHEAD);
+  EXPECT_EQ(BspClassifyPoint(unit, {0, 0, -1}), BSP_BEHIND);
+  EXPECT_EQ(BspClassifyPoint(unit, {0.0005f, 0.0005f, 0.0005f}), BSP_ON_PLANE);  // next to the first corner
+  EXPECT_EQ(BspClassifyPoint(unit, {100, 0, 0.05f}), BSP_ON_PLANE);  // far off the plane, but at a flat angle
+  EXPECT_EQ(BspClassifyPoint(unit, {1, 0, 0.002f}), BSP_AHEAD);
+  // A 30 degree corner gives a normal of length 0.5, which loosens the test.
+  const BspTriangle narrow =
+      MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {std::cos(0.5235988f), std::sin(0.5235988f), 0});
+  EXPECT_NEAR(narrow.normal.z, 0.5f, 1e-6f);
+  EXPECT_EQ(BspClassifyPoint(narrow, {1, 0, 0.0015f}), BSP_ON_PLANE);
+  EXPECT_EQ(BspClassifyPoint(unit, {1, 0, 0.0015f}), BSP_AHEAD);
+  // A triangle with a zero-length edge still gets a usable normal.
+  const BspTriangle degenerate = MakeBspTriangle({0, 0, 0}, {0, 0, 0}, {0, 1, 0});
+  EXPECT_TRUE(Same(degenerate.normal, {0, 0, 1}));
+}
+
+TEST(BspSteps, CornersOnThePlaneFollowTheSidesPresent) {
+  const BspTriangle s = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  int32_t c[3];
+  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 0}, {2, 1, 0}), c), BSP_AHEAD);  // coplanar
+  EXPECT_EQ(c[0], BSP_AHEAD);
+  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 0}, {2, 1, -1}), c), BSP_BEHIND);
+  EXPECT_EQ(c[0], BSP_BEHIND);
+  EXPECT_EQ(c[1], BSP_BEHIND);
+  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 1}, {2, 1, 0}), c), BSP_AHEAD);
+  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 1}, {2, 1, -1}), c), BSP_SPANNING);
+  EXPECT_EQ(c[0], BSP_AHEAD);
+  EXPECT_EQ(c[1], BSP_AHEAD);
+  EXPECT_EQ(c[2], BSP_BEHIND);
+}
+
+TEST(BspSteps, SplitKeepsWindingDropsThinPiecesAndReportsOddParameters) {
+  const BspTriangle s = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  // P0 lies on the plane and counts as ahead, so P2 is the corner alone; the
+  // cut through P2-P0 lands on P0 itself.
+  const V p0{5, 0, 0}, p1{5, 1, 1}, p2{5, 1, -1};
+  const BspTriangle t = MakeBspTriangle(p0, p1, p2);
+  int32_t c[3];
+  ASSERT_EQ(BspClassifyTriangle(s, t, c), BSP_SPANNING);
+  BspTriangle pieces[3];
+  ASSERT_EQ(BspSplitTriangle(s, t, c, pieces), 2);
+  EXPECT_STREQ(GetBspLastError(), "BSP Tree Error : Invalid t value 1.000000\n");
+  EXPECT_TRUE(SameCorners(pieces[0], p2, p0, {5, 1, 0}));
+  EXPECT_TRUE(SameCorners(pieces[1], p0, p1, {5, 1, 0}));  // (I0, P0, P1) was too thin
+  for (int i = 0; i < 2; ++i) {
+    const BspTriangle& piece = pieces[i];
+    EXPECT_GT(piece.normal.x * t.normal.x, 0);  // same facing as the original
+    EXPECT_TRUE(SameTriangle(piece, MakeBspTriangle(piece.p0, piece.p1, piece.p2)));
+  }
+  // The other two patterns, with clean cuts at z = 0.
+  const V a{0, 0, -1}, b{2, 0, 1}, d{0, 2, 1};
+  const int32_t aloneFirst[3] = {BSP_BEHIND, BSP_AHEAD, BSP_AHEAD};
+  ASSERT_EQ(BspSplitTriangle(s, MakeBspTriangle(a, b, d), aloneFirst, pieces), 3);
+  EXPECT_TRUE(SameCorners(pieces[0], a, {1, 0, 0}, {0, 1, 0}));
+  EXPECT_TRUE(SameCorners(pieces[1], {1, 0, 0}, b, {0, 1, 0}));
+  EXPECT_TRUE(SameCorners(pieces[2], {0, 1, 0}, b, d));
+  const int32_t aloneSecond[3] = {BSP_AHEAD, BSP_BEHIND, BSP_AHEAD};
+  ASSERT_EQ(BspSplitTriangle(s, MakeBspTriangle(b, a, d), aloneSecond, pieces), 3);
+  EXPECT_TRUE(SameCorners(pieces[0], a, {0, 1, 0}, {1, 0, 0}));
+  EXPECT_TRUE(SameCorners(pieces[1], {1, 0, 0}, d, b));
+  EXPECT_TRUE(SameCorners(pieces[2], {1, 0, 0}, {0, 1, 0}, d));
+  const int32_t none[3] = {BSP_AHEAD, BSP_AHEAD, BSP_AHEAD};
+  EXPECT_EQ(BspSplitTriangle(s, MakeBspTriangle(a, b, d), none, pieces), 0);
+  EXPECT_STREQ(GetBspLastError(), "BSP Tree Error : Attempt to split a polygon which does not reequire it\n");
+}
+
+TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
+  CapturedOutput out;
+  BspTree tree;
+  {
+    MeshModel empty;
+    EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
+    EXPECT_EQ(tree.root, nullptr);
+    AddGroup(empty, {}, {}, 3, 0);
+    EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
+    EXPECT_EQ(tree.root, nullptr);
+    ASSERT_EQ(out.lines().size(), 2u);
+    EXPECT_NE(out.lines()[1].find(Statistics(0, 0, 0)), std::string::npos);
+  }
+  {
+    out.Clear();
+    EXPECT_TRUE(BuildBspTree(tree, SoupModel({{V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}), BSP_TREE_SPLIT));
+    ASSERT_NE(tree.root, nullptr);
+    EXPECT_EQ(tree.root->ahead, nullptr);
+    EXPECT_EQ(tree.root->behind, nullptr);
+    EXPECT_EQ(tree.root->data, nullptr);
+    EXPECT_EQ(tree.depth, 1);
+    EXPECT_TRUE(out.Contains(Statistics(1, 1, 0)));
+  }
+  {
+    // Same plane: the last face is the root and the first goes ahead of it.
+    out.Clear();
+    const V first[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, second[3] = {{5, 5, 0}, {6, 5, 0}, {5, 6, 0}};
+    EXPECT_TRUE(BuildBspTree(
+        tree, SoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
+    ASSERT_NE(tree.root, nullptr);
+    EXPECT_TRUE(SameCorners(tree.root->splitter, second[0], second[1], second[2]));
+    ASSERT_NE(tree.root->ahead, nullptr);
+    EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, first[0], first[1], first[2]));
+    EXPECT_EQ(tree.root->behind, nullptr);
+    EXPECT_TRUE(out.Contains(Statistics(2, 2, 0)));
+  }
+  {
+    // A triangle crossing the root's plane with one corner on it: one split,
+    // the thin piece dropped, the two others on either side.
+    out.Clear();
+    EXPECT_TRUE(BuildBspTree(tree,
+                             SoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
+                             BSP_TREE_SPLIT));
+    EXPECT_TRUE(out.Contains(Statistics(2, 3, 1)));
+    ASSERT_NE(tree.root->ahead, nullptr);
+    ASSERT_NE(tree.root->behind, nullptr);
+    EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, {5, 0, 0}, {5, 1, 1}, {5, 1, 0}));
+    EXPECT_TRUE(SameCorners(tree.root->behind->splitter, {5, 1, -1}, {5, 0, 0}, {5, 1, 0}));
+    const BspCounters counters = GetBspCounters();
+    EXPECT_EQ(counters.trianglesIn, 2);
+    EXPECT_EQ(counters.nodes, 3);
+    EXPECT_EQ(counters.splits, 1);
+  }
+}
+
+TEST(BspBuild, FacesGiveTheirFirstThreeCornersAndBadFaceDataIsRefused) {
+  CapturedOutput out;
+  const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
+  MeshModel model;
+  AddGroup(model, corners, {0, 1, 2, 3}, 4, 1);
+  // Faces of varying size; a two-corner face has no plane and is left out.
+  AddGroup(model, corners, {4, 3, 2, 1, 0, 2, 4, 0, 3, 4, 0, 1}, 0, 3);
+  BspTree tree;
+  ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
+  EXPECT_TRUE(out.Contains(Statistics(3, 3, 0)));
+  // Last face first: (4 0 1) is the root, (3 2 1) comes last.
+  EXPECT_TRUE(SameCorners(tree.root->splitter, corners[4], corners[0], corners[1]));
+  int found = 0;
+  for (const BspNode* n : {tree.root->ahead, tree.root->behind}) {
+    for (; n; n = n->ahead ? n->ahead : n->behind) {
+      found += SameCorners(n->splitter, corners[0], corners[1], corners[2]);
+      found += SameCorners(n->splitter, corners[3], corners[2], corners[1]);
+    }
+  }
+  EXPECT_EQ(found, 2);
+
+}
+
+TEST(BspBuild, FaceDataOutsideItsGroupIsRefusedWithoutLeaks) {
+  // LiveTrackedBlocks takes over the output sink, so count outside the capture.
+  const int32_t live = LiveTrackedBlocks();
+  {
+    const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
+    CapturedOutput out;
+    BspTree tree;
+    MeshModel badIndex;
+    AddGroup(badIndex, corners, {0, 1, 2, 0, 1, 5}, 3, 2);
+    EXPECT_FALSE(BuildBspTree(tree, badIndex, BSP_TREE_SPLIT));
+    EXPECT_TRUE(out.Contains("Warning: Face names a vertex its group does not have"));
+    EXPECT_EQ(tree.root, nullptr);
+    MeshModel overrun;
+    AddGroup(overrun, corners, {3, 0, 1, 2, 9, 0, 1}, 0, 2);
+    EXPECT_FALSE(BuildBspTree(tree, overrun, BSP_TREE_SPLIT));
+    MeshModel tooManyFaces;
+    AddGroup(tooManyFaces, corners, {0, 1, 2}, 3, 2);
+    EXPECT_FALSE(BuildBspTree(tree, tooManyFaces, BSP_TREE_SPLIT));
+    EXPECT_EQ(out.lines().size(), 3u);
+    EXPECT_TRUE(out.Contains("Warning: Face data runs past the end of its group"));
+  }
+  EXPECT_EQ(LiveTrackedBlocks(), live);
+}
+
+TEST(BspBuild, TreeTypes) {
+  CapturedOutput out;
+  const MeshModel model = CubeModel();
+  BspTree tree;
+  ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
+  out.Clear();
+  EXPECT_FALSE(BuildBspTree(tree, model, 2));
+  EXPECT_EQ(tree.root, nullptr);
+  EXPECT_TRUE(out.lines().empty());
+  EXPECT_EQ(GetBspCounters().trianglesIn, 12);
+  EXPECT_FALSE(BuildBspTree(tree, model, 0));
+  EXPECT_STREQ(GetBspLastError(), "BSP Tree Error : Unknown BSP Tree type\n");
+  ASSERT_EQ(out.lines().size(), 1u);
+  EXPECT_NE(out.lines()[0].find("Warning: Unknown BSP Tree type"), std::string::npos);
+  EXPECT_TRUE(BuildBspTree(tree, model, 3));
+  EXPECT_NE(tree.root, nullptr);
+}
+
+TEST(BspBuild, ClosedMeshesWorkedOutByHand) {
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  BspTree tree;
+  // Cube: every other side lies behind a side's plane and its partner
+  // triangle lies in it (ahead). The chain down the behind side takes the
+  // list from alternate ends: faces 11, 0, 9, 2, 7, 4.
+  const MeshModel cube = CubeModel();
+  ASSERT_TRUE(BuildBspTree(tree, cube, BSP_TREE_SPLIT));
+  EXPECT_EQ(GetBspCounters().nodes, 12);
+  EXPECT_EQ(GetBspCounters().splits, 0);
+  EXPECT_EQ(tree.depth, 7);
+  const std::vector<BspTriangle> faces = RefTriangles(cube);
+  const int chain[6][2] = {{11, 10}, {0, 1}, {9, 8}, {2, 3}, {7, 6}, {4, 5}};
+  const BspNode* node = tree.root;
+  for (const auto& [splitter, partner] : chain) {
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(SameTriangle(node->splitter, faces[splitter])) << splitter;
+    ASSERT_NE(node->ahead, nullptr);
+    EXPECT_TRUE(SameTriangle(node->ahead->splitter, faces[partner])) << partner;
+    node = node->behind;
+  }
+  EXPECT_EQ(node, nullptr);
+
+  // Two tetrahedra: z = 0 cuts the three faces of EFGH that meet at E into
+  // three pieces each (one ahead, two behind); nothing else is cut. Ahead:
+  // the three corner pieces; behind: three faces of ABCD, six pieces and FGH.
+  ASSERT_TRUE(BuildBspTree(tree, TwoTetrahedraModel(), BSP_TREE_SPLIT));
+  EXPECT_EQ(GetBspCounters().trianglesIn, 8);
+  EXPECT_EQ(GetBspCounters().nodes, 14);
+  EXPECT_EQ(GetBspCounters().splits, 3);
+  EXPECT_EQ(CountNodes(tree.root->ahead), 3);
+  EXPECT_EQ(CountNodes(tree.root->behind), 10);
+}
+
+TEST(BspBuild, SameTreeAsAPlainRecursiveBuild) {
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  std::vector<MeshModel> models;
+  models.push_back(CubeModel());
+  models.push_back(TwoTetrahedraModel());
+  for (unsigned seed = 1; seed <= 6; ++seed) models.push_back(RandomModel(seed, 40 * seed, 4, 1.5f));
+  int splits = 0;
+  for (const MeshModel& model : models) {
+    RefBuild ref;
+    const std::unique_ptr<RefNode> expected = ref.Build(RefTriangles(model));
+    BspTree tree;
+    ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
+    EXPECT_EQ(GetBspCounters().nodes, ref.nodes);
+    EXPECT_EQ(GetBspCounters().splits, ref.splits);
+    EXPECT_EQ(CountNodes(tree.root), ref.nodes);
+    EXPECT_TRUE(SameTree(tree.root, expected.get()));
+    splits += ref.splits;
+  }
+  EXPECT_GT(splits, 100);  // the random models do exercise the cuts
+}
+
+TEST(BspBuild, EveryFailedAllocationFailsCleanly) {
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  const MeshModel model = RandomModel(7, 300, 4, 1.5f);
+  const testsupport::InjectionResult r = testsupport::InjectAllocationFailures([&] {
+    BspTree tree;
+    const bool ok = BuildBspTree(tree, model, BSP_TREE_SPLIT);
+    EXPECT_EQ(ok, tree.root != nullptr);
+    return ok;
+  });
+  EXPECT_GT(r.runs, 8);
+  EXPECT_EQ(r.leakedAt, 0);
+  EXPECT_EQ(r.succeededAt, 0);
+}
+
+TEST(BspBuild, LargeModelsUseFewAllocationSlotsAndAreReleased) {
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  // 60,000 parallel triangles ordered so each splitter is the median of its
+  // list: a balanced tree that needs more nodes than the allocation table
+  // has slots.
+  constexpr int kCount = 60000;
+  std::vector<int> order;  // list order, front first
+  const std::function<void(int, int, std::vector<int>&)> arrange = [&](int lo, int hi, std::vector<int>& into) {
+    if (lo >= hi) return;
+    const int mid = lo + (hi - lo) / 2;
+    std::vector<int> below, above;
+    arrange(lo, mid, below);
+    arrange(mid + 1, hi, above);
+    into.push_back(mid);
+    into.insert(into.end(), below.rbegin(), below.rend());
+    into.insert(into.end(), above.rbegin(), above.rend());
+  };
+  arrange(0, kCount, order);
+  std::vector<std::array<V, 3>> triangles;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    const float z = static_cast<float>(*it);
+    triangles.push_back({V{0, 0, z}, V{1, 0, z}, V{0, 1, z}});
+  }
+  const MeshModel model = SoupModel(triangles);
+  const int32_t live = LiveTrackedBlocks();
+  BspTree tree;
+  ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
+  EXPECT_EQ(GetBspCounters().nodes, kCount);
+  EXPECT_EQ(tree.depth, 16);
+  EXPECT_LT(LiveTrackedBlocks() - live, 40);
+  EXPECT_EQ(tree.root->splitter.p0.z, static_cast<float>(kCount / 2));
+  BspTree moved = std::move(tree);
+  EXPECT_EQ(tree.root, nullptr);
+  FreeBspTree(moved);
+  EXPECT_EQ(moved.root, nullptr);
+  EXPECT_EQ(LiveTrackedBlocks(), live);
+}
