@@ -18,11 +18,6 @@
 
 namespace {
 
-// A triangle that keeps straddling the same plane after this many cuts can
-// only be doing so through rounding (cut pieces lie on one side of the plane);
-// such input would otherwise split without end.
-constexpr uint32_t kMaxCutGenerations = 32;
-
 constexpr size_t kErrorBufferSize = 1024;
 char g_lastError[kErrorBufferSize];
 BspCounters g_counters;
@@ -103,7 +98,7 @@ class BlockArena {
 struct BspEntry {
   BspTriangle triangle;
   BspEntry* next;
-  uint32_t generation;  // how often this piece's ancestors were cut by the current splitter
+  int32_t cutSide;  // for a piece of a cut by the current splitter: the side it was cut for; else -1
 };
 
 struct BspList {
@@ -120,7 +115,7 @@ class EntryStore {
   EntryStore(const EntryStore&) = delete;
   EntryStore& operator=(const EntryStore&) = delete;
 
-  bool Push(BspList& list, const BspTriangle& triangle, uint32_t generation = 0) {
+  bool Push(BspList& list, const BspTriangle& triangle, int32_t cutSide = -1) {
     BspEntry* entry = spare_;
     if (entry) {
       spare_ = entry->next;
@@ -128,17 +123,17 @@ class EntryStore {
       entry = arena_.Take();
       if (!entry) return false;
     }
-    *entry = {triangle, list.head, generation};
+    *entry = {triangle, list.head, cutSide};
     list.head = entry;
     ++list.count;
     return true;
   }
 
-  bool Pop(BspList& list, BspTriangle& triangle, uint32_t* generation = nullptr) {
+  bool Pop(BspList& list, BspTriangle& triangle, int32_t* cutSide = nullptr) {
     BspEntry* entry = list.head;
     if (!entry) return false;
     triangle = entry->triangle;
-    if (generation) *generation = entry->generation;
+    if (cutSide) *cutSide = entry->cutSide;
     list.head = entry->next;
     --list.count;
     entry->next = spare_;
@@ -201,26 +196,31 @@ bool CollectTriangles(const MeshModel& model, EntryStore& store, BspList& list) 
 
 // Sorts every triangle of `list` to one side of the splitter, cutting those
 // that straddle it; the pieces go back to the front of `list`.
+//
+// A piece lies on one side of the plane by construction: its other corners
+// are those of one side and its cut corners lie in the plane. Rounding can
+// put a cut corner a hair off the plane, and where that corner is also close
+// to the splitter's first corner the cosine test then sees the piece straddle
+// the plane again. Cutting it again makes the same piece again (on terrain-like
+// models this never ends), so such a piece goes to the side it was cut for.
 bool Partition(EntryStore& store, BspList& list, const BspTriangle& splitter, BspList& ahead, BspList& behind) {
   BspTriangle triangle;
-  uint32_t generation = 0;
-  while (store.Pop(list, triangle, &generation)) {
+  int32_t cutSide = -1;
+  while (store.Pop(list, triangle, &cutSide)) {
     int32_t corners[3];
-    const int32_t side = BspClassifyTriangle(splitter, triangle, corners);
+    int32_t side = BspClassifyTriangle(splitter, triangle, corners);
+    if (side == BSP_SPANNING && cutSide >= 0) side = cutSide;
     if (side == BSP_AHEAD) {
       if (!store.Push(ahead, triangle)) return false;
     } else if (side == BSP_BEHIND) {
       if (!store.Push(behind, triangle)) return false;
     } else {
       ++g_counters.splits;
-      if (generation >= kMaxCutGenerations) {
-        BspError("Polygon keeps spanning the plane it was split by", true);
-        return false;
-      }
       BspTriangle pieces[3];
-      const int count = BspSplitTriangle(splitter, triangle, corners, pieces);
+      int32_t sides[3];
+      const int count = BspSplitTriangle(splitter, triangle, corners, pieces, sides);
       for (int i = 0; i < count; ++i)
-        if (!store.Push(list, pieces[i], generation + 1)) return false;
+        if (!store.Push(list, pieces[i], sides[i])) return false;
     }
   }
   return true;
@@ -342,7 +342,7 @@ rm::Vector BspIntersectEdge(const BspTriangle& splitter, const rm::Vector& a, co
 }
 
 int BspSplitTriangle(const BspTriangle& splitter, const BspTriangle& triangle, const int32_t corners[3],
-                     BspTriangle pieces[3]) {
+                     BspTriangle pieces[3], int32_t sides[3]) {
   const rm::Vector& p0 = triangle.p0;
   const rm::Vector& p1 = triangle.p1;
   const rm::Vector& p2 = triangle.p2;
@@ -371,13 +371,20 @@ int BspSplitTriangle(const BspTriangle& splitter, const BspTriangle& triangle, c
     BspError("Attempt to split a polygon which does not reequire it", false);
     return 0;
   }
+  // The first piece holds the corner alone on its side, the others the pair.
+  int32_t aloneSide = corners[0];
+  if (corners[0] == corners[2] && corners[1] != corners[0]) aloneSide = corners[1];
+  if (corners[0] == corners[1] && corners[2] != corners[0]) aloneSide = corners[2];
   int kept = 0;
-  for (const auto& piece : made) {
+  for (int i = 0; i < 3; ++i) {
+    const auto& piece = made[i];
     // Written so that a NaN length drops the piece too.
     const bool wide = Modulus(Sub(piece[1], piece[0])) >= BSP_EPSILON &&
                       Modulus(Sub(piece[2], piece[1])) >= BSP_EPSILON &&
                       Modulus(Sub(piece[0], piece[2])) >= BSP_EPSILON;
-    if (wide) pieces[kept++] = MakeBspTriangle(piece[0], piece[1], piece[2]);
+    if (!wide) continue;
+    if (sides) sides[kept] = i == 0 ? aloneSide : BSP_AHEAD + BSP_BEHIND - aloneSide;
+    pieces[kept++] = MakeBspTriangle(piece[0], piece[1], piece[2]);
   }
   return kept;
 }

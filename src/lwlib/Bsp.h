@@ -98,6 +98,7 @@ rm::Vector BspIntersectEdge(const BspTriangle& splitter, const rm::Vector& a, co
 
 // Cuts a spanning triangle with resolved corner classes into three pieces and
 // writes the ones whose edges are all at least BSP_EPSILON long into `pieces`,
-// in the order they are pushed back onto the work list. Returns how many.
+// in the order they are pushed back onto the work list, and (when given) the
+// side each piece was cut for into `sides`. Returns how many.
 int BspSplitTriangle(const BspTriangle& splitter, const BspTriangle& triangle, const int32_t corners[3],
-                     BspTriangle pieces[3]);
+                     BspTriangle pieces[3], int32_t sides[3] = nullptr);

@@ -469,3 +469,30 @@ TEST(BspBuild, LargeModelsUseFewAllocationSlotsAndAreReleased) {
   EXPECT_EQ(moved.root, nullptr);
   EXPECT_EQ(LiveTrackedBlocks(), live);
 }
+
+TEST(BspBuild, PiecesThatRoundingPutsAcrossThePlaneAgainAreNotCutAgain) {
+  // From a rolling terrain: the triangle shares the splitter's first corner,
+  // and two of its pieces come out straddling the plane again. Cutting them
+  // again gives the same pieces again, without end.
+  const V s0{0x1.6p+5f, 0x1.3p+4f, -0x1.191ad6p-1f}, s1{0x1.606e5ap+5f, 0x1.2e45dap+4f, -0x1.07e59p-1f},
+      s2{0x1.60775ep+5f, 0x1.3p+4f, -0x1.0678d8p-1f};
+  const V t0{0x1.607cb6p+5f, 0x1.30f96cp+4f, -0x1.05b4eep-1f}, t1{0x1.6p+5f, 0x1.4p+4f, -0x1.10d652p-1f};
+  const BspTriangle splitter = MakeBspTriangle(s0, s1, s2);
+  const BspTriangle triangle = MakeBspTriangle(t0, t1, s0);
+  int32_t corners[3];
+  ASSERT_EQ(BspClassifyTriangle(splitter, triangle, corners), BSP_SPANNING);
+  BspTriangle pieces[3];
+  int32_t sides[3];
+  ASSERT_EQ(BspSplitTriangle(splitter, triangle, corners, pieces, sides), 3);
+  EXPECT_EQ(sides[0], BSP_BEHIND);
+  EXPECT_EQ(sides[1], BSP_AHEAD);
+  EXPECT_EQ(BspClassifyTriangle(splitter, pieces[1]), BSP_SPANNING);
+
+  CapturedOutput out(DEBUG_MODE_SILENT);
+  BspTree tree;
+  ASSERT_TRUE(BuildBspTree(tree, SoupModel({{t0, t1, s0}, {s0, s1, s2}}), BSP_TREE_SPLIT));
+  EXPECT_EQ(GetBspCounters().splits, 1);
+  EXPECT_EQ(GetBspCounters().nodes, 4);
+  EXPECT_EQ(CountNodes(tree.root->ahead), 2);
+  EXPECT_EQ(CountNodes(tree.root->behind), 1);
+}
