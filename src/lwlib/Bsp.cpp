@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <source_location>
 #include <utility>
 
@@ -215,6 +216,10 @@ bool Partition(EntryStore& store, BspList& list, const BspTriangle& splitter, Bs
     } else if (side == BSP_BEHIND) {
       if (!store.Push(behind, triangle)) return false;
     } else {
+      if (g_counters.splits == std::numeric_limits<int32_t>::max()) {
+        BspError("Too many splits to count", true);
+        return false;
+      }
       ++g_counters.splits;
       BspTriangle pieces[3];
       int32_t sides[3];
@@ -266,6 +271,10 @@ bool BuildSplitTree(BspTree& tree, EntryStore& store, BspList list) {
   }
   PendingSubtree work;
   while (pending.Pop(work)) {
+    if (g_counters.nodes == std::numeric_limits<int32_t>::max()) {
+      BspError("Too many nodes to count", true);
+      return false;
+    }
     ++g_counters.nodes;
     BspTriangle splitter;
     store.Pop(work.list, splitter);
