@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MeshModelMaker.h"
 #include "TestSupport.h"
 #include "diag/Dbug.h"
 #include "lwlib/Bsp.h"
@@ -21,37 +22,10 @@ namespace {
 
 using V = rm::Vector;
 
-// Adds a group to the model with the given positions and face words.
-void AddGroup(MeshModel& model, const std::vector<V>& positions, const std::vector<uint32_t>& faceData,
-              uint32_t verticesPerFace, uint32_t faceCount) {
-  MeshGroup group;
-  group.verticesPerFace = verticesPerFace;
-  group.faceCount = faceCount;
-  group.vertexCount = static_cast<uint32_t>(positions.size());
-  group.faceDataSize = static_cast<uint32_t>(faceData.size());
-  EXPECT_TRUE(group.vertices.Allocate(positions.size()));
-  for (size_t i = 0; i < positions.size(); ++i) group.vertices[i].position = positions[i];
-  EXPECT_TRUE(group.faceData.Allocate(faceData.size()));
-  for (size_t i = 0; i < faceData.size(); ++i) group.faceData[i] = faceData[i];
-  model.groups.push_back(std::move(group));
-  model.groupMaterials.emplace_back();
-  model.groupCount = static_cast<int32_t>(model.groups.size());
-}
-
-// One group of triangles, three vertices of their own each.
-MeshModel SoupModel(const std::vector<std::array<V, 3>>& triangles) {
-  MeshModel model;
-  std::vector<V> positions;
-  std::vector<uint32_t> faces;
-  for (const auto& t : triangles) {
-    for (const V& p : t) {
-      faces.push_back(static_cast<uint32_t>(positions.size()));
-      positions.push_back(p);
-    }
-  }
-  AddGroup(model, positions, faces, 3, static_cast<uint32_t>(triangles.size()));
-  return model;
-}
+using testsupport::AddMeshGroup;
+using testsupport::CubeMeshModel;
+using testsupport::TriangleSoupModel;
+using testsupport::TwoTetrahedraMeshModel;
 
 bool Same(const V& a, const V& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 bool SameCorners(const BspTriangle& t, const V& p0, const V& p1, const V& p2) {
@@ -139,36 +113,7 @@ MeshModel RandomModel(unsigned seed, int count, float extent, float size) {
     for (V& p : t) p = {c.x + offset(random), c.y + offset(random), c.z + offset(random)};
     triangles.push_back(t);
   }
-  return SoupModel(triangles);
-}
-
-// A cube of two triangles per side, wound outwards, the two triangles of a
-// side next to each other.
-MeshModel CubeModel() {
-  const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                                  {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-  const std::vector<uint32_t> faces = {0, 2, 1, 0, 3, 2,   // z = 0
-                                       4, 5, 6, 4, 6, 7,   // z = 1
-                                       0, 1, 5, 0, 5, 4,   // y = 0
-                                       3, 7, 6, 3, 6, 2,   // y = 1
-                                       0, 4, 7, 0, 7, 3,   // x = 0
-                                       1, 2, 6, 1, 6, 5};  // x = 1
-  MeshModel model;
-  AddGroup(model, corners, faces, 3, 12);
-  return model;
-}
-
-// Two tetrahedra, wound outwards. The last face (the root's splitter, z = 0)
-// cuts through the first tetrahedron, leaving its corner E alone below; no
-// other face's plane passes through the other solid.
-MeshModel TwoTetrahedraModel() {
-  const std::vector<V> corners = {{3, 3, -1}, {5, 3, 1}, {3, 5, 1}, {3, 3, 2},  // E F G H
-                                  {0, 0, 0},  {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};  // A B C D
-  const std::vector<uint32_t> faces = {1, 2, 3, 0, 2, 1, 0, 1, 3, 0, 3, 2,   // FGH EGF EFH EHG
-                                       4, 5, 7, 4, 7, 6, 5, 6, 7, 4, 6, 5};  // ABD ADC BCD ACB
-  MeshModel model;
-  AddGroup(model, corners, faces, 3, 8);
-  return model;
+  return TriangleSoupModel(triangles);
 }
 
 }  // namespace
@@ -250,7 +195,7 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
     MeshModel empty;
     EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
     EXPECT_EQ(tree.root, nullptr);
-    AddGroup(empty, {}, {}, 3, 0);
+    AddMeshGroup(empty, {}, {}, 3, 0);
     EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
     EXPECT_EQ(tree.root, nullptr);
     ASSERT_EQ(out.lines().size(), 2u);
@@ -258,7 +203,7 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
   }
   {
     out.Clear();
-    EXPECT_TRUE(BuildBspTree(tree, SoupModel({{V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}), BSP_TREE_SPLIT));
+    EXPECT_TRUE(BuildBspTree(tree, TriangleSoupModel({{V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}), BSP_TREE_SPLIT));
     ASSERT_NE(tree.root, nullptr);
     EXPECT_EQ(tree.root->ahead, nullptr);
     EXPECT_EQ(tree.root->behind, nullptr);
@@ -271,7 +216,7 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
     out.Clear();
     const V first[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, second[3] = {{5, 5, 0}, {6, 5, 0}, {5, 6, 0}};
     EXPECT_TRUE(BuildBspTree(
-        tree, SoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
+        tree, TriangleSoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
     ASSERT_NE(tree.root, nullptr);
     EXPECT_TRUE(SameCorners(tree.root->splitter, second[0], second[1], second[2]));
     ASSERT_NE(tree.root->ahead, nullptr);
@@ -284,7 +229,7 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
     // the thin piece dropped, the two others on either side.
     out.Clear();
     EXPECT_TRUE(BuildBspTree(tree,
-                             SoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
+                             TriangleSoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
                              BSP_TREE_SPLIT));
     EXPECT_TRUE(out.Contains(Statistics(2, 3, 1)));
     ASSERT_NE(tree.root->ahead, nullptr);
@@ -302,9 +247,9 @@ TEST(BspBuild, FacesGiveTheirFirstThreeCornersAndBadFaceDataIsRefused) {
   CapturedOutput out;
   const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
   MeshModel model;
-  AddGroup(model, corners, {0, 1, 2, 3}, 4, 1);
+  AddMeshGroup(model, corners, {0, 1, 2, 3}, 4, 1);
   // Faces of varying size; a two-corner face has no plane and is left out.
-  AddGroup(model, corners, {4, 3, 2, 1, 0, 2, 4, 0, 3, 4, 0, 1}, 0, 3);
+  AddMeshGroup(model, corners, {4, 3, 2, 1, 0, 2, 4, 0, 3, 4, 0, 1}, 0, 3);
   BspTree tree;
   ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
   EXPECT_TRUE(out.Contains(Statistics(3, 3, 0)));
@@ -329,15 +274,15 @@ TEST(BspBuild, FaceDataOutsideItsGroupIsRefusedWithoutLeaks) {
     CapturedOutput out;
     BspTree tree;
     MeshModel badIndex;
-    AddGroup(badIndex, corners, {0, 1, 2, 0, 1, 5}, 3, 2);
+    AddMeshGroup(badIndex, corners, {0, 1, 2, 0, 1, 5}, 3, 2);
     EXPECT_FALSE(BuildBspTree(tree, badIndex, BSP_TREE_SPLIT));
     EXPECT_TRUE(out.Contains("Warning: Face names a vertex its group does not have"));
     EXPECT_EQ(tree.root, nullptr);
     MeshModel overrun;
-    AddGroup(overrun, corners, {3, 0, 1, 2, 9, 0, 1}, 0, 2);
+    AddMeshGroup(overrun, corners, {3, 0, 1, 2, 9, 0, 1}, 0, 2);
     EXPECT_FALSE(BuildBspTree(tree, overrun, BSP_TREE_SPLIT));
     MeshModel tooManyFaces;
-    AddGroup(tooManyFaces, corners, {0, 1, 2}, 3, 2);
+    AddMeshGroup(tooManyFaces, corners, {0, 1, 2}, 3, 2);
     EXPECT_FALSE(BuildBspTree(tree, tooManyFaces, BSP_TREE_SPLIT));
     EXPECT_EQ(out.lines().size(), 3u);
     EXPECT_TRUE(out.Contains("Warning: Face data runs past the end of its group"));
@@ -347,7 +292,7 @@ TEST(BspBuild, FaceDataOutsideItsGroupIsRefusedWithoutLeaks) {
 
 TEST(BspBuild, TreeTypes) {
   CapturedOutput out;
-  const MeshModel model = CubeModel();
+  const MeshModel model = CubeMeshModel();
   BspTree tree;
   ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
   out.Clear();
@@ -369,7 +314,7 @@ TEST(BspBuild, ClosedMeshesWorkedOutByHand) {
   // Cube: every other side lies behind a side's plane and its partner
   // triangle lies in it (ahead). The chain down the behind side takes the
   // list from alternate ends: faces 11, 0, 9, 2, 7, 4.
-  const MeshModel cube = CubeModel();
+  const MeshModel cube = CubeMeshModel();
   ASSERT_TRUE(BuildBspTree(tree, cube, BSP_TREE_SPLIT));
   EXPECT_EQ(GetBspCounters().nodes, 12);
   EXPECT_EQ(GetBspCounters().splits, 0);
@@ -389,7 +334,7 @@ TEST(BspBuild, ClosedMeshesWorkedOutByHand) {
   // Two tetrahedra: z = 0 cuts the three faces of EFGH that meet at E into
   // three pieces each (one ahead, two behind); nothing else is cut. Ahead:
   // the three corner pieces; behind: three faces of ABCD, six pieces and FGH.
-  ASSERT_TRUE(BuildBspTree(tree, TwoTetrahedraModel(), BSP_TREE_SPLIT));
+  ASSERT_TRUE(BuildBspTree(tree, TwoTetrahedraMeshModel(), BSP_TREE_SPLIT));
   EXPECT_EQ(GetBspCounters().trianglesIn, 8);
   EXPECT_EQ(GetBspCounters().nodes, 14);
   EXPECT_EQ(GetBspCounters().splits, 3);
@@ -400,8 +345,8 @@ TEST(BspBuild, ClosedMeshesWorkedOutByHand) {
 TEST(BspBuild, SameTreeAsAPlainRecursiveBuild) {
   CapturedOutput out(DEBUG_MODE_SILENT);
   std::vector<MeshModel> models;
-  models.push_back(CubeModel());
-  models.push_back(TwoTetrahedraModel());
+  models.push_back(CubeMeshModel());
+  models.push_back(TwoTetrahedraMeshModel());
   for (unsigned seed = 1; seed <= 6; ++seed) models.push_back(RandomModel(seed, 40 * seed, 4, 1.5f));
   int splits = 0;
   for (const MeshModel& model : models) {
@@ -455,7 +400,7 @@ TEST(BspBuild, LargeModelsUseFewAllocationSlotsAndAreReleased) {
     const float z = static_cast<float>(*it);
     triangles.push_back({V{0, 0, z}, V{1, 0, z}, V{0, 1, z}});
   }
-  const MeshModel model = SoupModel(triangles);
+  const MeshModel model = TriangleSoupModel(triangles);
   const int32_t live = LiveTrackedBlocks();
   BspTree tree;
   ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
@@ -490,7 +435,7 @@ TEST(BspBuild, PiecesThatRoundingPutsAcrossThePlaneAgainAreNotCutAgain) {
 
   CapturedOutput out(DEBUG_MODE_SILENT);
   BspTree tree;
-  ASSERT_TRUE(BuildBspTree(tree, SoupModel({{t0, t1, s0}, {s0, s1, s2}}), BSP_TREE_SPLIT));
+  ASSERT_TRUE(BuildBspTree(tree, TriangleSoupModel({{t0, t1, s0}, {s0, s1, s2}}), BSP_TREE_SPLIT));
   EXPECT_EQ(GetBspCounters().splits, 1);
   EXPECT_EQ(GetBspCounters().nodes, 4);
   EXPECT_EQ(CountNodes(tree.root->ahead), 2);
