@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TestSupport.h"
+#include "rm/Engine.h"
+
+using namespace rm;
+
+namespace {
+
+void ExpectNear(Vector a, Vector b, float tol = 1e-5f) {
+  EXPECT_NEAR(a.x, b.x, tol);
+  EXPECT_NEAR(a.y, b.y, tol);
+  EXPECT_NEAR(a.z, b.z, tol);
+}
+
+constexpr float kHalfPi = 1.5707963f;
+
+}  // namespace
+
+TEST(Frame, ChildWorldIsLocalTimesParent) {
+  auto engine = Engine::Create();
+  FramePtr root = engine->CreateFrame();
+  FramePtr parent = engine->CreateFrame(root);
+  FramePtr child = engine->CreateFrame(parent);
+  parent->AddRotation(COMBINE_REPLACE, 0, 1, 0, kHalfPi);  // x -> -z
+  parent->AddTranslation(COMBINE_AFTER, 10, 0, 0);
+  child->AddTranslation(COMBINE_REPLACE, 1, 0, 0);
+  EXPECT_TRUE(NearlyEqual(child->GetWorldTransform(), child->GetTransform() * parent->GetTransform()));
+  // The child's origin: (1,0,0) turned to (0,0,-1), then moved by 10 on x.
+  ExpectNear(child->Transform({}), {10, 0, -1});
+  ExpectNear(child->InverseTransform({10, 0, -1}), {});
+}
+
+TEST(Frame, BeforeActsFirstAfterActsLast) {
+  Frame before, after;
+  before.AddScale(COMBINE_REPLACE, 2, 2, 2);
+  after.AddScale(COMBINE_REPLACE, 2, 2, 2);
+  before.AddTranslation(COMBINE_BEFORE, 1, 0, 0);  // move, then scale
+  after.AddTranslation(COMBINE_AFTER, 1, 0, 0);    // scale, then move
+  ExpectNear(before.GetTransform().TransformPoint({1, 0, 0}), {4, 0, 0});
+  ExpectNear(after.GetTransform().TransformPoint({1, 0, 0}), {3, 0, 0});
+  before.AddTransform(COMBINE_REPLACE, Matrix4{});
+  EXPECT_TRUE(NearlyEqual(before.GetTransform(), Matrix4{}));
+}
+
+TEST(Frame, FitCentresABoxAndScalesItsLargestSideToTen) {
+  // A 2 x 4 x 8 box from (1, 1, 1): scale first, then translation, both
+  // combined before, so the translation acts on the raw mesh.
+  const Vector min{1, 1, 1}, size{2, 4, 8};
+  const float s = 10.0f / 8.0f;
+  Frame mesh;
+  mesh.AddScale(COMBINE_BEFORE, s, s, s);
+  mesh.AddTranslation(COMBINE_BEFORE, -min.x - size.x / 2, -min.y - size.y / 2, -min.z - size.z / 2);
+  ExpectNear(mesh.GetTransform().TransformPoint(min), {-1.25f, -2.5f, -5});
+  ExpectNear(mesh.GetTransform().TransformPoint(min + size), {1.25f, 2.5f, 5});
+}
+
+TEST(Frame, RotationFollowsTheRowVectorMatrices) {
+  const float c = std::cos(0.3f), s = std::sin(0.3f);
+  const Matrix4 rx = Matrix4::Rotation({1, 0, 0}, 0.3f);
+  EXPECT_NEAR(rx[1][1], c, 1e-6f);
+  EXPECT_NEAR(rx[1][2], s, 1e-6f);
+  EXPECT_NEAR(rx[2][1], -s, 1e-6f);
+  const Matrix4 ry = Matrix4::Rotation({0, 1, 0}, 0.3f);
+  EXPECT_NEAR(ry[0][2], -s, 1e-6f);
+  EXPECT_NEAR(ry[2][0], s, 1e-6f);
+  const Matrix4 rz = Matrix4::Rotation({0, 0, 1}, 0.3f);
+  EXPECT_NEAR(rz[0][1], s, 1e-6f);
+  EXPECT_NEAR(rz[1][0], -s, 1e-6f);
+}
+
+TEST(Frame, SetOrientationGivesTheBasis) {
+  auto engine = Engine::Create();
+  FramePtr scene = engine->CreateFrame();
+  FramePtr camera = engine->CreateFrame(scene);
+  camera->SetPosition(nullptr, 0, 10, -20);
+  ASSERT_TRUE(camera->SetOrientation(nullptr, 0, -0.5f, 1, 0, 1, 0));
+  const Matrix4& m = camera->GetTransform();
+  const Vector z = Normalize({0, -0.5f, 1});
+  ExpectNear(m.Row(2), z);
+  const Vector y = Normalize(Vector{0, 1, 0} - z * Dot({0, 1, 0}, z));
+  ExpectNear(m.Row(1), y);
+  ExpectNear(m.Row(0), {1, 0, 0});  // y x z
+  ExpectNear(m.Row(3), {0, 10, -20});
+  EXPECT_NEAR(Dot(m.Row(1), m.Row(2)), 0, 1e-6f);
+
+  // Relative to another frame: facing that frame's +x.
+  FramePtr other = engine->CreateFrame(scene);
+  other->AddRotation(COMBINE_REPLACE, 0, 1, 0, kHalfPi);  // its +x is world -z
+  ASSERT_TRUE(camera->SetOrientation(other, 1, 0, 0, 0, 1, 0));
+  Vector dir, up;
+  camera->GetOrientation(nullptr, &dir, &up);
+  ExpectNear(dir, {0, 0, -1});
+  ExpectNear(up, {0, 1, 0});
+  ExpectNear(camera->GetPosition(nullptr), {0, 10, -20});
+
+  testsupport::CapturedOutput out;
+  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 2, 0, 0, 1, 0));
+  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 0, 0, 0, 1, 0));
+  EXPECT_TRUE(out.Contains("SetOrientation refused"));
+}
+
+TEST(Frame, SetPositionRelativeToAnotherFrame) {
+  auto engine = Engine::Create();
+  FramePtr scene = engine->CreateFrame();
+  FramePtr parent = engine->CreateFrame(scene);
+  parent->AddTranslation(COMBINE_REPLACE, 5, 0, 0);
+  parent->AddScale(COMBINE_BEFORE, 2, 2, 2);
+  FramePtr child = engine->CreateFrame(parent);
+  FramePtr reference = engine->CreateFrame(scene);
+  reference->AddTranslation(COMBINE_REPLACE, 0, 3, 0);
+  child->SetPosition(reference, 1, 0, 0);  // world (1, 3, 0)
+  ExpectNear(child->Transform({}), {1, 3, 0});
+  ExpectNear(child->GetPosition(reference), {1, 0, 0});
+  ExpectNear(child->GetTransform().Row(3), {-2, 1.5f, 0});
+}
+
+TEST(Frame, HierarchyRefusesCyclesAndReparents) {
+  auto engine = Engine::Create();
+  FramePtr a = engine->CreateFrame();
+  FramePtr b = engine->CreateFrame(a);
+  FramePtr c = engine->CreateFrame(b);
+  testsupport::CapturedOutput out;
+  EXPECT_FALSE(c->AddChild(a));
+  EXPECT_FALSE(a->AddChild(a));
+  EXPECT_TRUE(a->AddChild(c));  // moves c from b to a
+  EXPECT_TRUE(b->GetChildren().empty());
+  ASSERT_EQ(a->GetChildren().size(), 2u);
+  EXPECT_EQ(c->GetParent(), a);
+  EXPECT_EQ(c->GetScene(), a);
+  EXPECT_TRUE(a->DeleteChild(b));
+  EXPECT_FALSE(a->DeleteChild(b));
+  EXPECT_EQ(b->GetParent(), nullptr);
+
+  // Dropping the root frees the tree; a child held elsewhere becomes a root.
+  std::weak_ptr<Frame> weakA = a;
+  a.reset();
+  EXPECT_TRUE(weakA.expired());
+  EXPECT_EQ(c->GetParent(), nullptr);
+}
+
+TEST(Frame, VisualsLightsBackgroundAndMove) {
+  auto engine = Engine::Create();
+  FramePtr scene = engine->CreateFrame();
+  FramePtr f = engine->CreateFrame(scene);
+  MeshPtr mesh = engine->CreateMesh();
+  LightPtr light = engine->CreateLightRGB(LIGHT_SPOT, 1, 0.5f, 0);
+  EXPECT_TRUE(f->AddVisual(mesh));
+  EXPECT_TRUE(f->AddVisual(mesh));
+  EXPECT_EQ(f->GetVisuals().size(), 1u);
+  EXPECT_TRUE(f->AddLight(light));
+  EXPECT_TRUE(f->DeleteVisual(mesh));
+  EXPECT_FALSE(f->DeleteVisual(mesh));
+  EXPECT_EQ(f->GetLights().front()->GetColor(), 0xFFFF8000u);
+
+  f->SetSceneBackgroundRGB(0.3f, 0.3f, 0.3f);
+  EXPECT_EQ(scene->GetSceneBackground(), ColorRGB(0.3f, 0.3f, 0.3f));
+
+  // Without rotation or velocity a move changes nothing.
+  f->AddTranslation(COMBINE_REPLACE, 1, 2, 3);
+  scene->Move(1.0f);
+  EXPECT_TRUE(NearlyEqual(f->GetTransform(), Matrix4::Translation(1, 2, 3)));
+  // A rotation turns about the frame's own origin; a velocity moves it.
+  f->SetRotation(0, 1, 0, kHalfPi / 2);
+  f->SetVelocity(0, 1, 0);
+  scene->Move(2.0f);
+  ExpectNear(f->GetTransform().Row(3), {1, 4, 3});
+  ExpectNear(f->GetTransform().TransformDirection({1, 0, 0}), {0, 0, -1});
+}
