@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "diag/Dbug.h"
+#include "lwlib/ObjectMesh.h"
 #include "platform/Path.h"
+#include "rm/Engine.h"
 
 namespace {
 
@@ -163,4 +166,191 @@ std::string AnimationObjectName(const std::string& path) {
   if (path.empty()) return path;
   PathParts parts = SplitPath(path);
   return parts.name.empty() ? path : parts.name;
+}
+
+// ---------------------------------------------------------------------------
+// Frame hierarchies
+
+namespace {
+
+// Objects whose parent chain comes back to them. Each chain is walked once.
+bool HasParentCycle(const std::vector<SceneObject>& objects) {
+  enum : uint8_t { UNSEEN, ON_PATH, DONE };
+  std::vector<uint8_t> state(objects.size(), UNSEEN);
+  for (size_t start = 0; start < objects.size(); ++start) {
+    int32_t i = static_cast<int32_t>(start);
+    while (i != -1 && state[static_cast<size_t>(i)] == UNSEEN) {
+      state[static_cast<size_t>(i)] = ON_PATH;
+      i = objects[static_cast<size_t>(i)].parent;
+    }
+    if (i != -1 && state[static_cast<size_t>(i)] == ON_PATH) return true;
+    for (i = static_cast<int32_t>(start); i != -1 && state[static_cast<size_t>(i)] == ON_PATH;
+         i = objects[static_cast<size_t>(i)].parent)
+      state[static_cast<size_t>(i)] = DONE;
+  }
+  return false;
+}
+
+bool ValidParent(int32_t parent, size_t count) { return parent >= 0 && static_cast<size_t>(parent) < count; }
+
+void Pose(const rm::FramePtr& frame, const MotionKeys& keys, float time, const float* pivot) {
+  if (!frame) return;
+  rm::Matrix4 m;
+  if (PoseMatrix(m.m, keys, time, pivot)) frame->AddTransform(rm::COMBINE_REPLACE, m);
+}
+
+}  // namespace
+
+Animation::~Animation() {
+  if (rootFrame)
+    if (rm::FramePtr parent = rootFrame->GetParent()) parent->DeleteChild(rootFrame);
+}
+
+AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine) {
+  if (!engine) return nullptr;
+  auto animation = std::make_unique<Animation>();
+  Animation& a = *animation;
+  a.objects.assign(scene.objects.list.begin(), scene.objects.list.end());
+  std::stable_sort(a.objects.begin(), a.objects.end(),
+                   [](const SceneObject& x, const SceneObject& y) { return x.sequence < y.sequence; });
+  const size_t count = a.objects.size();
+  a.objectCount = static_cast<int32_t>(count);
+
+  for (size_t i = 0; i < count; ++i) {
+    SceneObject& object = a.objects[i];
+    if (object.parent == static_cast<int32_t>(i)) {
+      ReportWarning("Fatal error - object is parented to itself");
+      return nullptr;
+    }
+    if (object.parent != -1 && !ValidParent(object.parent, count)) {
+      ReportWarning(DebugFormat("Object %d is parented to object %d, which does not exist - ignored",
+                                static_cast<int>(i + 1), static_cast<int>(object.parent) + 1));
+      object.parent = -1;
+    }
+  }
+  // A longer cycle has no root to hang from and would make the frames own
+  // each other.
+  if (HasParentCycle(a.objects)) {
+    ReportWarning("Fatal error - objects are parented in a cycle");
+    return nullptr;
+  }
+
+  a.objectFrames.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    rm::FramePtr frame = engine->CreateFrame();
+    if (!frame) return nullptr;
+    a.objectFrames.push_back(std::move(frame));
+  }
+  for (size_t i = 0; i < count; ++i) {
+    SceneObject& object = a.objects[i];
+    if (object.parent != -1 && !a.objectFrames[static_cast<size_t>(object.parent)]->AddChild(a.objectFrames[i]))
+      return nullptr;
+    if (object.name && !object.name->empty()) object.name = AnimationObjectName(*object.name);
+    a.objectFrames[i]->SetAppData(&object);
+  }
+
+  a.rootFrame = engine->CreateFrame();
+  if (!a.rootFrame) return nullptr;
+  for (size_t i = 0; i < count; ++i) {
+    if (a.objects[i].parent != -1) continue;
+    if (!a.rootFrame->AddChild(a.objectFrames[i])) return nullptr;
+    a.roots.push_back(static_cast<int32_t>(i));
+  }
+  a.rootCount = static_cast<int32_t>(a.roots.size());
+  return animation;
+}
+
+void FreeAnimation(AnimationPtr& animation) { animation.reset(); }
+
+AnimationPtr LoadSceneAndAnimation(Scene& scene, const char* path, const rm::EnginePtr& engine) {
+  LoadScene(scene, path);
+  return CreateAnimation(scene, engine);
+}
+
+void LoadObjectVisuals(Animation& animation, const rm::EnginePtr& engine, ObjectLoader loader, const char* directory,
+                       TextureCallback textureCallback, void* callbackData, uint32_t flags) {
+  if (!loader) return;
+  for (size_t i = 0; i < animation.objects.size(); ++i) {
+    const SceneObject& object = animation.objects[i];
+    if (!object.name || object.name->empty()) continue;
+    if (rm::VisualPtr visual = loader(object.name->c_str(), directory, flags, engine, textureCallback, callbackData))
+      animation.objectFrames[i]->AddVisual(visual);
+  }
+}
+
+std::string ObjectPath(const char* name, const char* directory) {
+  const PathParts parts = SplitPath(name ? name : "");
+  if (!directory) return parts.name + parts.extension;
+  std::string dir = directory;
+  if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+  return dir + "/" + parts.name + parts.extension;
+}
+
+rm::VisualPtr BuildObjectPath(const char* name, const char* directory, uint32_t flags, const rm::EnginePtr& engine,
+                              TextureCallback textureCallback, void* callbackData) {
+  const std::string path = ObjectPath(name, directory);
+  return LoadLightWaveObject(path.c_str(), engine, textureCallback, callbackData, flags);
+}
+
+bool AttachAnimation(const rm::FramePtr& parent, Animation& animation) {
+  return parent && animation.rootFrame && parent->AddChild(animation.rootFrame);
+}
+
+bool CreateSceneLights(Scene& scene, Animation& animation, const rm::EnginePtr& engine, const rm::LightPtr& ambient) {
+  // The list, not the count: a second call finds the lights already taken.
+  if (scene.lights.list.empty() || !engine) return false;
+  const SceneLights& source = scene.lights;
+  if (ambient)
+    ambient->SetColorRGB(source.ambientRed * source.ambientIntensity, source.ambientGreen * source.ambientIntensity,
+                         source.ambientBlue * source.ambientIntensity);
+  std::vector<SceneLight> table(std::make_move_iterator(scene.lights.list.begin()),
+                                std::make_move_iterator(scene.lights.list.end()));
+  scene.lights.list.clear();
+  animation.ambientRed = source.ambientRed;
+  animation.ambientGreen = source.ambientGreen;
+  animation.ambientBlue = source.ambientBlue;
+  animation.ambientIntensity = source.ambientIntensity;
+
+  bool ok = true;
+  for (SceneLight& light : table) {
+    const bool underObject = ValidParent(light.parent, animation.objectFrames.size());
+    light.frame = engine->CreateFrame(underObject ? animation.objectFrames[static_cast<size_t>(light.parent)]
+                                                  : animation.rootFrame);
+    light.light = engine->CreateLightRGB(static_cast<rm::LightType>(light.type), light.red, light.green, light.blue);
+    if (!light.frame || !light.light || !light.frame->AddLight(light.light)) {
+      ok = false;
+      break;
+    }
+    if (light.type != 0) {
+      light.light->SetUmbra(DegreesToRadians(light.coneAngle - light.edgeAngle));
+      light.light->SetPenumbra(DegreesToRadians(light.coneAngle));
+    }
+  }
+  if (!ok) {
+    // No half-lit scene: the lights stay with the animation, unlit.
+    for (SceneLight& light : table) {
+      if (light.frame)
+        if (rm::FramePtr parent = light.frame->GetParent()) parent->DeleteChild(light.frame);
+      light.frame.reset();
+      light.light.reset();
+    }
+  }
+  animation.lights = std::move(table);
+  animation.lightCount = static_cast<int32_t>(animation.lights.size());
+  return ok;
+}
+
+bool CopySceneCamera(const Scene& scene, Animation& animation) {
+  animation.camera = scene.camera;
+  return true;
+}
+
+void SetAnimationTime(Animation& animation, float time, const rm::FramePtr& cameraFrame, uint32_t flags) {
+  if (flags == 0) flags = ANIMATE_OBJECTS;
+  if (flags & ANIMATE_OBJECTS)
+    for (size_t i = 0; i < animation.objects.size(); ++i)
+      Pose(animation.objectFrames[i], animation.objects[i].keys, time, animation.objects[i].pivot);
+  if (flags & ANIMATE_LIGHTS)
+    for (const SceneLight& light : animation.lights) Pose(light.frame, light.keys, time, nullptr);
+  if ((flags & ANIMATE_CAMERA) && cameraFrame) Pose(cameraFrame, animation.camera.keys, time, nullptr);
 }
