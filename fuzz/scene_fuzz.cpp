@@ -1,5 +1,5 @@
-// Loads arbitrary bytes as a scene and poses whatever it read at a few times:
-// neither may read out of bounds, hang or keep tracked blocks.
+// Loads arbitrary bytes as a scene, builds its animation and poses it at a few
+// times: nothing may read out of bounds, hang or keep tracked blocks.
 #include <cstdint>
 #include <cstdlib>
 
@@ -7,6 +7,7 @@
 #include "lwlib/Anim.h"
 #include "lwlib/Lws.h"
 #include "lwlib/Parse.h"
+#include "rm/Engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetDebugMode(DEBUG_MODE_SILENT);
@@ -14,12 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Scene scene;
     if (LoadSceneFromMemory(scene, data, size)) {
       GetScenePlaybackRate(scene);
-      float m[4][4];
-      for (float time : {-1.0f, 0.0f, 7.5f, 1e6f}) {
-        for (const SceneObject& object : scene.objects.list) PoseMatrix(m, object.keys, time, object.pivot);
-        for (const SceneLight& light : scene.lights.list) PoseMatrix(m, light.keys, time, nullptr);
-        PoseMatrix(m, scene.camera.keys, time, nullptr);
+      static const rm::EnginePtr engine = rm::Engine::Create();
+      AnimationPtr animation = CreateAnimation(scene, engine);
+      if (animation) {
+        CreateSceneLights(scene, *animation, engine, nullptr);
+        CopySceneCamera(scene, *animation);
+        const rm::FramePtr camera = engine->CreateFrame();
+        for (float time : {-1.0f, 0.0f, 7.5f, 1e6f})
+          SetAnimationTime(*animation, time, camera, ANIMATE_CAMERA | ANIMATE_OBJECTS | ANIMATE_LIGHTS);
       }
+      FreeScene(scene);  // before the animation: the keys they share must stay alive
+      if (animation) SetAnimationTime(*animation, 3.0f, nullptr, ANIMATE_OBJECTS);
+      FreeAnimation(animation);
     }
     FreeScene(scene);
   }
