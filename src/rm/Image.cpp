@@ -1,10 +1,22 @@
 #include "rm/Image.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "diag/Dbug.h"
+
+// PNG, JPEG and TGA only; images are bounded like our own surfaces.
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_TGA
+#define STBI_NO_STDIO
+#define STBI_MAX_DIMENSIONS 32768
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 
 namespace rm {
 
@@ -37,8 +49,97 @@ SurfacePtr LoadImageFile(const std::string& path) {
   return surface;
 }
 
-SurfacePtr DecodeBmp(std::span<const uint8_t>) { return nullptr; }
-SurfacePtr DecodePpm(std::span<const uint8_t>) { return nullptr; }
-SurfacePtr DecodeStbImage(std::span<const uint8_t>) { return nullptr; }
+namespace {
+
+SurfacePtr Refuse(const char* kind, const char* why) {
+  const std::string text = why;  // `why` may live in the shared format buffer
+  ReportWarning(DebugFormat("%s refused: %s", kind, text.c_str()));
+  return nullptr;
+}
+
+// PPM header and text samples: numbers separated by white space, with
+// comments from '#' to the end of the line.
+class PpmReader {
+ public:
+  explicit PpmReader(std::span<const uint8_t> data) : data_(data) {}
+  bool Number(uint32_t* value) {
+    for (;;) {
+      while (at_ < data_.size() && std::isspace(data_[at_])) ++at_;
+      if (at_ < data_.size() && data_[at_] == '#') {
+        while (at_ < data_.size() && data_[at_] != '\n') ++at_;
+        continue;
+      }
+      break;
+    }
+    uint64_t v = 0;
+    const size_t start = at_;
+    while (at_ < data_.size() && std::isdigit(data_[at_]) && v <= 0xFFFFFFFFu) v = v * 10 + (data_[at_++] - '0');
+    if (at_ == start || v > 0xFFFFFFFFu) return false;
+    *value = static_cast<uint32_t>(v);
+    return true;
+  }
+  size_t at() const { return at_; }
+  void Skip(size_t n) { at_ += n; }
+
+ private:
+  std::span<const uint8_t> data_;
+  size_t at_ = 0;
+};
+
+}  // namespace
+
+SurfacePtr DecodePpm(std::span<const uint8_t> data) {
+  if (data.size() < 2 || data[0] != 'P' || (data[1] != '3' && data[1] != '6')) return Refuse("PPM", "no P3 or P6 magic");
+  const bool binary = data[1] == '6';
+  PpmReader in(data);
+  in.Skip(2);
+  uint32_t width, height, maximum;
+  if (!in.Number(&width) || !in.Number(&height) || !in.Number(&maximum)) return Refuse("PPM", "truncated header");
+  if (maximum == 0 || maximum > 65535) return Refuse("PPM", DebugFormat("maximum value %u", maximum));
+  if (width == 0 || height == 0 || width > 32768 || height > 32768)
+    return Refuse("PPM", DebugFormat("bad size %u x %u", width, height));
+  const size_t sampleBytes = maximum > 255 ? 2 : 1;
+  const size_t samples = static_cast<size_t>(width) * height * 3;
+  size_t at = in.at() + 1;  // one white-space character ends the header
+  if (binary && (in.at() >= data.size() || at > data.size() || samples * sampleBytes > data.size() - at))
+    return Refuse("PPM", "truncated pixel data");
+  if (!binary && samples > data.size()) return Refuse("PPM", "truncated pixel data");
+  SurfacePtr s = Surface::Create(width, height, PixelFormat::Rgb(24));
+  if (!s) return Refuse("PPM", "no surface");
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint32_t rgb[3];
+      for (uint32_t& c : rgb) {
+        if (binary) {
+          c = sampleBytes == 2 ? (data[at] << 8 | data[at + 1]) : data[at];
+          at += sampleBytes;
+        } else if (!in.Number(&c)) {
+          return Refuse("PPM", "truncated pixel data");
+        }
+        c = (std::min(c, maximum) * 255 + maximum / 2) / maximum;
+      }
+      s->SetPixel(x, y, rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+    }
+  }
+  return s;
+}
+
+SurfacePtr DecodeStbImage(std::span<const uint8_t> data) {
+  if (data.empty() || data.size() > static_cast<size_t>(INT32_MAX)) return Refuse("Image", "empty or too large");
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* pixels =
+      stbi_load_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels, 4);
+  if (!pixels) return Refuse("Image", stbi_failure_reason());
+  std::unique_ptr<stbi_uc, void (*)(void*)> owner(pixels, stbi_image_free);
+  SurfacePtr s = Surface::Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                                 PixelFormat::Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000));
+  if (!s) return Refuse("Image", "no surface");
+  const stbi_uc* p = pixels;
+  for (uint32_t y = 0; y < s->GetHeight(); ++y) {
+    for (uint32_t x = 0; x < s->GetWidth(); ++x, p += 4)
+      s->SetPixel(x, y, static_cast<uint32_t>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
+  }
+  return s;
+}
 
 }  // namespace rm

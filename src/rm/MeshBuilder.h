@@ -37,6 +37,10 @@ class MeshBuilder : public Visual {
   bool Load(const std::string& path);
 
  private:
+  // The image `name` beside the loaded file, else through the engine's search
+  // path; a texture with the name and no image when neither has it.
+  TexturePtr FindTexture(const std::string& name, const std::string& directory) const;
+
   EnginePtr engine_;
   Mesh mesh_;
 };

@@ -1,0 +1,43 @@
+// DirectX .X files for tests in the text, binary and compressed (MSZIP of the
+// binary) encodings, written from the public description of the format.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct XMaterialSpec {
+  std::array<float, 4> color{1, 1, 1, 1};
+  float power = 0;
+  std::array<float, 3> specular{0, 0, 0};
+  std::array<float, 3> emissive{0, 0, 0};
+  std::string texture;  // none when empty
+};
+
+struct XMeshSpec {
+  std::string name;
+  std::vector<std::array<float, 3>> positions;
+  std::vector<std::vector<uint32_t>> faces;
+  std::vector<std::array<float, 3>> normals;  // one per position, or none
+  std::vector<std::array<float, 2>> uvs;      // one per position, or none
+  std::vector<XMaterialSpec> materials;       // none: no material list
+  std::vector<uint32_t> faceMaterials;        // one per face
+};
+
+struct XFrameSpec {
+  std::string name;
+  std::array<float, 16> matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // rows, translation last
+  std::vector<XMeshSpec> meshes;
+  std::vector<XFrameSpec> children;
+};
+
+enum class XEncoding { Text, Binary, Compressed };
+
+// Top-level frames (each with its meshes and children) and top-level meshes.
+std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std::vector<XMeshSpec>& meshes,
+                               XEncoding encoding);
+
+}  // namespace testsupport
