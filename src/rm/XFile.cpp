@@ -32,6 +32,9 @@ void Number(std::string& out, float v) {
   char buf[32];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
   out.append(buf, r.ptr);
+  // Some readers take "1,5" for one and a half; a decimal point in every
+  // number keeps lists of them unambiguous.
+  if (std::find_if(buf, r.ptr, [](char c) { return c == '.' || c == 'e'; }) == r.ptr) out += ".0";
 }
 
 void Number(std::string& out, uint32_t v) { out += std::to_string(v); }
@@ -227,7 +230,8 @@ void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent
         n.NormalizeSafe();
         out.normal = {n.x, n.y, n.z};
       }
-      if (m->mTextureCoords[0]) out.tu = m->mTextureCoords[0][v].x, out.tv = m->mTextureCoords[0][v].y;
+      // The reader turns v upside down for its own conventions; undo it.
+      if (m->mTextureCoords[0]) out.tu = m->mTextureCoords[0][v].x, out.tv = 1.0f - m->mTextureCoords[0][v].y;
       if (m->mColors[0]) out.color = ColorOf(m->mColors[0][v]);
       verts.push_back(out);
     }
@@ -258,8 +262,10 @@ bool MeshBuilder::Load(const std::string& path) {
     }
     LoadContext c{scene, &mesh_, {}, {}, {}, {}};
     AddNodeMeshes(c, scene->mRootNode, aiMatrix4x4());
-    if (c.vertices.empty()) {
-      ReportWarning(DebugFormat("Load %s: the file holds no mesh", path.c_str()));
+    uint32_t faces = 0;
+    for (const uint32_t n : c.faceCount) faces += n;
+    if (faces == 0) {
+      ReportWarning(DebugFormat("Load %s: the file holds no mesh with faces", path.c_str()));
       return false;
     }
     const std::filesystem::path directory = std::filesystem::path(path).parent_path();

@@ -66,13 +66,22 @@ class Emitter {
   std::ostringstream text_;
 };
 
+// Floats always with a decimal point: in lists separated by commas, "1,0"
+// would read as one number to some readers.
+std::string F(float v) {
+  std::ostringstream s;
+  s.precision(9);
+  s << std::showpoint << v;
+  return s.str();
+}
+
 void Vectors(Emitter& e, const std::vector<float>& flat, size_t width) {
   e.Floats(flat);
   if (e.binary()) return;
   const size_t n = flat.size() / width;
   e.text() << n << ";\n";
   for (size_t i = 0; i < n; ++i) {
-    for (size_t k = 0; k < width; ++k) e.text() << flat[i * width + k] << ';';
+    for (size_t k = 0; k < width; ++k) e.text() << F(flat[i * width + k]) << ';';
     e.text() << (i + 1 < n ? ",\n" : ";\n");
   }
 }
@@ -118,8 +127,9 @@ void Mesh(Emitter& e, const XMeshSpec& m) {
       f.insert(f.end(), mat.emissive.begin(), mat.emissive.end());
       e.Floats(f);
       if (!e.binary()) {
-        e.text() << f[0] << ';' << f[1] << ';' << f[2] << ';' << f[3] << ";;\n" << f[4] << ";\n";
-        e.text() << f[5] << ';' << f[6] << ';' << f[7] << ";;\n" << f[8] << ';' << f[9] << ';' << f[10] << ";;\n";
+        e.text() << F(f[0]) << ';' << F(f[1]) << ';' << F(f[2]) << ';' << F(f[3]) << ";;\n" << F(f[4]) << ";\n";
+        e.text() << F(f[5]) << ';' << F(f[6]) << ';' << F(f[7]) << ";;\n";
+        e.text() << F(f[8]) << ';' << F(f[9]) << ';' << F(f[10]) << ";;\n";
       }
       if (!mat.texture.empty()) {
         e.Open("TextureFilename");
@@ -155,7 +165,7 @@ void Frame(Emitter& e, const XFrameSpec& f) {
   e.Open("FrameTransformMatrix");
   e.Floats(std::vector<float>(f.matrix.begin(), f.matrix.end()));
   if (!e.binary()) {
-    for (size_t i = 0; i < 16; ++i) e.text() << f.matrix[i] << (i < 15 ? "," : ";;\n");
+    for (size_t i = 0; i < 16; ++i) e.text() << F(f.matrix[i]) << (i < 15 ? "," : ";;\n");
   }
   e.Close();
   for (const auto& m : f.meshes) Mesh(e, m);
