@@ -1,0 +1,144 @@
+// LightWave objects (IFF form LWOB): the records the chunk handlers collect,
+// and the loader that turns an object file into a retained-mode mesh.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "diag/TrackedBuffer.h"
+#include "lwlib/Iff.h"
+#include "lwlib/TrackedList.h"
+#include "lwlib/Uv.h"
+#include "rm/Types.h"
+
+struct LwoPoints {
+  uint32_t chunkCount = 0;
+  TrackedBuffer<rm::Vector> points;  // host order
+  uint32_t pointCount = 0;
+  uint32_t bad = 0;
+};
+
+// Polygons in host order, each: vertex count n, n point indices, surface
+// number (1-based). A detail polygon's parent keeps its own surface; the
+// detail polygons follow it as ordinary polygons.
+struct LwoPolygons {
+  uint32_t chunkCount = 0;
+  uint32_t bad = 0;
+  uint32_t polygonCount = 0;
+  uint32_t indexWordCount = 0;  // sum of (n + 1)
+  TrackedBuffer<uint16_t> words;
+  uint32_t wordCount = 0;  // words in use
+};
+
+struct LwoCurves {
+  uint32_t curveCount = 0;
+  uint32_t chunkCount = 0;
+  uint32_t bad = 0;
+};
+
+struct LwoSurfaceName {
+  const char* name;  // inside the IFF body
+  uint32_t index;    // 1-based, numbered as chunks arrive
+};
+
+struct LwoSurfaceNames {
+  uint32_t chunkCount = 0;
+  TrackedList<LwoSurfaceName> entries;  // newest first
+  uint32_t nameCount = 0;
+  uint32_t bad = 0;
+};
+
+enum : uint32_t {
+  LWO_COLR = 0x0001, LWO_FLAG = 0x0002, LWO_LUMI = 0x0004, LWO_DIFF = 0x0008,
+  LWO_SPEC = 0x0010, LWO_REFL = 0x0020, LWO_TRAN = 0x0040, LWO_GLOS = 0x0080,
+  LWO_RIMG = 0x0100, LWO_RSAN = 0x0200, LWO_RIND = 0x0400, LWO_EDGE = 0x0800,
+  LWO_SMAN = 0x1000,
+};
+
+enum : uint32_t {
+  LWO_TEX_TYPE = 0x0001, LWO_TIMG = 0x0002, LWO_TFLG = 0x0004, LWO_TSIZ = 0x0008,
+  LWO_TCTR = 0x0010, LWO_TFAL = 0x0020, LWO_TVEL = 0x0040, LWO_TCLR = 0x0080,
+  LWO_TVAL = 0x0100, LWO_TAMP = 0x0200, LWO_TFRQ = 0x0400, LWO_TSP0 = 0x0800,
+  LWO_TSP1 = 0x1000, LWO_TSP2 = 0x2000,
+};
+
+enum : int32_t {
+  LWO_SLOT_NONE = -1, LWO_SLOT_COLOUR = 0, LWO_SLOT_DIFFUSE = 1, LWO_SLOT_BUMP = 2,
+  LWO_SLOT_SPECULAR = 3, LWO_SLOT_REFLECTION = 4, LWO_SLOT_TRANSPARENCY = 5,
+};
+
+struct LwoTexture {
+  uint32_t present;
+  const char* typeName;   // "Planar Image Map", ...
+  const char* imageName;  // TIMG
+  uint16_t textureFlags;  // bit 0 X axis, 1 Y, 2 Z
+  float size[3], centre[3], falloff[3], velocity[3];
+  uint32_t colour;
+  uint16_t value;
+  float amplitude;
+  uint16_t frequencies;
+  float parameter0, parameter1, parameter2;
+};
+
+struct LwoSurface {
+  const char* name;  // inside the IFF body
+  uint32_t present;
+  uint32_t colour;  // red in bits 24-31, green 16-23, blue 8-15
+  uint16_t surfaceFlags;
+  uint16_t luminosity, diffuse, specular, reflection, transparency;
+  uint16_t glossiness;
+  const char* reflectionImage;
+  float reflectionSeamAngle, refractiveIndex, edgeTransparency, maxSmoothingAngle;
+  LwoTexture textures[6];
+};
+
+struct LwoSurfaces {
+  uint32_t surfaceCount = 0;
+  uint32_t bad = 0;
+  // Chunks arrive last-first and each goes to the head, so this runs in file order.
+  TrackedList<LwoSurface> list;
+};
+
+const char* SurfaceNameByIndex(const LwoSurfaceNames& names, uint32_t index);
+const LwoSurface* FindSurface(const LwoSurfaces& surfaces, const char* name);
+
+// The sub-chunk rules keep one current texture slot for the whole run: a
+// texture sub-chunk fills the slot the last type sub-chunk named, whichever
+// surface or object that was in. Tests reset it.
+int32_t LwoCurrentTextureSlot();
+void SetLwoCurrentTextureSlot(int32_t slot);
+
+// Everything read from one object file. The names and the surfaces point into
+// the IFF body, which lives as long as the object.
+struct LwoObject {
+  LwoObject() = default;
+  ~LwoObject();
+  LwoObject(const LwoObject&) = delete;
+  LwoObject& operator=(const LwoObject&) = delete;
+
+  IffFile iff{};
+  bool iffLoaded = false;
+  LwoPoints points;
+  LwoPolygons polygons;
+  LwoCurves curves;
+  LwoSurfaceNames surfaceNames;
+  LwoSurfaces surfaces;
+  UvSet uvSet;
+  bool hasUvSet = false;  // from UVIM and UVCV, or from the .uv file
+  bool uvimSeen = false;
+  bool uvcvSeen = false;
+  bool outOfMemory = false;  // a handler could not keep what it read
+};
+
+// The file names an object name stands for: the name with a last ".lwo" (any
+// case) cut off when it has six or more characters, then "%s.lwo" and "%s.uv".
+struct LwoFileNames {
+  std::string baseName;  // the name as cut
+  std::string objectFile;
+  std::string uvFile;
+};
+LwoFileNames LightWaveFileNames(const char* name);
+
+// Reads the object file and its texture coordinates. False (object emptied,
+// handler registry empty) when the file does not load or is refused.
+bool ParseLightWaveObject(const char* name, LwoObject& object);
