@@ -1,0 +1,261 @@
+// The ".msh" file: "MESH", the group count, then per group its material
+// record, its texture's name and its mesh group record, face data and
+// vertices, all little-endian.
+#include <bit>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "diag/Dbug.h"
+#include "lwlib/File.h"
+#include "lwlib/Mesh.h"
+#include "rm/Rm.h"
+
+namespace {
+
+constexpr uint32_t kMaterialRecord = 48;
+constexpr uint32_t kGroupRecord = 24;
+constexpr uint32_t kVertexRecord = 36;
+// Texture names travel through a 1024-byte buffer with its terminator.
+constexpr uint32_t kMaxTextureName = 1023;
+
+void PutU4(std::string& out, uint32_t v) {
+  const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                     static_cast<char>(v >> 24)};
+  out.append(b, 4);
+}
+void PutF4(std::string& out, float f) {
+  uint32_t v;
+  std::memcpy(&v, &f, 4);
+  PutU4(out, v);
+}
+
+uint32_t GetU4(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+float GetF4(const uint8_t* p) {
+  const uint32_t v = GetU4(p);
+  float f;
+  std::memcpy(&f, &v, 4);
+  return f;
+}
+
+// Reads forward through the file's bytes; every take is checked against what
+// is left.
+struct Reader {
+  const uint8_t* at;
+  size_t left;
+  const uint8_t* Take(size_t n) {
+    if (n > left) return nullptr;
+    const uint8_t* p = at;
+    at += n;
+    left -= n;
+    return p;
+  }
+};
+
+std::string GroupHeader(const MeshGroup& group, const GroupMaterial& material) {
+  std::string out;
+  PutU4(out, 0);  // the material and texture slots carry nothing
+  PutU4(out, 0);
+  for (float f : material.specular) PutF4(out, f);
+  for (float f : material.emissive) PutF4(out, f);
+  PutF4(out, material.power);
+  PutF4(out, material.red);
+  PutF4(out, material.green);
+  PutF4(out, material.blue);
+  std::string name;
+  if (material.texture) name = material.texture->GetName();
+  // A name that would not fit the name buffer is not asked for: no name.
+  if (name.size() > kMaxTextureName) name.clear();
+  PutU4(out, static_cast<uint32_t>(name.size()));
+  out += name;
+  const uint32_t faceWords = static_cast<uint32_t>(std::min<size_t>(group.faceDataSize, group.faceData.size()));
+  const uint32_t vertices = static_cast<uint32_t>(std::min<size_t>(group.vertexCount, group.vertices.size()));
+  PutU4(out, 0);
+  PutU4(out, group.verticesPerFace);
+  PutU4(out, vertices);
+  PutU4(out, group.faceCount);
+  PutU4(out, faceWords);
+  PutU4(out, 0);
+  return out;
+}
+
+// Face data and vertices: the in-memory records are the file's records on a
+// little-endian machine, so they go out as they stand.
+bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
+  const uint32_t faceWords = static_cast<uint32_t>(std::min<size_t>(group.faceDataSize, group.faceData.size()));
+  const uint32_t vertices = static_cast<uint32_t>(std::min<size_t>(group.vertexCount, group.vertices.size()));
+  if constexpr (std::endian::native == std::endian::little) {
+    return (faceWords == 0 || FileWrite(group.faceData.data(), 4, faceWords, file) == faceWords) &&
+           (vertices == 0 || FileWrite(group.vertices.data(), kVertexRecord, vertices, file) == vertices);
+  }
+  std::string out;
+  for (uint32_t i = 0; i < faceWords; ++i) PutU4(out, group.faceData[i]);
+  for (uint32_t i = 0; i < vertices; ++i) {
+    const rm::Vertex& v = group.vertices[i];
+    for (float f : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.tu, v.tv})
+      PutF4(out, f);
+    PutU4(out, v.color);
+  }
+  return FileWrite(out.data(), 1, out.size(), file) == out.size();
+  return out;
+}
+
+// A group's faces must lie inside its face data and name only its vertices,
+// or the exporters that walk them would read past the arrays.
+bool FacesAreSound(const MeshGroup& g) {
+  uint64_t at = 0;
+  for (uint32_t f = 0; f < g.faceCount; ++f) {
+    uint32_t n = g.verticesPerFace;
+    if (n == 0) {
+      if (at >= g.faceDataSize) return false;
+      n = g.faceData[at++];
+    }
+    if (n > g.faceDataSize - at) return false;
+    for (uint32_t k = 0; k < n; ++k)
+      if (g.faceData[at + k] >= g.vertexCount) return false;
+    at += n;
+  }
+  return true;
+}
+
+bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string& textureName) {
+  const uint8_t* m = r.Take(kMaterialRecord + 4);
+  if (!m) return false;
+  for (int i = 0; i < 3; ++i) {
+    material.specular[i] = GetF4(m + 8 + 4 * i);
+    material.emissive[i] = GetF4(m + 20 + 4 * i);
+  }
+  material.power = GetF4(m + 32);
+  material.red = GetF4(m + 36);
+  material.green = GetF4(m + 40);
+  material.blue = GetF4(m + 44);
+  const uint32_t nameLength = GetU4(m + 48);
+  if (nameLength > kMaxTextureName) {
+    ReportWarning(DebugFormat("Texture name of %u bytes in a mesh file refused", nameLength));
+    return false;
+  }
+  const uint8_t* name = r.Take(nameLength);
+  if (!name) return false;
+  textureName.assign(reinterpret_cast<const char*>(name), nameLength);
+  // A name with a zero byte inside ends there, as it would have when read.
+  textureName.resize(std::strlen(textureName.c_str()));
+
+  const uint8_t* g = r.Take(kGroupRecord);
+  if (!g) return false;
+  group.verticesPerFace = GetU4(g + 4);
+  group.vertexCount = GetU4(g + 8);
+  group.faceCount = GetU4(g + 12);
+  group.faceDataSize = GetU4(g + 16);
+  // Counts are checked against the bytes left before anything is allocated.
+  if (group.faceDataSize > r.left / 4) return false;
+  if (group.vertexCount > (r.left - 4 * static_cast<size_t>(group.faceDataSize)) / kVertexRecord) return false;
+  if (!group.faceData.Allocate(group.faceDataSize) || !group.vertices.Allocate(group.vertexCount)) return false;
+  const uint8_t* faces = r.Take(4 * static_cast<size_t>(group.faceDataSize));
+  const uint8_t* vertices = r.Take(kVertexRecord * static_cast<size_t>(group.vertexCount));
+  if constexpr (std::endian::native == std::endian::little) {
+    if (group.faceDataSize) std::memcpy(group.faceData.data(), faces, 4 * static_cast<size_t>(group.faceDataSize));
+    if (group.vertexCount)
+      std::memcpy(group.vertices.data(), vertices, kVertexRecord * static_cast<size_t>(group.vertexCount));
+  } else {
+    for (uint32_t i = 0; i < group.faceDataSize; ++i) group.faceData[i] = GetU4(faces + 4 * i);
+    for (uint32_t i = 0; i < group.vertexCount; ++i) {
+      const uint8_t* p = vertices + kVertexRecord * static_cast<size_t>(i);
+      rm::Vertex& v = group.vertices[i];
+      v.position = {GetF4(p), GetF4(p + 4), GetF4(p + 8)};
+      v.normal = {GetF4(p + 12), GetF4(p + 16), GetF4(p + 20)};
+      v.tu = GetF4(p + 24);
+      v.tv = GetF4(p + 28);
+      v.color = GetU4(p + 32);
+    }
+  }
+  if (!FacesAreSound(group)) {
+    ReportWarning("Mesh file group with faces outside its data or vertices refused");
+    return false;
+  }
+  return true;
+}
+
+rm::TexturePtr FindTexture(const std::string& name, const rm::EnginePtr& engine, TextureCallback callback,
+                           void* callbackData) {
+  rm::TexturePtr texture;
+  if (callback) {
+    if (callback(name.c_str(), callbackData, &texture) != 0) texture = nullptr;
+  } else if (engine) {
+    texture = engine->LoadTexture(name);
+  }
+  if (texture) texture->SetName(name);
+  return texture;
+}
+
+bool ReadMeshFile(MeshModel* model, const char* fileName, const rm::EnginePtr& engine, TextureCallback callback,
+                  void* callbackData) {
+  ScopedFile file(FileOpen(fileName, "rb"));
+  if (!file) return false;
+  const int64_t length = FileLength(file.get());
+  if (length < 8 || static_cast<uint64_t>(length) > UINT32_MAX) return false;
+  TrackedBuffer<uint8_t> bytes;
+  if (!bytes.Allocate(static_cast<size_t>(length))) return false;
+  if (FileRead(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
+  file.Close();
+
+  Reader r{bytes.data(), bytes.size()};
+  if (std::memcmp(r.Take(4), "MESH", 4) != 0) return false;
+  const int32_t groupCount = static_cast<int32_t>(GetU4(r.Take(4)));
+  // Every group takes at least its two records and a name length.
+  if (groupCount < 0 || static_cast<size_t>(groupCount) > r.left / (kMaterialRecord + 4 + kGroupRecord)) return false;
+  model->groups.resize(static_cast<size_t>(groupCount));
+  model->groupMaterials.resize(static_cast<size_t>(groupCount));
+  model->groupCount = groupCount;
+  std::vector<std::string> textureNames(static_cast<size_t>(groupCount));
+  for (int32_t g = 0; g < groupCount; ++g)
+    if (!ReadGroup(r, model->groups[g], model->groupMaterials[g], textureNames[g])) return false;
+  // Textures are looked for only once the whole file has read, so a broken
+  // file asks nobody for images.
+  for (int32_t g = 0; g < groupCount; ++g)
+    if (!textureNames[g].empty())
+      model->groupMaterials[g].texture = FindTexture(textureNames[g], engine, callback, callbackData);
+  return true;
+}
+
+}  // namespace
+
+bool SaveMeshModel(const MeshModel* model, const char* fileName) {
+  if (!model || !fileName) return false;
+  ScopedFile file(FileOpen(fileName, "wb"));
+  if (!file) return false;
+  bool ok = true;
+  try {
+    const size_t count = std::min(model->groups.size(), model->groupMaterials.size());
+    std::string head = "MESH";
+    PutU4(head, static_cast<uint32_t>(count));
+    ok = FileWrite(head.data(), 1, head.size(), file.get()) == head.size();
+    for (size_t g = 0; ok && g < count; ++g) {
+      const std::string bytes = GroupHeader(model->groups[g], model->groupMaterials[g]);
+      ok = FileWrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+           WriteGroupArrays(model->groups[g], file.get());
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (!file.Close()) ok = false;
+  if (!ok) ReportWarning(DebugFormat("Could not write mesh file %s", fileName));
+  return ok;
+}
+
+bool LoadMeshModel(MeshModel* model, const char* fileName, const rm::EnginePtr& engine,
+                   TextureCallback textureCallback, void* callbackData) {
+  if (!model) return false;
+  FreeMeshModel(model);
+  if (!fileName) return false;
+  bool ok = false;
+  try {
+    ok = ReadMeshFile(model, fileName, engine, textureCallback, callbackData);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (!ok) FreeMeshModel(model);
+  return ok;
+}

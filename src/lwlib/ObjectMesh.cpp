@@ -1,0 +1,357 @@
+#include "lwlib/ObjectMesh.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <unordered_map>
+
+#include "diag/Dbug.h"
+#include "platform/Path.h"
+#include "rm/Rm.h"
+
+namespace {
+
+rm::Vector Sub(const rm::Vector& a, const rm::Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+rm::Vector CrossOf(const rm::Vector& a, const rm::Vector& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+// A zero vector stays zero rather than becoming NaN.
+rm::Vector Normalised(const rm::Vector& v) {
+  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  if (!(length > 0)) return {0, 0, 0};
+  return {v.x / length, v.y / length, v.z / length};
+}
+
+struct UvPair {
+  float u, v;
+  int32_t next;        // the next pair of the same work vertex, or -1
+  uint32_t finalIndex;  // the vertex it becomes in the group
+};
+
+struct WorkVertex {
+  uint32_t point;
+  int32_t firstPair;  // newest pair first, -1 for none
+};
+
+// Working records of one build, sized once for the largest group.
+struct BuildBuffers {
+  TrackedBuffer<rm::Vector> normals;      // per point
+  TrackedBuffer<int32_t> pointMap;        // per point: work vertex in this group, or -1
+  TrackedBuffer<uint32_t> polygonStart;   // per polygon: its first word
+  TrackedBuffer<uint32_t> surfaceStart;   // per surface number: its first entry of byGroup
+  TrackedBuffer<uint32_t> byGroup;        // polygon numbers ordered by surface, POLS order within
+  TrackedBuffer<WorkVertex> work;         // per corner at most
+  TrackedBuffer<UvPair> pairs;            // per corner at most
+  TrackedBuffer<uint32_t> cornerPair;     // per corner: its pair
+  TrackedBuffer<uint32_t> faceData;       // count + indices per face
+  TrackedBuffer<rm::Vertex> vertices;     // per corner at most
+};
+
+// The surfaces a polygon can belong to are 1 .. groupCount; polygons of fewer
+// than three points make no face (the engine has no such faces) and are left
+// out of the normals too.
+bool IsFace(const LwoPolygons& polygons, uint32_t at, uint32_t groupCount) {
+  const uint32_t n = polygons.words[at];
+  const uint32_t surface = polygons.words[at + n + 1];
+  return n >= 3 && surface >= 1 && surface <= groupCount;
+}
+
+bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, uint32_t groupCount,
+                  uint32_t& largestCorners) {
+  const uint32_t pointCount = points.pointCount;
+  if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
+      !b.polygonStart.Allocate(polygons.polygonCount) || !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
+    return false;
+  for (uint32_t i = 0; i < pointCount; ++i) b.pointMap[i] = -1;
+
+  // Walk once: polygon starts, index checks, normals and per-surface counts.
+  TrackedBuffer<uint32_t> corners;
+  if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
+  uint32_t at = 0;
+  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
+    if (at >= polygons.wordCount || polygons.words[at] + 2u > polygons.wordCount - at) return false;
+    b.polygonStart[p] = at;
+    const uint32_t n = polygons.words[at];
+    const uint16_t* index = &polygons.words[at + 1];
+    for (uint32_t k = 0; k < n; ++k)
+      if (index[k] >= pointCount) return false;
+    if (IsFace(polygons, at, groupCount)) {
+      const rm::Vector& p0 = points.points[index[0]];
+      const rm::Vector a = Normalised(Sub(points.points[index[1]], p0));
+      const rm::Vector c = Normalised(Sub(points.points[index[2]], p0));
+      // Not normalised: each polygon weighs with the sine of its angle at p0.
+      const rm::Vector normal = CrossOf(a, c);
+      for (uint32_t k = 0; k < n; ++k) {
+        rm::Vector& sum = b.normals[index[k]];
+        sum.x += normal.x;
+        sum.y += normal.y;
+        sum.z += normal.z;
+      }
+      const uint32_t surface = polygons.words[at + n + 1];
+      ++b.surfaceStart[surface + 1];
+      corners[surface] += n;
+    }
+    at += n + 2;
+  }
+  for (uint32_t i = 0; i < pointCount; ++i) b.normals[i] = Normalised(b.normals[i]);
+
+  // Counting sort of the polygons by surface keeps POLS order inside each.
+  largestCorners = 0;
+  for (uint32_t s = 1; s <= groupCount; ++s) {
+    if (corners[s] > largestCorners) largestCorners = corners[s];
+    b.surfaceStart[s + 1] += b.surfaceStart[s];
+  }
+  if (!b.byGroup.Allocate(b.surfaceStart[groupCount + 1])) return false;
+  TrackedBuffer<uint32_t> fill;
+  if (!fill.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
+  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
+    const uint32_t start = b.polygonStart[p];
+    if (!IsFace(polygons, start, groupCount)) continue;
+    const uint32_t surface = polygons.words[start + polygons.words[start] + 1];
+    b.byGroup[b.surfaceStart[surface] + fill[surface]++] = p;
+  }
+  const size_t faces = b.surfaceStart[groupCount + 1];
+  return b.work.Allocate(largestCorners) && b.pairs.Allocate(largestCorners) &&
+         b.cornerPair.Allocate(largestCorners) && b.faceData.Allocate(largestCorners + faces) &&
+         b.vertices.Allocate(largestCorners);
+}
+
+bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
+                const UvSet* uvSet, uint32_t surface, uint32_t flags) {
+  const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
+  uint32_t workCount = 0, pairCount = 0, corner = 0;
+  for (uint32_t f = first; f < last; ++f) {
+    const uint32_t polygon = b.byGroup[f];
+    const uint32_t at = b.polygonStart[polygon];
+    const uint32_t n = polygons.words[at];
+    for (uint32_t j = 0; j < n; ++j, ++corner) {
+      const uint32_t point = polygons.words[at + 1 + j];
+      int32_t vertex = (flags & LWO_BUILD_FLAT) ? -1 : b.pointMap[point];
+      if (vertex < 0) {
+        vertex = static_cast<int32_t>(workCount++);
+        b.work[vertex] = {point, -1};
+        b.pointMap[point] = vertex;
+      }
+      float u = 0, v = 0;
+      if (uvSet) UvAt(*uvSet, polygon, j, u, v);
+      int32_t pair = b.work[vertex].firstPair;
+      while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v)) pair = b.pairs[pair].next;
+      if (pair < 0) {
+        pair = static_cast<int32_t>(pairCount++);
+        b.pairs[pair] = {u, v, b.work[vertex].firstPair, 0};
+        b.work[vertex].firstPair = pair;
+      }
+      b.cornerPair[corner] = static_cast<uint32_t>(pair);
+    }
+  }
+  // Vertex numbers run over the work vertices in order, each one's pairs in
+  // list order; the point map is cleared for the next group on the way.
+  uint32_t next = 0;
+  for (uint32_t w = 0; w < workCount; ++w) {
+    const WorkVertex& work = b.work[w];
+    b.pointMap[work.point] = -1;
+    for (int32_t pair = work.firstPair; pair >= 0; pair = b.pairs[pair].next) {
+      b.pairs[pair].finalIndex = next;
+      rm::Vertex& out = b.vertices[next++];
+      out.position = points.points[work.point];
+      out.normal = b.normals[work.point];
+      out.tu = b.pairs[pair].u;
+      out.tv = b.pairs[pair].v;
+      out.color = 0;
+    }
+  }
+  uint32_t words = 0;
+  corner = 0;
+  for (uint32_t f = first; f < last; ++f) {
+    const uint32_t n = polygons.words[b.polygonStart[b.byGroup[f]]];
+    b.faceData[words++] = n;
+    for (uint32_t j = 0; j < n; ++j) b.faceData[words++] = b.pairs[b.cornerPair[corner++]].finalIndex;
+  }
+  const int32_t group =
+      mesh.AddGroup(next, last - first, 0, std::span<const uint32_t>(b.faceData.data(), words));
+  if (group < 0) return false;
+  if (next && !mesh.SetVertices(static_cast<uint32_t>(group), 0, next, b.vertices.data())) return false;
+  mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
+  return true;
+}
+
+// Texture coordinates are moved up by whole numbers until none is negative.
+void ShiftTextureCoordinates(rm::Mesh& mesh, uint32_t group) {
+  std::span<rm::Vertex> vertices = mesh.GroupVertices(group);
+  float minU = 0, minV = 0;
+  for (const rm::Vertex& v : vertices) {
+    if (v.tu < minU) minU = v.tu;
+    if (v.tv < minV) minV = v.tv;
+  }
+  const float shiftU = minU < 0 ? std::ceil(-minU) : 0;
+  const float shiftV = minV < 0 ? std::ceil(-minV) : 0;
+  if (shiftU == 0 && shiftV == 0) return;
+  for (rm::Vertex& v : vertices) {
+    v.tu += shiftU;
+    v.tv += shiftV;
+  }
+}
+
+void ApplySurfaces(rm::Mesh& mesh, const rm::EnginePtr& engine, const LwoSurfaces& surfaces,
+                   const LwoSurfaceNames& surfaceNames, const UvSet* uvSet, TextureCallback textureCallback,
+                   void* callbackData, uint32_t flags) {
+  // Names and surfaces looked up once, not per group.
+  std::unordered_map<uint32_t, const char*> nameOf;
+  for (auto* n = surfaceNames.entries.head(); n; n = n->next) nameOf.emplace(n->value.index, n->value.name);
+  std::unordered_map<std::string_view, const LwoSurface*> surfaceOf;
+  for (auto* n = surfaces.list.head(); n; n = n->next)
+    if (n->value.name) surfaceOf.emplace(n->value.name, &n->value);  // the first of a name stays
+
+  // A planar wrap changes the coordinates of every group of the mesh's copy,
+  // and each group takes its coordinates from that copy: a group whose
+  // surface has no map keeps those of the last map applied.
+  rm::WrapPtr lastWrap;
+  for (uint32_t g = 0; g < mesh.GetGroupCount(); ++g) {
+    const uint32_t s = g + 1;
+    const LwoSurface* surface = nullptr;
+    auto name = nameOf.find(s);
+    if (name != nameOf.end()) {
+      auto found = surfaceOf.find(name->second);
+      if (found != surfaceOf.end()) surface = found->second;
+    }
+    float specular = 1.0f, power = 0.0f, emissive = 0.0f, red = 1.0f, green = 1.0f, blue = 1.0f;
+    if (surface && !(flags & LWO_BUILD_NO_SURFACES)) {
+      if (surface->present & LWO_SPEC) specular = surface->specular / 256.0f;
+      if (surface->present & LWO_GLOS) power = surface->glossiness / 256.0f;
+      if (surface->present & LWO_LUMI) emissive = surface->luminosity / 256.0f;
+      if (surface->present & LWO_COLR) {
+        red = static_cast<float>((surface->colour >> 24) & 0xFF) / 255.0f;
+        green = static_cast<float>((surface->colour >> 16) & 0xFF) / 255.0f;
+        blue = static_cast<float>((surface->colour >> 8) & 0xFF) / 255.0f;
+      }
+    }
+    if (rm::MaterialPtr material = engine->CreateMaterial(power)) {
+      material->SetSpecular(specular, specular, specular);
+      material->SetEmissive(emissive, emissive, emissive);
+      mesh.SetGroupMaterial(g, material);
+    }
+    mesh.SetGroupColorRGB(g, red, green, blue);
+
+    rm::TexturePtr texture;
+    if (uvSet) {
+      if (s - 1 < uvSet->surfaceCount && s - 1 < uvSet->imageNames.size()) {
+        const std::string& image = uvSet->imageNames[s - 1];
+        if (image != "NULL") texture = LoadTextureByName(textureCallback, callbackData, image.c_str(), engine);
+      }
+    } else {
+      if (surface) {
+        if (rm::WrapPtr wrap = PlanarWrapForSurface(*surface, engine)) {
+          lastWrap = wrap;
+          texture =
+              LoadTextureByName(textureCallback, callbackData, surface->textures[LWO_SLOT_COLOUR].imageName, engine);
+        }
+      }
+      if (lastWrap)
+        for (rm::Vertex& v : mesh.GroupVertices(g)) lastWrap->Map(v.position, &v.tu, &v.tv);
+    }
+    if (texture) mesh.SetGroupTexture(g, texture);
+    ShiftTextureCoordinates(mesh, g);
+  }
+}
+
+rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
+                  const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
+                  TextureCallback textureCallback, void* callbackData, uint32_t flags) {
+  rm::MeshPtr mesh = engine->CreateMesh();
+  if (!mesh) return nullptr;
+  const uint32_t groupCount = surfaceNames.nameCount;
+  {
+    BuildBuffers buffers;
+    uint32_t largest = 0;
+    if (!PrepareBuild(buffers, points, polygons, groupCount, largest)) return nullptr;
+    for (uint32_t s = 1; s <= groupCount; ++s)
+      if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags)) return nullptr;
+  }
+  ApplySurfaces(*mesh, engine, surfaces, surfaceNames, uvSet, textureCallback, callbackData, flags);
+  return mesh;
+}
+
+}  // namespace
+
+rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
+                            const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
+                            TextureCallback textureCallback, void* callbackData, uint32_t flags) {
+  if (!engine) return nullptr;
+  try {
+    return Build(engine, points, surfaces, surfaceNames, polygons, uvSet, textureCallback, callbackData, flags);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+rm::TexturePtr LoadTextureByName(TextureCallback textureCallback, void* callbackData, const char* imageName,
+                                 const rm::EnginePtr& engine) {
+  if (!imageName) return nullptr;
+  const PathParts parts = SplitPath(imageName);
+  const std::string file = parts.name + parts.extension;
+  rm::TexturePtr texture;
+  if (textureCallback) {
+    if (textureCallback(file.c_str(), callbackData, &texture) != 0) return nullptr;
+  } else if (engine) {
+    texture = engine->LoadTexture(file);
+  }
+  if (texture) texture->SetName(file);
+  return texture;
+}
+
+rm::WrapPtr PlanarWrapForSurface(const LwoSurface& surface, const rm::EnginePtr& engine) {
+  if (!engine) return nullptr;
+  const LwoTexture& t = surface.textures[LWO_SLOT_COLOUR];
+  const uint32_t needed = LWO_TEX_TYPE | LWO_TIMG | LWO_TFLG;
+  if ((t.present & needed) != needed || !t.typeName || std::strcmp(t.typeName, "Planar Image Map") != 0)
+    return nullptr;
+  float size[3] = {1, 1, 1}, centre[3] = {0, 0, 0};
+  if (t.present & LWO_TSIZ) std::memcpy(size, t.size, sizeof size);
+  if (t.present & LWO_TCTR) std::memcpy(centre, t.centre, sizeof centre);
+  int axis;
+  if (t.textureFlags & 1) axis = PLANAR_AXIS_X;
+  else if (t.textureFlags & 2) axis = PLANAR_AXIS_Y;
+  else if (t.textureFlags & 4) axis = PLANAR_AXIS_Z;
+  else return nullptr;
+  const PlanarWrapFlags& f = GetPlanarWrapFlags();
+  const float dir = PlanarSign(f, axis, PLANAR_PARAM_DIRECTION), up = PlanarSign(f, axis, PLANAR_PARAM_UP);
+  const float su = PlanarSign(f, axis, PLANAR_PARAM_SCALE_U), sv = PlanarSign(f, axis, PLANAR_PARAM_SCALE_V);
+  rm::Vector d, u;
+  float scaleU, scaleV;
+  switch (axis) {
+    case PLANAR_AXIS_X:
+      d = {dir, 0, 0}, u = {0, up, 0}, scaleU = su / size[2], scaleV = sv / size[1];
+      break;
+    case PLANAR_AXIS_Y:
+      d = {0, dir, 0}, u = {0, 0, up}, scaleU = su / size[0], scaleV = sv / size[2];
+      break;
+    default:
+      d = {0, 0, dir}, u = {0, up, 0}, scaleU = su / size[0], scaleV = sv / size[1];
+      break;
+  }
+  return engine->CreateWrap(rm::WRAP_FLAT, nullptr, centre[0], centre[1], centre[2], d.x, d.y, d.z, u.x, u.y, u.z,
+                            0.5f, 0.5f, scaleU, scaleV);
+}
+
+rm::TexturePtr PlanarImageMap(TextureCallback textureCallback, void* callbackData, uint32_t surfaceNumber,
+                              const rm::EnginePtr& engine, const LwoSurfaces& surfaces,
+                              const LwoSurfaceNames& surfaceNames, const rm::MeshPtr& mesh) {
+  const LwoSurface* surface = FindSurface(surfaces, SurfaceNameByIndex(surfaceNames, surfaceNumber));
+  if (!surface || !mesh) return nullptr;
+  rm::WrapPtr wrap = PlanarWrapForSurface(*surface, engine);
+  if (!wrap) return nullptr;
+  wrap->Apply(*mesh);
+  return LoadTextureByName(textureCallback, callbackData, surface->textures[LWO_SLOT_COLOUR].imageName, engine);
+}
+
+rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, TextureCallback textureCallback,
+                                void* callbackData, uint32_t flags) {
+  if (!engine) return nullptr;
+  LwoObject object;
+  if (!ParseLightWaveObject(name, object)) return nullptr;
+  rm::MeshPtr mesh = BuildObjectMesh(engine, object.points, object.surfaces, object.surfaceNames, object.polygons,
+                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags);
+  if (mesh) mesh->SetName(SplitPath(LightWaveFileNames(name).baseName).name);
+  return mesh;
+}
