@@ -1,6 +1,8 @@
 #include "lwlib/Bitmap.h"
 
+#include <algorithm>
 #include <bit>
+#include <memory>
 #include <vector>
 
 #include "diag/Dbug.h"

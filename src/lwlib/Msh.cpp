@@ -1,6 +1,7 @@
 // The ".msh" file: "MESH", the group count, then per group its material
 // record, its texture's name and its mesh group record, face data and
 // vertices, all little-endian.
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -100,7 +101,6 @@ bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
     PutU4(out, v.color);
   }
   return FileWrite(out.data(), 1, out.size(), file) == out.size();
-  return out;
 }
 
 // A group's faces must lie inside its face data and name only its vertices,

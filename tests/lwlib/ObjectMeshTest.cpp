@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "LwobWriter.h"
+#include "TestSupport.h"
+#include "lwlib/Iff.h"
+#include "lwlib/Mesh.h"
+#include "lwlib/ObjectMesh.h"
+#include "rm/Rm.h"
+
+using testsupport::LwobPolygon;
+using testsupport::LwobSurface;
+using testsupport::LwobWriter;
+
+namespace {
+
+// A loader that hands out one texture per name and notes what it was asked.
+struct FakeLoader {
+  std::vector<std::string> asked;
+  std::map<std::string, rm::TexturePtr> made;
+  static int32_t Load(const char* name, void* data, rm::TexturePtr* texture) {
+    auto* self = static_cast<FakeLoader*>(data);
+    self->asked.push_back(name);
+    rm::TexturePtr& t = self->made[name];
+    if (!t) t = std::make_shared<rm::Texture>();
+    *texture = t;
+    return 0;
+  }
+};
+
+class ObjectMeshTest : public testing::Test {
+ protected:
+  void SetUp() override { SetLwoCurrentTextureSlot(LWO_SLOT_NONE); }
+  void TearDown() override {
+    EXPECT_EQ(IffHandlerRegistry(), nullptr);
+    EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
+  }
+  rm::MeshPtr Load(const LwobWriter& w, uint32_t flags = 0, TextureCallback callback = nullptr, void* data = nullptr,
+                   const std::string& name = "object.lwo") {
+    const std::string path = dir_.File(name);
+    w.Save(path);
+    return LoadLightWaveObject(path.c_str(), engine_, callback, data, flags);
+  }
+  static LwobWriter Cube(const std::vector<std::string>& names = {"Default"}) {
+    LwobWriter w;
+    w.Points(testsupport::CubePoints()).SurfaceNames(names).Polygons(testsupport::CubeFaces());
+    return w;
+  }
+  static std::vector<rm::Vertex> Vertices(const rm::Mesh& mesh, uint32_t group) {
+    auto span = mesh.GroupVertices(group);
+    return {span.begin(), span.end()};
+  }
+  rm::EnginePtr engine_ = rm::Engine::Create();
+  testsupport::TempDir dir_;
+  int32_t live_ = testsupport::LiveTrackedBlocks();
+};
+
+TEST_F(ObjectMeshTest, CubeSharesItsPointsUnlessFlatAndIsNamedAfterTheFile) {
+  const std::string base = dir_.File("cube");
+  Cube().Save(base + ".lwo");
+  for (const std::string& name : {base + ".lwo", base + ".LWO", base}) {
+    rm::MeshPtr mesh = LoadLightWaveObject(name.c_str(), engine_, nullptr, nullptr, 0);
+    ASSERT_TRUE(mesh) << name;
+    EXPECT_EQ(mesh->GetName(), "cube");
+    ASSERT_EQ(mesh->GetGroupCount(), 1u);
+    uint32_t vertices, faces, perFace, words;
+    ASSERT_TRUE(mesh->GetGroup(0, &vertices, &faces, &perFace, &words));
+    EXPECT_EQ(vertices, 8u);
+    EXPECT_EQ(faces, 6u);
+    EXPECT_EQ(perFace, 0u);
+    EXPECT_EQ(words, 30u);
+    for (const rm::Vertex& v : Vertices(*mesh, 0)) {
+      EXPECT_EQ(v.tu, 0.0f);
+      EXPECT_EQ(v.tv, 0.0f);
+      // Each corner point averages three faces at right angles.
+      EXPECT_NEAR(v.normal.x * v.normal.x + v.normal.y * v.normal.y + v.normal.z * v.normal.z, 1.0f, 1e-5f);
+      EXPECT_NEAR(v.normal.x * v.position.x, 0.57735f, 1e-4f);
+    }
+    EXPECT_EQ(mesh->GetGroupMapping(0), rm::MAP_PERSPCORRECT);
+  }
+  rm::MeshPtr flat = LoadLightWaveObject(base.c_str(), engine_, nullptr, nullptr, LWO_BUILD_FLAT);
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(Vertices(*flat, 0).size(), 24u);
+  EXPECT_FALSE(LoadLightWaveObject(dir_.File("missing").c_str(), engine_, nullptr, nullptr, 0));
+}
+
+TEST_F(ObjectMeshTest, DistinctCoordinatePairsSplitAPoint) {
+  LwobWriter w;
+  w.Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}).SurfaceNames({"A"});
+  w.Polygons({{{0, 1, 2}, 1}, {{0, 2, 3}, 1}});
+  w.UvImages({"NULL"}).UvCoordinates({{{0, 0}, {1, 0}, {1, 1}}, {{0.5f, 0}, {1, 1}, {0, 1}}});
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  const std::vector<rm::Vertex> v = Vertices(*mesh, 0);
+  ASSERT_EQ(v.size(), 5u);  // point 0 twice, point 2 once (same pair in both)
+  uint32_t words = 0;
+  mesh->GetGroup(0, nullptr, nullptr, nullptr, &words);
+  std::vector<uint32_t> faces(words);
+  mesh->GetGroup(0, nullptr, nullptr, nullptr, nullptr, faces);
+  // Point 0's newest pair comes first in its list, so it is vertex 0.
+  EXPECT_EQ(faces, (std::vector<uint32_t>{3, 1, 2, 3, 3, 0, 3, 4}));
+  EXPECT_EQ(v[0].tu, 0.5f);
+  EXPECT_EQ(v[1].tu, 0.0f);
+  EXPECT_EQ(v[0].position.x, v[1].position.x);
+  EXPECT_EQ(v[0].normal.z, v[1].normal.z);
+  EXPECT_FALSE(mesh->GetGroupTexture(0));  // "NULL" names no image
+}
+
+TEST_F(ObjectMeshTest, CoordinatesAreShiftedUpByWholeNumbers) {
+  LwobWriter w;
+  w.Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {5, 5, 5}, {6, 5, 5}, {6, 6, 5}, {9, 9, 9}, {8, 9, 9}, {8, 8, 9}});
+  w.SurfaceNames({"A", "B", "C"});
+  w.Polygons({{{0, 1, 2}, 1}, {{3, 4, 5}, 2}, {{6, 7, 8}, 3}});
+  w.UvImages({"a.bmp", "b.bmp"});
+  w.UvCoordinates({{{-0.25f, 0.5f}, {0.5f, -1.5f}, {0, 0}}, {{-2.0f, 0}, {0, 0}, {0.25f, 0.75f}}, {{0.5f, 2}, {1, 3}, {0, 0}}});
+  FakeLoader loader;
+  rm::MeshPtr mesh = Load(w, 0, FakeLoader::Load, &loader);
+  ASSERT_TRUE(mesh);
+  const auto a = Vertices(*mesh, 0), b = Vertices(*mesh, 1), c = Vertices(*mesh, 2);
+  EXPECT_EQ(a[0].tu, 0.75f);  // -0.25 + 1
+  EXPECT_EQ(a[1].tv, 0.5f);   // -1.5 + 2
+  EXPECT_EQ(b[0].tu, 0.0f);   // -2 + 2
+  EXPECT_EQ(b[2].tu, 2.25f);
+  EXPECT_EQ(b[2].tv, 0.75f);
+  EXPECT_EQ(c[1].tv, 3.0f);  // never shifted down
+  // Surfaces past the image names get no texture; textures carry their file names.
+  EXPECT_EQ(loader.asked, (std::vector<std::string>{"a.bmp", "b.bmp"}));
+  ASSERT_TRUE(mesh->GetGroupTexture(1));
+  EXPECT_EQ(mesh->GetGroupTexture(1)->GetName(), "b.bmp");
+  EXPECT_FALSE(mesh->GetGroupTexture(2));
+}
+
+TEST_F(ObjectMeshTest, SurfacesGiveMaterialsAndColoursUnlessIgnored) {
+  LwobWriter w = Cube({"Paint", "Empty"});
+  w.Surface(LwobSurface("Paint").Colour(255, 51, 0).U2("SPEC", 128).U2("LUMI", 64).U2("GLOS", 512));
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  ASSERT_EQ(mesh->GetGroupCount(), 2u);
+  MeshModel model;
+  ASSERT_TRUE(CaptureMeshModel(&model, mesh));
+  const GroupMaterial& paint = model.groupMaterials[0];
+  EXPECT_EQ(paint.specular[1], 0.5f);
+  EXPECT_EQ(paint.emissive[2], 0.25f);
+  EXPECT_EQ(paint.power, 2.0f);
+  EXPECT_EQ(paint.red, 1.0f);
+  EXPECT_EQ(paint.green, 0.2f);
+  EXPECT_EQ(paint.blue, 0.0f);
+  // A surface name without polygons still makes an (empty) group, with the defaults.
+  EXPECT_EQ(model.groups[1].vertexCount, 0u);
+  EXPECT_EQ(model.groups[1].faceCount, 0u);
+  EXPECT_EQ(model.groupMaterials[1].specular[0], 1.0f);
+  EXPECT_EQ(model.groupMaterials[1].red, 1.0f);
+
+  rm::MeshPtr plain = Load(w, LWO_BUILD_NO_SURFACES);
+  ASSERT_TRUE(plain);
+  MeshModel white;
+  ASSERT_TRUE(CaptureMeshModel(&white, plain));
+  const GroupMaterial& g = white.groupMaterials[0];
+  EXPECT_EQ(g.specular[0], 1.0f);
+  EXPECT_EQ(g.emissive[0], 0.0f);
+  EXPECT_EQ(g.power, 0.0f);
+  EXPECT_EQ(g.green, 1.0f);
+  EXPECT_EQ(g.blue, 1.0f);
+}
+
+TEST_F(ObjectMeshTest, NormalsAverageAcrossSurfaceBorders) {
+  LwobWriter w;
+  w.Points(testsupport::CubePoints()).SurfaceNames({"Top", "Rest"});
+  auto faces = testsupport::CubeFaces(2);
+  faces[3].surface = 1;  // the face at y = 1
+  w.Polygons(faces);
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  const auto top = Vertices(*mesh, 0), rest = Vertices(*mesh, 1);
+  ASSERT_EQ(top.size(), 4u);
+  for (const rm::Vertex& t : top) {
+    bool found = false;
+    for (const rm::Vertex& r : rest) {
+      if (r.position.x == t.position.x && r.position.y == t.position.y && r.position.z == t.position.z) {
+        found = true;
+        EXPECT_EQ(r.normal.x, t.normal.x);
+        EXPECT_EQ(r.normal.y, t.normal.y);
+        EXPECT_EQ(r.normal.z, t.normal.z);
+      }
+    }
+    EXPECT_TRUE(found);
+  }
+}
+
+TEST_F(ObjectMeshTest, PlanarImageMapsWrapTheirGroup) {
+  LwobWriter w = Cube({"Wood", "Other"});
+  w.Surface(LwobSurface("Wood").Name("CTEX", "Planar Image Map").Name("TIMG", "C:\\images\\wood.bmp").U2("TFLG", 2));
+  w.Surface(LwobSurface("Other").Name("CTEX", "Cubic Image Map").Name("TIMG", "other.bmp").U2("TFLG", 2));
+  FakeLoader loader;
+  rm::MeshPtr mesh = Load(w, 0, FakeLoader::Load, &loader);
+  ASSERT_TRUE(mesh);
+  EXPECT_EQ(loader.asked, (std::vector<std::string>{"wood.bmp"}));
+  ASSERT_TRUE(mesh->GetGroupTexture(0));
+  EXPECT_EQ(mesh->GetGroupTexture(0)->GetName(), "wood.bmp");
+  EXPECT_FALSE(mesh->GetGroupTexture(1));
+  // Y axis with the start-up flips, size 1 and centre 0: u = x + 0.5 and
+  // v = 0.5 - z, then both shifted up by 1.
+  for (const rm::Vertex& v : Vertices(*mesh, 0)) {
+    EXPECT_NEAR(v.tu, v.position.x + 1.5f, 1e-5f);
+    EXPECT_NEAR(v.tv, 1.5f - v.position.z, 1e-5f);
+  }
+}
+
+TEST_F(ObjectMeshTest, PolygonsOfFewerThanThreePointsMakeNoFaces) {
+  LwobWriter w;
+  w.Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}}).SurfaceNames({"A"});
+  w.Polygons({{{3}, 1}, {{0, 3}, 1}, {{0, 1, 2}, 1}, {{}, 1}});
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  const auto v = Vertices(*mesh, 0);
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_EQ(v[0].normal.z, 1.0f);
+}
+
+TEST_F(ObjectMeshTest, InjectedAllocationFailuresFailCleanly) {
+  LwobWriter w = Cube({"A", "B"});
+  w.Surface(LwobSurface("A").Colour(1, 2, 3)).UvImages({"NULL", "NULL"});
+  w.UvCoordinates({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}});
+  const std::string path = dir_.File("inject.lwo");
+  w.Save(path);
+  const auto r = testsupport::InjectAllocationFailures(
+      [&] { return LoadLightWaveObject(path.c_str(), engine_, nullptr, nullptr, 0) != nullptr; });
+  EXPECT_GT(r.runs, 10);
+  EXPECT_EQ(r.leakedAt, 0);
+  EXPECT_EQ(r.succeededAt, 0);
+}
+
+}  // namespace
