@@ -18,7 +18,7 @@ std::string ProcessResult::Describe() const {
 }
 
 ProcessResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath,
-                         const std::string& stdoutPath) {
+                         const std::string& stdoutPath, const std::string& stderrPath) {
   ProcessResult result;
   if (argv.empty()) {
     result.error = "no program named";
@@ -35,6 +35,9 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const std::string
                                    O_RDONLY, 0);
   if (!stdoutPath.empty())
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  if (!stderrPath.empty())
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);

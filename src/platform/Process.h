@@ -19,9 +19,10 @@ struct ProcessResult {
 // Runs argv[0] (searched on PATH when it has no '/') with argv as its
 // arguments. Standard input comes from stdinPath (or /dev/null when empty);
 // standard output goes to stdoutPath (created or truncated; inherited when
-// empty); standard error is inherited. Waits for it to end.
+// empty); standard error likewise goes to stderrPath (inherited when empty).
+// Waits for it to end.
 ProcessResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath = {},
-                         const std::string& stdoutPath = {});
+                         const std::string& stdoutPath = {}, const std::string& stderrPath = {});
 
 // The directory of the running executable, with a trailing '/'.
 std::string ExecutableDirectory();
