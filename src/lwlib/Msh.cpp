@@ -42,19 +42,23 @@ float GetF4(const uint8_t* p) {
   return f;
 }
 
-// Reads forward through the file's bytes; every take is checked against what
-// is left.
+// Reads forward through the file; every read is checked against the bytes
+// the file has left, so a count can never ask for more than the file holds.
 struct Reader {
-  const uint8_t* at;
-  size_t left;
-  const uint8_t* Take(size_t n) {
-    if (n > left) return nullptr;
-    const uint8_t* p = at;
-    at += n;
+  FILE* file;
+  uint64_t left;
+  bool Read(void* to, uint64_t n) {
+    if (n > left) return false;
+    if (n && FileRead(to, 1, static_cast<size_t>(n), file) != n) return false;
     left -= n;
-    return p;
+    return true;
   }
 };
+
+void SwapWords(void* data, size_t words) {
+  auto* p = static_cast<uint32_t*>(data);
+  for (size_t i = 0; i < words; ++i) p[i] = __builtin_bswap32(p[i]);
+}
 
 std::string GroupHeader(const MeshGroup& group, const GroupMaterial& material) {
   std::string out;
@@ -122,8 +126,8 @@ bool FacesAreSound(const MeshGroup& g) {
 }
 
 bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string& textureName) {
-  const uint8_t* m = r.Take(kMaterialRecord + 4);
-  if (!m) return false;
+  uint8_t m[kMaterialRecord + 4];
+  if (!r.Read(m, sizeof m)) return false;
   for (int i = 0; i < 3; ++i) {
     material.specular[i] = GetF4(m + 8 + 4 * i);
     material.emissive[i] = GetF4(m + 20 + 4 * i);
@@ -137,39 +141,28 @@ bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string
     ReportWarning(DebugFormat("Texture name of %u bytes in a mesh file refused", nameLength));
     return false;
   }
-  const uint8_t* name = r.Take(nameLength);
-  if (!name) return false;
-  textureName.assign(reinterpret_cast<const char*>(name), nameLength);
+  char name[kMaxTextureName + 1] = {};
+  if (!r.Read(name, nameLength)) return false;
   // A name with a zero byte inside ends there, as it would have when read.
-  textureName.resize(std::strlen(textureName.c_str()));
+  textureName = name;
 
-  const uint8_t* g = r.Take(kGroupRecord);
-  if (!g) return false;
+  uint8_t g[kGroupRecord];
+  if (!r.Read(g, sizeof g)) return false;
   group.verticesPerFace = GetU4(g + 4);
   group.vertexCount = GetU4(g + 8);
   group.faceCount = GetU4(g + 12);
   group.faceDataSize = GetU4(g + 16);
   // Counts are checked against the bytes left before anything is allocated.
   if (group.faceDataSize > r.left / 4) return false;
-  if (group.vertexCount > (r.left - 4 * static_cast<size_t>(group.faceDataSize)) / kVertexRecord) return false;
+  if (group.vertexCount > (r.left - 4 * static_cast<uint64_t>(group.faceDataSize)) / kVertexRecord) return false;
   if (!group.faceData.Allocate(group.faceDataSize) || !group.vertices.Allocate(group.vertexCount)) return false;
-  const uint8_t* faces = r.Take(4 * static_cast<size_t>(group.faceDataSize));
-  const uint8_t* vertices = r.Take(kVertexRecord * static_cast<size_t>(group.vertexCount));
-  if constexpr (std::endian::native == std::endian::little) {
-    if (group.faceDataSize) std::memcpy(group.faceData.data(), faces, 4 * static_cast<size_t>(group.faceDataSize));
-    if (group.vertexCount)
-      std::memcpy(group.vertices.data(), vertices, kVertexRecord * static_cast<size_t>(group.vertexCount));
-  } else {
-    for (uint32_t i = 0; i < group.faceDataSize; ++i) group.faceData[i] = GetU4(faces + 4 * i);
-    for (uint32_t i = 0; i < group.vertexCount; ++i) {
-      const uint8_t* p = vertices + kVertexRecord * static_cast<size_t>(i);
-      rm::Vertex& v = group.vertices[i];
-      v.position = {GetF4(p), GetF4(p + 4), GetF4(p + 8)};
-      v.normal = {GetF4(p + 12), GetF4(p + 16), GetF4(p + 20)};
-      v.tu = GetF4(p + 24);
-      v.tv = GetF4(p + 28);
-      v.color = GetU4(p + 32);
-    }
+  // The file's records are the in-memory ones on a little-endian machine.
+  if (!r.Read(group.faceData.data(), 4 * static_cast<uint64_t>(group.faceDataSize)) ||
+      !r.Read(group.vertices.data(), kVertexRecord * static_cast<uint64_t>(group.vertexCount)))
+    return false;
+  if constexpr (std::endian::native == std::endian::big) {
+    SwapWords(group.faceData.data(), group.faceDataSize);
+    SwapWords(group.vertices.data(), static_cast<size_t>(group.vertexCount) * (kVertexRecord / 4));
   }
   if (!FacesAreSound(group)) {
     ReportWarning("Mesh file group with faces outside its data or vertices refused");
@@ -195,23 +188,21 @@ bool ReadMeshFile(MeshModel* model, const char* fileName, const rm::EnginePtr& e
   ScopedFile file(FileOpen(fileName, "rb"));
   if (!file) return false;
   const int64_t length = FileLength(file.get());
-  if (length < 8 || static_cast<uint64_t>(length) > UINT32_MAX) return false;
-  TrackedBuffer<uint8_t> bytes;
-  if (!bytes.Allocate(static_cast<size_t>(length))) return false;
-  if (FileRead(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-  file.Close();
-
-  Reader r{bytes.data(), bytes.size()};
-  if (std::memcmp(r.Take(4), "MESH", 4) != 0) return false;
-  const int32_t groupCount = static_cast<int32_t>(GetU4(r.Take(4)));
+  if (length < 8) return false;
+  Reader r{file.get(), static_cast<uint64_t>(length)};
+  uint8_t head[8];
+  if (!r.Read(head, sizeof head) || std::memcmp(head, "MESH", 4) != 0) return false;
+  const int32_t groupCount = static_cast<int32_t>(GetU4(head + 4));
   // Every group takes at least its two records and a name length.
-  if (groupCount < 0 || static_cast<size_t>(groupCount) > r.left / (kMaterialRecord + 4 + kGroupRecord)) return false;
+  if (groupCount < 0 || static_cast<uint64_t>(groupCount) > r.left / (kMaterialRecord + 4 + kGroupRecord))
+    return false;
   model->groups.resize(static_cast<size_t>(groupCount));
   model->groupMaterials.resize(static_cast<size_t>(groupCount));
   model->groupCount = groupCount;
   std::vector<std::string> textureNames(static_cast<size_t>(groupCount));
   for (int32_t g = 0; g < groupCount; ++g)
     if (!ReadGroup(r, model->groups[g], model->groupMaterials[g], textureNames[g])) return false;
+  file.Close();
   // Textures are looked for only once the whole file has read, so a broken
   // file asks nobody for images.
   for (int32_t g = 0; g < groupCount; ++g)

@@ -48,6 +48,21 @@ struct BuildBuffers {
   TrackedBuffer<rm::Vertex> vertices;     // per corner at most
 };
 
+// Makes room for at least `needed` records, keeping those held; buffers grow
+// to what the groups really use rather than to the worst case.
+template <typename T>
+bool Grow(TrackedBuffer<T>& buffer, size_t needed) {
+  if (needed <= buffer.size()) return true;
+  size_t capacity = buffer.size() * 2;
+  if (capacity < needed) capacity = needed;
+  if (capacity < 1024) capacity = 1024;
+  TrackedBuffer<T> bigger;
+  if (!bigger.Allocate(capacity)) return false;
+  if (!buffer.empty()) std::memcpy(bigger.data(), buffer.data(), buffer.size() * sizeof(T));
+  buffer = std::move(bigger);
+  return true;
+}
+
 // The surfaces a polygon can belong to are 1 .. groupCount; polygons of fewer
 // than three points make no face (the engine has no such faces) and are left
 // out of the normals too.
@@ -112,9 +127,7 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
     b.byGroup[b.surfaceStart[surface] + fill[surface]++] = p;
   }
   const size_t faces = b.surfaceStart[groupCount + 1];
-  return b.work.Allocate(largestCorners) && b.pairs.Allocate(largestCorners) &&
-         b.cornerPair.Allocate(largestCorners) && b.faceData.Allocate(largestCorners + faces) &&
-         b.vertices.Allocate(largestCorners);
+  return b.cornerPair.Allocate(largestCorners) && b.faceData.Allocate(largestCorners + faces);
 }
 
 bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
@@ -129,6 +142,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
       const uint32_t point = polygons.words[at + 1 + j];
       int32_t vertex = (flags & LWO_BUILD_FLAT) ? -1 : b.pointMap[point];
       if (vertex < 0) {
+        if (!Grow(b.work, workCount + 1)) return false;
         vertex = static_cast<int32_t>(workCount++);
         b.work[vertex] = {point, -1};
         b.pointMap[point] = vertex;
@@ -138,6 +152,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
       int32_t pair = b.work[vertex].firstPair;
       while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v)) pair = b.pairs[pair].next;
       if (pair < 0) {
+        if (!Grow(b.pairs, pairCount + 1)) return false;
         pair = static_cast<int32_t>(pairCount++);
         b.pairs[pair] = {u, v, b.work[vertex].firstPair, 0};
         b.work[vertex].firstPair = pair;
@@ -147,6 +162,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   }
   // Vertex numbers run over the work vertices in order, each one's pairs in
   // list order; the point map is cleared for the next group on the way.
+  if (!Grow(b.vertices, pairCount)) return false;
   uint32_t next = 0;
   for (uint32_t w = 0; w < workCount; ++w) {
     const WorkVertex& work = b.work[w];
