@@ -65,7 +65,7 @@ bool Grow(TrackedBuffer<T>& buffer, size_t needed) {
 
 // The surfaces a polygon can belong to are 1 .. groupCount; polygons of fewer
 // than three points make no face (the engine has no such faces) and are left
-// out of the normals too.
+// out of the normals, which need three points.
 bool IsFace(const LwoPolygons& polygons, uint32_t at, uint32_t groupCount) {
   const uint32_t n = polygons.words[at];
   const uint32_t surface = polygons.words[at + n + 1];
@@ -91,7 +91,9 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
     const uint16_t* index = &polygons.words[at + 1];
     for (uint32_t k = 0; k < n; ++k)
       if (index[k] >= pointCount) return false;
-    if (IsFace(polygons, at, groupCount)) {
+    // Every polygon of three or more points shapes the normals, whichever
+    // surface (if any) it belongs to.
+    if (n >= 3) {
       const rm::Vector& p0 = points.points[index[0]];
       const rm::Vector a = Normalised(Sub(points.points[index[1]], p0));
       const rm::Vector c = Normalised(Sub(points.points[index[2]], p0));
@@ -103,6 +105,8 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
         sum.y += normal.y;
         sum.z += normal.z;
       }
+    }
+    if (IsFace(polygons, at, groupCount)) {
       const uint32_t surface = polygons.words[at + n + 1];
       ++b.surfaceStart[surface + 1];
       corners[surface] += n;

@@ -217,6 +217,15 @@ TEST_F(ObjectMeshTest, PolygonsOfFewerThanThreePointsMakeNoFaces) {
   const auto v = Vertices(*mesh, 0);
   ASSERT_EQ(v.size(), 3u);
   EXPECT_EQ(v[0].normal.z, 1.0f);
+
+  // A polygon of a surface without a name makes no face but still shapes the
+  // normals: here it cancels the triangle's.
+  LwobWriter c;
+  c.Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).SurfaceNames({"A"}).Polygons({{{0, 1, 2}, 1}, {{0, 2, 1}, 7}});
+  rm::MeshPtr cancelled = Load(c, 0, nullptr, nullptr, "cancel.lwo");
+  ASSERT_TRUE(cancelled);
+  ASSERT_EQ(cancelled->GetGroupCount(), 1u);
+  for (const rm::Vertex& c : Vertices(*cancelled, 0)) EXPECT_EQ(c.normal.z, 0.0f);
 }
 
 TEST_F(ObjectMeshTest, InjectedAllocationFailuresFailCleanly) {
