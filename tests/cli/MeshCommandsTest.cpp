@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "BmpWriter.h"
 #include "LwobWriter.h"
 #include "TestSupport.h"
 #include "platform/Process.h"
@@ -56,6 +58,26 @@ TEST_F(MeshCommandsTest, ToMshWritesAFileThatReadsBack) {
   const std::string copy = dir_.File("copy.MSH");
   ASSERT_EQ(Run({"to-msh", msh, copy}), 0);
   EXPECT_EQ(testsupport::ReadFile(copy), testsupport::ReadFile(msh));
+}
+
+TEST_F(MeshCommandsTest, TexturesComeFromTheTextureDirectoriesOnly) {
+  LwobWriter w;
+  w.Points(testsupport::CubePoints()).SurfaceNames({"Skin", "Cloth"}).Polygons(testsupport::CubeFaces());
+  w.UvImages({"C:\\art\\skin.bmp", "cloth.bmp"});
+  w.UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
+  w.Save(dir_.File("dressed.lwo"));
+  std::filesystem::create_directory(dir_.File("maps"));
+  testsupport::BmpSpec grey;
+  grey.width = grey.height = 1;
+  grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
+  testsupport::WriteFile(dir_.File("maps/skin.bmp"), testsupport::MakeBmp(grey));
+  std::string out;
+  ASSERT_EQ(Run({"info", "--json", "--texture-dir", dir_.File("maps"), dir_.File("dressed.lwo")}, &out), 0);
+  // cloth.bmp is nowhere: nobody is asked, the group stays untextured.
+  EXPECT_NE(out.find("\"texture\":\"skin.bmp\"}"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"texture\":null}"), std::string::npos) << out;
+  ASSERT_EQ(Run({"info", "--json", dir_.File("dressed.lwo")}, &out), 0);
+  EXPECT_EQ(out.find("skin.bmp"), std::string::npos);
 }
 
 TEST_F(MeshCommandsTest, FailuresNameTheFileAndUsageErrorsShowTheSynopsis) {
