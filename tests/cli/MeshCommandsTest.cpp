@@ -60,6 +60,22 @@ TEST_F(MeshCommandsTest, ToMshWritesAFileThatReadsBack) {
   EXPECT_EQ(testsupport::ReadFile(copy), testsupport::ReadFile(msh));
 }
 
+TEST_F(MeshCommandsTest, ToXWritesATextDirectXFileThatReadsBack) {
+  const std::string x = dir_.File("cube.x");
+  ASSERT_EQ(Run({"to-x", "--flat", dir_.File("cube.lwo"), x}), 0);
+  EXPECT_EQ(testsupport::ReadText(x).rfind("xof 0302txt 0032", 0), 0u);
+  std::string out;
+  ASSERT_EQ(Run({"info", "--json", x}, &out), 0);
+  EXPECT_NE(out.find("\"faces\":6"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"box\":{\"min\":[-1,-1,-1],\"max\":[1,1,1]}"), std::string::npos) << out;
+  const std::string msh = dir_.File("fromx.msh");
+  ASSERT_EQ(Run({"to-msh", x, msh}), 0);
+  ASSERT_EQ(Run({"to-x", msh, dir_.File("again.X")}), 0);
+  std::string err;
+  EXPECT_EQ(Run({"to-x", dir_.File("cube.lwo"), dir_.File("no-dir") + "/o.x"}, nullptr, &err), 1);
+  EXPECT_NE(err.find("o.x: could not write the .x file"), std::string::npos);
+}
+
 TEST_F(MeshCommandsTest, TexturesComeFromTheTextureDirectoriesOnly) {
   LwobWriter w;
   w.Points(testsupport::CubePoints()).SurfaceNames({"Skin", "Cloth"}).Polygons(testsupport::CubeFaces());

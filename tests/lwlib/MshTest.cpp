@@ -188,6 +188,23 @@ TEST_F(MshTest, DamagedFilesAreRefusedWithoutReadingPastTheEnd) {
   EXPECT_FALSE(refused(bytes));
 }
 
+TEST_F(MshTest, XExportKeepsGeometryMaterialsAndTextureNames) {
+  rm::MeshPtr mesh = TwoGroups(engine_);
+  const std::string path = dir_.File("two.x");
+  ASSERT_TRUE(SaveMeshAsX(mesh, engine_, path.c_str()));
+  const std::string text = testsupport::ReadText(path);
+  EXPECT_NE(text.find("TextureFilename"), std::string::npos);
+  EXPECT_NE(text.find("skin.bmp"), std::string::npos);
+  rm::MeshBuilderPtr builder = engine_->CreateMeshBuilder();
+  ASSERT_TRUE(builder->Load(path));
+  rm::Box box;
+  ASSERT_TRUE(builder->GetMesh().GetBox(&box));
+  EXPECT_NEAR(box.max.z, 10.0f, 1e-5f);
+  testsupport::CapturedOutput out;
+  EXPECT_FALSE(SaveMeshAsX(mesh, engine_, (dir_.File("no-dir") + "/x.x").c_str()));
+  EXPECT_FALSE(SaveMeshAsX(nullptr, engine_, path.c_str()));
+}
+
 TEST_F(MshTest, FailedWritesAreReportedNotTakenForSuccess) {
   MeshModel model;
   ASSERT_TRUE(CaptureMeshModel(&model, TwoGroups(engine_)));
