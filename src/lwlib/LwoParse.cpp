@@ -401,10 +401,9 @@ bool ParseObject(const LwoFileNames& files, LwoObject& object) {
   if (object.uvimSeen && object.uvcvSeen) {
     UvSet& set = object.uvSet;
     set.surfaceNames.assign(set.surfaceCount, std::string());
-    for (uint32_t i = 0; i < set.surfaceCount; ++i) {
-      const char* name = SurfaceNameByIndex(object.surfaceNames, i + 1);
-      if (name) set.surfaceNames[i] = name;
-    }
+    // One walk of the names instead of one per image name.
+    for (auto* n = object.surfaceNames.entries.head(); n; n = n->next)
+      if (n->value.index >= 1 && n->value.index <= set.surfaceCount) set.surfaceNames[n->value.index - 1] = n->value.name;
     object.hasUvSet = true;
   } else {
     FreeUvSet(object.uvSet);

@@ -334,6 +334,9 @@ rm::WrapPtr PlanarWrapForSurface(const LwoSurface& surface, const rm::EnginePtr&
   else if (t.textureFlags & 2) axis = PLANAR_AXIS_Y;
   else if (t.textureFlags & 4) axis = PLANAR_AXIS_Z;
   else return nullptr;
+  // A size of 0 would scale the map to infinity: no map then.
+  for (float extent : size)
+    if (!std::isfinite(extent) || extent == 0) return nullptr;
   const PlanarWrapFlags& f = GetPlanarWrapFlags();
   const float dir = PlanarSign(f, axis, PLANAR_PARAM_DIRECTION), up = PlanarSign(f, axis, PLANAR_PARAM_UP);
   const float su = PlanarSign(f, axis, PLANAR_PARAM_SCALE_U), sv = PlanarSign(f, axis, PLANAR_PARAM_SCALE_V);
