@@ -256,22 +256,14 @@ TEST_F(LwsTest, TextEndsAndHugeCountsNeitherHangNorOverrun) {
   EXPECT_FALSE(Load(std::string(1, TEXT_END)));
 }
 
-TEST_F(LwsTest, ReadingMotionKeysAndEnvelopesDirectly) {
+TEST_F(LwsTest, MotionKeysAndEnvelopesStopWhereTheTextDoes) {
   RemoveDelimiter(0);
   for (char c : {' ', '\n'}) AddDelimiter(c);
   const std::string text = std::string("1 2 3 4 5 6 7 8 9 10 1 0.1 0.2 0.3\n") + TEXT_END;
   uint32_t position = 0;
   MotionKeys keys;
   ASSERT_TRUE(ReadMotionKeys(keys, text.c_str(), position, 3, 1));
-  const MotionKey& k = KeySpan(keys)[0];
-  EXPECT_EQ(k.position[0], 1);
-  EXPECT_EQ(k.heading, 4);
-  EXPECT_EQ(k.bank, 6);
-  EXPECT_EQ(k.scale[0], 7);
-  EXPECT_EQ(k.scale[2], 9);
-  EXPECT_EQ(k.frame, 10);
-  EXPECT_EQ(k.linear, 1);
-  EXPECT_FLOAT_EQ(k.bias, 0.3f);
+  EXPECT_EQ(KeySpan(keys)[0].frame, 10);
   position = 0;
   EXPECT_FALSE(ReadMotionKeys(keys, text.c_str(), position, 9, 2));
   EXPECT_EQ(keys, nullptr);
