@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "diag/Dbug.h"
+#include "lwlib/ObjectMesh.h"
 #include "platform/Path.h"
 #include "rm/Engine.h"
 
@@ -285,20 +286,9 @@ std::string ObjectPath(const char* name, const char* directory) {
   return dir + "/" + parts.name + parts.extension;
 }
 
-namespace {
-
-// Stands in for the LightWave object loader until it is part of the library.
-rm::VisualPtr LoadLightWaveObjectVisual(const std::string& path, const rm::EnginePtr&, TextureCallback, void*,
-                                        uint32_t) {
-  ReportWarning(DebugFormat("LightWave objects cannot be loaded yet - %s", path.c_str()));
-  return nullptr;
-}
-
-}  // namespace
-
 rm::VisualPtr BuildObjectPath(const char* name, const char* directory, uint32_t flags, const rm::EnginePtr& engine,
                               TextureCallback textureCallback, void* callbackData) {
-  return LoadLightWaveObjectVisual(ObjectPath(name, directory), engine, textureCallback, callbackData, flags);
+  return LoadLightWaveObject(ObjectPath(name, directory).c_str(), engine, textureCallback, callbackData, flags);
 }
 
 bool AttachAnimation(const rm::FramePtr& parent, Animation& animation) {

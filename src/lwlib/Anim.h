@@ -9,12 +9,8 @@
 #include <vector>
 
 #include "lwlib/Lws.h"
+#include "lwlib/TextureLoader.h"
 #include "rm/Types.h"
-
-// The texture loader contract of the object loader: given a texture file name
-// and the loader's own data, put a texture in *texture and return 0.
-// TODO(scenes): include the object loader's declaration instead once it is in.
-using TextureCallback = int32_t (*)(const char* name, void* callbackData, rm::TexturePtr* texture);
 
 enum RotationOrder : int32_t {
   ROTATION_XYZ = 0,
