@@ -73,7 +73,10 @@ bool LoadMeshInput(const std::string& path, const MeshInputOptions& options, Loa
   if (extension == ".lwo") {
     // The viewer's start-up options: manual texture search, nothing forced.
     search.forceSearch = 0;
-    loaded.mesh = LoadLightWaveObject(path.c_str(), loaded.engine, TextureLoadCallback, &search, options.buildFlags);
+    loaded.mesh = options.noTextureLoader
+                      ? LoadLightWaveObject(path.c_str(), loaded.engine, nullptr, nullptr, options.buildFlags)
+                      : LoadLightWaveObject(path.c_str(), loaded.engine, TextureLoadCallback, &search,
+                                            options.buildFlags);
     if (!loaded.mesh) error = path + ": could not load the LightWave object";
   } else if (extension == ".msh") {
     loaded.fromMsh = true;

@@ -14,6 +14,7 @@ struct MeshInputOptions {
   uint32_t buildFlags = 0;               // --flat 1, --no-surfaces 2
   std::vector<std::string> textureDirs;  // --texture-dir, searched in the order given
   bool json = false;                     // --json, where the command takes it
+  bool noTextureLoader = false;          // objects take their textures straight from the engine
 };
 
 // Takes the options above out of args (json only when allowJson); what is
