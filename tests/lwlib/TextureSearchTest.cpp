@@ -173,14 +173,6 @@ TEST_F(TextureSearchTest, AskingLoadersUseTheOpenDialog) {
   EXPECT_EQ(AskAnyTextureCallback("any", nullptr, &texture), RMERR_UNABLETOEXECUTE);
 }
 
-TEST_F(TextureSearchTest, LoadOptionsStartWithManualSearch) {
-  EXPECT_EQ(GetLoadOptions(), LOAD_OPTION_MANUAL_TEXTURE_SEARCH);
-  SetLoadOptionsPresenter([](uint32_t& o) { o |= LOAD_OPTION_FORCE_TEXTURE_SEARCH; });
-  EXPECT_EQ(ShowLoadOptions(), LOAD_OPTION_MANUAL_TEXTURE_SEARCH | LOAD_OPTION_FORCE_TEXTURE_SEARCH);
-  SetLoadOptionsPresenter(nullptr);
-  SetLoadOptions(LOAD_OPTION_MANUAL_TEXTURE_SEARCH);
-}
-
 TEST(Bitmap, PalettesFollowTheColourTable) {
   testsupport::TempDir dir;
   struct Case {

@@ -100,13 +100,4 @@ TEST_F(UvTest, InjectedAllocationFailuresFailCleanly) {
   EXPECT_EQ(r.succeededAt, 0);
 }
 
-TEST(PlanarWrapFlags, StartWithTheScaleFlipsSet) {
-  const PlanarWrapFlags f = DefaultPlanarWrapFlags();
-  EXPECT_EQ(PlanarSign(f, PLANAR_AXIS_Y, PLANAR_PARAM_DIRECTION), 1.0f);
-  EXPECT_EQ(PlanarSign(f, PLANAR_AXIS_Y, PLANAR_PARAM_UP), 1.0f);
-  EXPECT_EQ(PlanarSign(f, PLANAR_AXIS_Y, PLANAR_PARAM_SCALE_U), -1.0f);
-  EXPECT_EQ(PlanarSign(f, PLANAR_AXIS_Z, PLANAR_PARAM_SCALE_U), 1.0f);
-  EXPECT_EQ(PlanarSign(f, PLANAR_AXIS_Z, PLANAR_PARAM_SCALE_V), -1.0f);
-}
-
 }  // namespace
