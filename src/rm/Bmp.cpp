@@ -169,20 +169,24 @@ SurfacePtr DecodeBmp(std::span<const uint8_t> data) {
     format = PixelFormat::Rgb(bits, masks[0], masks[1], masks[2], masks[3]);
   }
 
+  if (offBits >= data.size()) return Refuse("no pixel data");
+  // Uncompressed pixels must all be there before any memory is taken for
+  // them; the last row may lack its padding.
+  const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+  const size_t rows = static_cast<size_t>(height);
+  const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+  if (!rle && !in.Has(offBits, stride * (rows - 1) + (static_cast<size_t>(width) * bits + 7) / 8))
+    return Refuse("truncated pixel data");
+
   SurfacePtr s = Surface::Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), format);
   if (!s) return Refuse("no surface");
   s->SetPalette(palette);
-  if (offBits >= data.size()) return Refuse("no pixel data");
 
-  if (compression == BI_RLE8 || compression == BI_RLE4) {
+  if (rle) {
     if (!DecodeRle(in, offBits, compression == BI_RLE4, *s)) return Refuse("truncated run-length data");
     return s;
   }
   // The surface's rows are laid out exactly as the file's.
-  const size_t stride = s->GetPitch();
-  const size_t rows = static_cast<size_t>(height);
-  if (!in.Has(offBits, stride * (rows - 1) + (static_cast<size_t>(width) * bits + 7) / 8))
-    return Refuse("truncated pixel data");
   for (size_t r = 0; r < rows; ++r) {
     const size_t fileRow = topDown ? r : rows - 1 - r;
     const size_t at = offBits + fileRow * stride;

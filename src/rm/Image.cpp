@@ -127,6 +127,11 @@ SurfacePtr DecodePpm(std::span<const uint8_t> data) {
 SurfacePtr DecodeStbImage(std::span<const uint8_t> data) {
   if (data.empty() || data.size() > static_cast<size_t>(INT32_MAX)) return Refuse("Image", "empty or too large");
   int width = 0, height = 0, channels = 0;
+  // A small file may claim a huge image; ask its size before decoding.
+  if (!stbi_info_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels))
+    return Refuse("Image", stbi_failure_reason());
+  if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 > (256u << 20))
+    return Refuse("Image", DebugFormat("%i x %i is too large", width, height));
   stbi_uc* pixels =
       stbi_load_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels, 4);
   if (!pixels) return Refuse("Image", stbi_failure_reason());

@@ -65,6 +65,10 @@ int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t vertic
     ReportWarning(DebugFormat("AddGroup: %u vertices per face", verticesPerFace));
     return -1;
   }
+  if (vertexCount > kMaxGroupVertices) {
+    ReportWarning(DebugFormat("AddGroup: %u vertices are more than a group holds", vertexCount));
+    return -1;
+  }
   const size_t words = CheckFaces(vertexCount, faceCount, verticesPerFace, faceData);
   if (faceCount > 0 && words == 0) return -1;
   try {

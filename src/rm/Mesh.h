@@ -28,6 +28,9 @@ struct MeshGroupData {
 
 class Mesh : public Visual {
  public:
+  // A bound on hostile counts: 16M vertices (576 MB) per group.
+  static constexpr uint32_t kMaxGroupVertices = 1u << 24;
+
   const char* GetClassName() const override { return "Mesh"; }
   // Copies every group (vertices and faces deeply); the copy shares the
   // groups' materials and textures, as they are engine objects of their own.
@@ -37,8 +40,8 @@ class Mesh : public Visual {
   // Adds a group of vertexCount zeroed vertices and faceCount faces taken
   // from faceData. Returns the new group's index, or -1 (reported) when the
   // face data is shorter than its faces, a face has fewer than 3 or (with
-  // verticesPerFace 0) a zero count, an index is not below vertexCount, or
-  // the memory cannot be had. Words after the last face are ignored.
+  // verticesPerFace 0) a zero count, an index is not below vertexCount,
+  // vertexCount is above kMaxGroupVertices, or the memory cannot be had. Words after the last face are ignored.
   int32_t AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
                    std::span<const uint32_t> faceData);
   uint32_t GetGroupCount() const { return static_cast<uint32_t>(groups_.size()); }

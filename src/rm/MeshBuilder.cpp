@@ -17,7 +17,7 @@ ObjectPtr MeshBuilder::Clone() const {
   }
 }
 
-bool MeshBuilder::AddMesh(const Mesh& mesh) {
+bool MeshBuilder::AddMesh(const Mesh& mesh) try {
   // Build the new groups on a copy so a failure leaves the builder as it was.
   Mesh merged = mesh_;
   for (uint32_t g = 0; g < mesh.GetGroupCount(); ++g) {
@@ -35,6 +35,9 @@ bool MeshBuilder::AddMesh(const Mesh& mesh) {
   }
   mesh_ = std::move(merged);
   return true;
+} catch (const std::bad_alloc&) {
+  ReportWarning("MeshBuilder AddMesh: out of memory");
+  return false;
 }
 
 MeshPtr MeshBuilder::CreateMesh() const {

@@ -34,7 +34,7 @@ TEST(Mesh, AddGroupChecksItsFaces) {
   EXPECT_EQ(mesh.AddGroup(5, 1, 0, std::vector<uint32_t>{4, 0, 1}), -1);  // the face is cut short
   EXPECT_EQ(mesh.AddGroup(5, 1, 0, std::vector<uint32_t>{2, 0, 1}), -1);  // two corners are no face
   EXPECT_EQ(mesh.AddGroup(5, 1, 2, std::vector<uint32_t>{0, 1}), -1);
-  EXPECT_EQ(mesh.AddGroup(0xFFFFFFFFu, 0, 0, {}), -1);  // no memory for that many vertices
+  EXPECT_EQ(mesh.AddGroup(Mesh::kMaxGroupVertices + 1, 0, 0, {}), -1);
   EXPECT_EQ(mesh.GetGroupCount(), 3u);
   EXPECT_TRUE(out.Contains("names vertex 4 of 4"));
 
