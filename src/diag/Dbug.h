@@ -81,6 +81,9 @@ inline void TrackedFree(void* block, std::source_location where = std::source_lo
 // Lists every live block and returns allocations made minus frees made.
 int32_t ReportUnfreedMemory();
 
+// Allocations made minus frees made, without listing anything.
+int32_t TrackedAllocationBalance();
+
 // Failure injection for tests: the Nth TrackedAlloc from now (1 = the next one)
 // returns null as if the heap were exhausted. 0 switches it off.
 void FailTrackedAllocAfter(uint32_t n);

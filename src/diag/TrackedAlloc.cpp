@@ -129,6 +129,12 @@ int32_t ReportUnfreedMemory() {
   return static_cast<int32_t>(t.allocations - t.frees);
 }
 
+int32_t TrackedAllocationBalance() {
+  AllocationTable& t = Table();
+  std::lock_guard guard(t.lock);
+  return static_cast<int32_t>(t.allocations - t.frees);
+}
+
 void FailTrackedAllocAfter(uint32_t n) {
   AllocationTable& t = Table();
   std::lock_guard guard(t.lock);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "diag/Dbug.h"
 
@@ -116,7 +117,16 @@ bool GetFloat(float& value, const char* text, uint32_t& position) {
   char token[TOKEN_BUFFER_SIZE];
   GetToken(token, text, position);
   if (!IsFloat(token)) return false;
-  value = static_cast<float>(std::strtod(token, nullptr));
+  const double d = std::strtod(token, nullptr);
+  // Narrowing a double beyond the float range is undefined; such values
+  // become the infinity of their sign, as the hardware conversion gives.
+  if (d > std::numeric_limits<float>::max()) {
+    value = std::numeric_limits<float>::infinity();
+  } else if (d < -std::numeric_limits<float>::max()) {
+    value = -std::numeric_limits<float>::infinity();
+  } else {
+    value = static_cast<float>(d);
+  }
   return true;
 }
 

@@ -267,7 +267,6 @@ TEST(BspBuild, FacesGiveTheirFirstThreeCornersAndBadFaceDataIsRefused) {
 }
 
 TEST(BspBuild, FaceDataOutsideItsGroupIsRefusedWithoutLeaks) {
-  // LiveTrackedBlocks takes over the output sink, so count outside the capture.
   const int32_t live = LiveTrackedBlocks();
   {
     const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "TestSupport.h"
@@ -67,6 +68,12 @@ TEST_F(ParseTest, NumbersAreValidatedThenConverted) {
   EXPECT_FALSE(GetFloat(f, t.c_str(), pos));
   EXPECT_TRUE(GetInt(i, t.c_str(), pos));
   EXPECT_EQ(i, 7);
+  const std::string big = Text("1e39 -1e39 ");
+  pos = 0;
+  EXPECT_TRUE(GetFloat(f, big.c_str(), pos));
+  EXPECT_EQ(f, std::numeric_limits<float>::infinity());
+  EXPECT_TRUE(GetFloat(f, big.c_str(), pos));
+  EXPECT_EQ(f, -std::numeric_limits<float>::infinity());
 }
 
 TEST(Validation, IntegerAndFloatRules) {

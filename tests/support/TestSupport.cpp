@@ -105,12 +105,7 @@ ByteWriter& ByteWriter::Chunk(std::string_view id, const std::vector<uint8_t>& b
   return Text(id.substr(0, 4)).BeU4(static_cast<uint32_t>(body.size())).Bytes(body);
 }
 
-int32_t LiveTrackedBlocks() {
-  SetDebugOutputSink([](const char*) {});
-  const int32_t live = ReportUnfreedMemory();
-  SetDebugOutputSink(nullptr);
-  return live;
-}
+int32_t LiveTrackedBlocks() { return TrackedAllocationBalance(); }
 
 InjectionResult InjectAllocationFailures(const std::function<bool()>& operation, bool mayStillSucceed) {
   InjectionResult result;
