@@ -1,5 +1,7 @@
 #include "rm/Engine.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "diag/Dbug.h"
@@ -66,22 +68,34 @@ DevicePtr Engine::CreateNullDevice(uint32_t width, uint32_t height) {
   return std::make_shared<NullDevice>(width, height);
 }
 
-TexturePtr Engine::LoadTexture(const std::string& name) {
-  std::error_code ec;
-  std::string found;
-  if (!name.empty() && std::filesystem::is_regular_file(name, ec)) {
-    found = name;
-  } else {
-    for (const std::string& dir : searchPath_) {
-      std::string candidate = dir;
-      if (!candidate.empty() && candidate.back() != '/' && candidate.back() != '\\') candidate += '/';
-      candidate += name;
-      if (std::filesystem::is_regular_file(candidate, ec)) {
-        found = candidate;
-        break;
-      }
-    }
+std::string FindImageFile(const std::string& name, const std::string& directory) {
+  if (name.empty()) return {};
+  // Names and folders written on Windows use '\\' and ignore case.
+  std::string native = name;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  std::filesystem::path path = native;
+  if (!directory.empty() && path.is_relative()) {
+    std::string dir = directory;
+    std::replace(dir.begin(), dir.end(), '\\', '/');
+    path = std::filesystem::path(dir) / path;
   }
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return path.string();
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const std::string wanted = path.filename().string();
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (lower(it->path().filename().string()) == lower(wanted) && it->is_regular_file(ec)) return it->path().string();
+  }
+  return {};
+}
+
+TexturePtr Engine::LoadTexture(const std::string& name) {
+  std::string found = FindImageFile(name, {});
+  for (size_t i = 0; found.empty() && i < searchPath_.size(); ++i) found = FindImageFile(name, searchPath_[i]);
   if (found.empty()) {
     ReportWarning(DebugFormat("LoadTexture: %s not found", name.c_str()));
     return nullptr;

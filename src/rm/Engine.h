@@ -19,6 +19,12 @@
 
 namespace rm {
 
+// The file `name` names, relative to `directory` when it is relative and a
+// directory is given. Names written on Windows are found too: '\\' counts as
+// a separator, and when the exact name is not there, a file in that folder
+// whose name differs only in case is taken. Empty when there is none.
+std::string FindImageFile(const std::string& name, const std::string& directory);
+
 class Engine : public std::enable_shared_from_this<Engine> {
  public:
   static EnginePtr Create();
@@ -43,7 +49,8 @@ class Engine : public std::enable_shared_from_this<Engine> {
 
   // Reads an image file (BMP, PPM, PNG, JPEG, TGA) as a texture named `name`.
   // A name that is not found as given is looked for in each directory of the
-  // search path, in order. Null (reported) when no readable image is found.
+  // search path, in order (see FindImageFile). Null (reported) when no
+  // readable image is found.
   TexturePtr LoadTexture(const std::string& name);
   // Directories are separated by ';' in all three.
   void AddSearchPath(const std::string& path);

@@ -313,11 +313,10 @@ bool MeshBuilder::Load(const std::string& path) {
 }
 
 TexturePtr MeshBuilder::FindTexture(const std::string& name, const std::string& directory) const {
-  std::error_code ec;
-  const std::filesystem::path beside = std::filesystem::path(directory) / name;
+  const std::string beside = directory.empty() ? std::string() : FindImageFile(name, directory);
   TexturePtr texture;
-  if (!directory.empty() && std::filesystem::is_regular_file(beside, ec)) {
-    if (SurfacePtr surface = LoadImageFile(beside.string())) texture = std::make_shared<Texture>(surface);
+  if (!beside.empty()) {
+    if (SurfacePtr surface = LoadImageFile(beside)) texture = std::make_shared<Texture>(surface);
   } else if (engine_) {
     texture = engine_->LoadTexture(name);
   }

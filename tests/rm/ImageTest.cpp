@@ -270,6 +270,10 @@ TEST(Engine, LoadTextureFollowsTheSearchPath) {
   EXPECT_EQ(t->GetSurface()->GetPixelFormat().bitsPerPixel, 4u);
   // A file found as given wins over the search path.
   EXPECT_NE(engine->LoadTexture(dir.File("b/wall.bmp")), nullptr);
+  // Names written on Windows: either separator, any case.
+  EXPECT_NE(engine->LoadTexture("WALL.Bmp"), nullptr);
+  engine->AddSearchPath(dir.path().string());
+  EXPECT_NE(engine->LoadTexture("b\\WALL.bmp"), nullptr);
   engine->SetSearchPath(dir.File("a"));
   EXPECT_EQ(engine->GetSearchPath(), dir.File("a"));
   EXPECT_EQ(engine->LoadTexture("wall.bmp"), nullptr);
