@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "diag/TrackedBuffer.h"
@@ -20,14 +21,21 @@ struct LwoPoints {
 
 // Polygons in host order, each: vertex count n, n point indices, surface
 // number (1-based). A detail polygon's parent keeps its own surface; the
-// detail polygons follow it as ordinary polygons.
+// detail polygons follow it as ordinary polygons. The words are the POLS
+// chunk's own, converted in place inside the IFF body; a chunk may start at an
+// odd address, so they are read through Word().
 struct LwoPolygons {
   uint32_t chunkCount = 0;
   uint32_t bad = 0;
   uint32_t polygonCount = 0;
   uint32_t indexWordCount = 0;  // sum of (n + 1)
-  TrackedBuffer<uint16_t> words;
+  uint8_t* words = nullptr;
   uint32_t wordCount = 0;  // words in use
+  uint16_t Word(uint32_t i) const {
+    uint16_t w;
+    std::memcpy(&w, words + 2 * static_cast<size_t>(i), 2);
+    return w;
+  }
 };
 
 struct LwoCurves {

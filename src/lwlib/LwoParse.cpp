@@ -63,12 +63,13 @@ uint32_t HandleSurfaceNames(uint32_t size, const uint8_t* data, void* user) {
 
 // ---- POLS and CRVS --------------------------------------------------------
 
-// Walks the polygon words of a chunk. With `out`, copies them in host order in
-// the compact form (count, indices, surface); a detail polygon's negative
-// surface number is made positive and its detail count dropped, so the detail
-// polygons read as the ordinary polygons they are. False when a polygon runs
-// past the chunk.
-bool WalkPolygons(uint32_t size, const uint8_t* data, uint16_t* out, uint32_t& outWords, uint32_t& polygonCount,
+// Walks the polygon words of a chunk. With `out` (the chunk's own bytes),
+// rewrites them in place in host order in the compact form (count, indices,
+// surface); a detail polygon's negative surface number is made positive and
+// its detail count dropped, so the detail polygons read as the ordinary
+// polygons they are. Compacting never writes ahead of what is still to be
+// read. False when a polygon runs past the chunk.
+bool WalkPolygons(uint32_t size, const uint8_t* data, uint8_t* out, uint32_t& outWords, uint32_t& polygonCount,
                   uint32_t& indexWordCount) {
   const uint32_t words = size / 2;
   outWords = polygonCount = indexWordCount = 0;
@@ -83,8 +84,12 @@ bool WalkPolygons(uint32_t size, const uint8_t* data, uint16_t* out, uint32_t& o
       used = n + 3;
     }
     if (out) {
-      for (uint32_t k = 0; k <= n; ++k) out[outWords + k] = ReadU2(data + 2 * (at + k));
-      out[outWords + n + 1] = static_cast<uint16_t>(surface < 0 ? -static_cast<int32_t>(surface) : surface);
+      for (uint32_t k = 0; k <= n; ++k) {
+        const uint16_t word = ReadU2(data + 2 * (at + k));
+        std::memcpy(out + 2 * static_cast<size_t>(outWords + k), &word, 2);
+      }
+      const uint16_t s = static_cast<uint16_t>(surface < 0 ? -static_cast<int32_t>(surface) : surface);
+      std::memcpy(out + 2 * static_cast<size_t>(outWords + n + 1), &s, 2);
     }
     outWords += n + 2;
     ++polygonCount;
@@ -103,7 +108,7 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
   }
   // Only the first chunk in the file counts; chunks arrive last-first, so each
   // one replaces what an earlier call collected.
-  p.words.Reset();
+  p.words = nullptr;
   p.wordCount = p.polygonCount = p.indexWordCount = 0;
   uint32_t words = 0, polygons = 0, indexWords = 0;
   if (!WalkPolygons(size, data, nullptr, words, polygons, indexWords)) {
@@ -111,11 +116,9 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
     p.bad = 1;
     return 0;
   }
-  if (!p.words.Allocate(words)) {
-    p.bad = 1;
-    return 0;
-  }
-  WalkPolygons(size, data, p.words.data(), p.wordCount, p.polygonCount, p.indexWordCount);
+  // The body belongs to this load: its polygon words are converted where they lie.
+  p.words = const_cast<uint8_t*>(data);
+  WalkPolygons(size, data, p.words, p.wordCount, p.polygonCount, p.indexWordCount);
   return 0;
 }
 
@@ -366,10 +369,10 @@ bool EndsWithLwo(const std::string& name) {
 
 bool PolygonsUseKnownPoints(const LwoPolygons& polygons, uint32_t pointCount) {
   for (uint32_t at = 0; at < polygons.wordCount;) {
-    const uint32_t n = polygons.words[at];
+    const uint32_t n = polygons.Word(at);
     for (uint32_t k = 1; k <= n; ++k) {
-      if (polygons.words[at + k] >= pointCount) {
-        ReportWarning(DebugFormat("Polygon uses point %u of an object of %u points", polygons.words[at + k],
+      if (polygons.Word(at + k) >= pointCount) {
+        ReportWarning(DebugFormat("Polygon uses point %u of an object of %u points", polygons.Word(at + k),
                                   pointCount));
         return false;
       }

@@ -67,8 +67,8 @@ bool Grow(TrackedBuffer<T>& buffer, size_t needed) {
 // than three points make no face (the engine has no such faces) and are left
 // out of the normals, which need three points.
 bool IsFace(const LwoPolygons& polygons, uint32_t at, uint32_t groupCount) {
-  const uint32_t n = polygons.words[at];
-  const uint32_t surface = polygons.words[at + n + 1];
+  const uint32_t n = polygons.Word(at);
+  const uint32_t surface = polygons.Word(at + n + 1);
   return n >= 3 && surface >= 1 && surface <= groupCount;
 }
 
@@ -85,29 +85,28 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
   if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
   uint32_t at = 0;
   for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
-    if (at >= polygons.wordCount || polygons.words[at] + 2u > polygons.wordCount - at) return false;
+    if (at >= polygons.wordCount || polygons.Word(at) + 2u > polygons.wordCount - at) return false;
     b.polygonStart[p] = at;
-    const uint32_t n = polygons.words[at];
-    const uint16_t* index = &polygons.words[at + 1];
+    const uint32_t n = polygons.Word(at);
     for (uint32_t k = 0; k < n; ++k)
-      if (index[k] >= pointCount) return false;
+      if (polygons.Word(at + 1 + k) >= pointCount) return false;
     // Every polygon of three or more points shapes the normals, whichever
     // surface (if any) it belongs to.
     if (n >= 3) {
-      const rm::Vector& p0 = points.points[index[0]];
-      const rm::Vector a = Normalised(Sub(points.points[index[1]], p0));
-      const rm::Vector c = Normalised(Sub(points.points[index[2]], p0));
+      const rm::Vector& p0 = points.points[polygons.Word(at + 1)];
+      const rm::Vector a = Normalised(Sub(points.points[polygons.Word(at + 2)], p0));
+      const rm::Vector c = Normalised(Sub(points.points[polygons.Word(at + 3)], p0));
       // Not normalised: each polygon weighs with the sine of its angle at p0.
       const rm::Vector normal = CrossOf(a, c);
       for (uint32_t k = 0; k < n; ++k) {
-        rm::Vector& sum = b.normals[index[k]];
+        rm::Vector& sum = b.normals[polygons.Word(at + 1 + k)];
         sum.x += normal.x;
         sum.y += normal.y;
         sum.z += normal.z;
       }
     }
     if (IsFace(polygons, at, groupCount)) {
-      const uint32_t surface = polygons.words[at + n + 1];
+      const uint32_t surface = polygons.Word(at + n + 1);
       ++b.surfaceStart[surface + 1];
       corners[surface] += n;
     }
@@ -127,7 +126,7 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
   for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
     const uint32_t start = b.polygonStart[p];
     if (!IsFace(polygons, start, groupCount)) continue;
-    const uint32_t surface = polygons.words[start + polygons.words[start] + 1];
+    const uint32_t surface = polygons.Word(start + polygons.Word(start) + 1);
     b.byGroup[b.surfaceStart[surface] + fill[surface]++] = p;
   }
   const size_t faces = b.surfaceStart[groupCount + 1];
@@ -141,9 +140,9 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   for (uint32_t f = first; f < last; ++f) {
     const uint32_t polygon = b.byGroup[f];
     const uint32_t at = b.polygonStart[polygon];
-    const uint32_t n = polygons.words[at];
+    const uint32_t n = polygons.Word(at);
     for (uint32_t j = 0; j < n; ++j, ++corner) {
-      const uint32_t point = polygons.words[at + 1 + j];
+      const uint32_t point = polygons.Word(at + 1 + j);
       int32_t vertex = (flags & LWO_BUILD_FLAT) ? -1 : b.pointMap[point];
       if (vertex < 0) {
         if (!Grow(b.work, workCount + 1)) return false;
@@ -184,7 +183,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   uint32_t words = 0;
   corner = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t n = polygons.words[b.polygonStart[b.byGroup[f]]];
+    const uint32_t n = polygons.Word(b.polygonStart[b.byGroup[f]]);
     b.faceData[words++] = n;
     for (uint32_t j = 0; j < n; ++j) b.faceData[words++] = b.pairs[b.cornerPair[corner++]].finalIndex;
   }

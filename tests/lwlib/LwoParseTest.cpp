@@ -81,8 +81,8 @@ TEST_F(LwoParseTest, OnlyTheFirstPolygonChunkCounts) {
   ASSERT_TRUE(ParseLightWaveObject(Save(w).c_str(), o));
   EXPECT_EQ(o.polygons.polygonCount, 1u);
   EXPECT_EQ(o.polygons.indexWordCount, 4u);
-  EXPECT_EQ(o.polygons.words[1], 0);
-  EXPECT_EQ(o.polygons.words[3], 2);
+  EXPECT_EQ(o.polygons.Word(1), 0);
+  EXPECT_EQ(o.polygons.Word(3), 2);
 }
 
 TEST_F(LwoParseTest, SurfaceNamesNumberAcrossChunksAndFirstSurfaceOfANameWins) {
@@ -218,7 +218,8 @@ TEST_F(LwoParseTest, DetailPolygonsReadAsPolygonsOfTheirOwnSurfaces) {
       o));
   ASSERT_EQ(o.polygons.polygonCount, 3u);
   EXPECT_EQ(o.polygons.indexWordCount, 5u + 4u + 4u);
-  const std::vector<uint16_t> words(o.polygons.words.begin(), o.polygons.words.end());
+  std::vector<uint16_t> words;
+  for (uint32_t i = 0; i < o.polygons.wordCount; ++i) words.push_back(o.polygons.Word(i));
   EXPECT_EQ(words, (std::vector<uint16_t>{4, 0, 1, 2, 3, 1, 3, 4, 5, 6, 2, 3, 0, 4, 7, 1}));
 }
 
