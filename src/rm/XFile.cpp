@@ -57,11 +57,12 @@ struct MergedFace {
   uint32_t count;
 };
 
-void WriteFaces(std::string& out, const std::vector<MergedFace>& faces, const std::vector<uint32_t>& indices) {
+void WriteFaces(std::string& out, const std::vector<MergedFace>& faces, const std::vector<uint32_t>& indices,
+                const char* indent) {
   Number(out, static_cast<uint32_t>(faces.size()));
   out += ";\n";
   for (size_t f = 0; f < faces.size(); ++f) {
-    out += "  ";
+    out += indent;
     Number(out, faces[f].count);
     out += ';';
     for (uint32_t k = 0; k < faces[f].count; ++k) {
@@ -99,7 +100,7 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
     Triple(out, p.x, p.y, p.z, i + 1 < vertices.size() ? ";,\n" : ";;\n");
   }
   out += "  ";
-  WriteFaces(out, faces, indices);
+  WriteFaces(out, faces, indices, "  ");
 
   if (flags & XOFSAVE_MATERIALS) {
     out += "\n  MeshMaterialList {\n    ";
@@ -146,7 +147,7 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
       Triple(out, n.x, n.y, n.z, i + 1 < vertices.size() ? ";,\n" : ";;\n");
     }
     out += "    ";
-    WriteFaces(out, faces, indices);
+    WriteFaces(out, faces, indices, "    ");
     out += "  }\n";
   }
 
