@@ -1,0 +1,68 @@
+// PlayStation HMD models: a mesh snapshot becomes LAB text (coordinate,
+// primitive headers, polygon packets, fixed-point vertex and normal tables and,
+// with textures, the TIM images) for the preprocessor and the LAB assembler.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "lwlib/MeshModel.h"
+#include "psx/Tim.h"
+
+enum : uint32_t {
+  HMD_OPT_WRITE_TEXTURES = 1,
+  HMD_OPT_FLAT_SHADED = 2,   // carried for the dialog; the output does not depend on it
+  HMD_OPT_WRAPPED_POLYS = 4, // likewise
+  HMD_OPT_INVERT_X = 8,
+  HMD_OPT_INVERT_Y = 16,
+  HMD_OPT_INVERT_Z = 32,
+  HMD_OPT_INVERT_WINDING = 64,
+  HMD_OPT_ALL = 127,
+  // What the options dialog starts with: everything but "Flat shaded".
+  HMD_OPT_DEFAULT = 125,
+};
+
+struct HmdBox {
+  float minX = 0, minY = 0, minZ = 0, maxX = 0, maxY = 0, maxZ = 0;
+};
+
+// The largest uniform scale not above 1 that brings the box within +-2 units
+// (8192 in fixed point) on every axis.
+float ProposeHmdScale(const HmdBox& box);
+// The bounding box of every vertex of a snapshot (all zero when it has none).
+HmdBox MeshModelBox(const MeshModel& model);
+
+// A texture's name as the engine knows it. The source is replaceable so a
+// caller that names textures its own way (and the tests) can supply it.
+using HmdTextureNameSource = std::function<bool(const rm::TexturePtr& texture, std::string& name)>;
+void SetHmdTextureNameSource(HmdTextureNameSource source);  // empty: the engine's own names
+bool GetHmdTextureName(const rm::TexturePtr& texture, std::string& name);
+
+// TIM files are looked for under the name the texture gives them and, when
+// that does not exist, by file name in this directory (empty: nowhere else).
+void SetHmdTimDirectory(std::string directory);
+// "wood.bmp" -> "wood.tim": cut at the first '.' after the first character.
+std::string TimNameForTexture(const std::string& textureName);
+bool LoadTextureTim(TimImage& tim, const std::string& textureName);
+
+// Converts the snapshot (changed in place: inverted, scaled, normalised and
+// rewound) to "<outputName without .LAB>.lab". Failures are shown through
+// ShowHmdError. labPath, when given, receives the name of the file written.
+bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale, float yScale, float zScale,
+                  uint32_t options, std::string* labPath = nullptr);
+
+// The image primitive set and the texture and palette data of every distinct
+// texture of the snapshot (newest first).
+bool WriteHmdImages(FILE* file, const MeshModel& model, const char* imagePrimSet, const char* imagePrimHeader,
+                    const char* image, const char* clut);
+
+// The polygon kinds, by their code: 1 TME, 2 COL, 4 base, 8 IIP, 16 triangle, 32 TILE.
+uint32_t SelectPrimitiveKind(bool textured, bool colour, bool base, bool gouraud, uint32_t vertexCount);
+const char* PrimitiveKindType(uint32_t code);          // "NULL TYPE" for codes without an entry
+uint32_t PrimitiveKindWords(uint32_t code);             // 0 for codes without a packet size
+
+// Fixed point with 4096 = 1.0: positive values round half up, negative ones
+// truncate toward zero, and the low 16 bits are kept.
+int16_t QuantizeComponent(float value);

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "PsxTestUtil.h"
+#include "TestSupport.h"
+#include "TimWriter.h"
+#include "platform/Ui.h"
+#include "psx/Hmd.h"
+#include "psx/Lab.h"
+
+using namespace psxtest;
+using namespace testsupport;
+
+namespace {
+
+class HmdImages : public ::testing::Test {
+ protected:
+  void SetUp() override { UseStandInTextureNames(); }
+  void TearDown() override { SetHmdTextureNameSource({}); }
+
+  void Tim(const std::string& name, const TimSpec& spec) { WriteFile(dir.File(name + ".tim"), MakeTim(spec)); }
+  void Group(MeshModel& model, const std::string& texture) {
+    AddGroup(model, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2}}, texture.empty() ? "" : dir.File(texture + ".bmp"));
+  }
+  // Converts with every option on and returns the lines after the polygon data.
+  bool Convert(MeshModel& model, std::vector<std::string>& lines, std::vector<std::string>* boxes = nullptr) {
+    ScriptedUi ui;
+    SetUi(&ui);
+    const bool ok = ConvertToHmd(dir.File("m"), model, 1, 1, 1, HMD_OPT_ALL);
+    SetUi(nullptr);
+    if (boxes)
+      for (const auto& a : ui.asked()) boxes->push_back(a.text);
+    lines = ReadLines(dir.File("m.lab"));
+    return ok;
+  }
+  static std::string Label(const std::vector<std::string>& lines, const std::string& prefix, size_t nth = 0) {
+    for (const std::string& l : lines)
+      if (l.rfind(prefix, 0) == 0 && l.back() == ':' && nth-- == 0) return l.substr(0, l.size() - 1);
+    return {};
+  }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
+  Tim("a", Tim15Bit(0, 0, 2, 1));
+  Tim("b", Tim15Bit(64, 0, 2, 1));
+  Tim("c", Tim15Bit(128, 0, 2, 1));
+  MeshModel model;
+  Group(model, "a"), Group(model, "b"), Group(model, "a"), Group(model, ""), Group(model, "c");
+  std::vector<std::string> lines;
+  ASSERT_TRUE(Convert(model, lines));
+  const std::string set = Label(lines, "Token_ImagePrimSet_");
+  const std::string header = Label(lines, "Token_ImagePrimHeader_");
+  const std::string image = Label(lines, "Token_Image_");
+  const std::string clut = Label(lines, "Token_Clut_");
+  EXPECT_EQ(lines[10], "\t" + set + " / 4;");
+  EXPECT_TRUE(Has(lines, "\t2;"));  // two primitive headers
+  const std::vector<std::string> primHeader = {header + ":", "\t2;", "\tM(" + image + " / 4);",
+                                               "\tM(" + clut + " / 4);"};
+  EXPECT_EQ(Block(lines, header + ":"), primHeader);
+  const auto setBlock = std::find(lines.begin(), lines.end(), set + ":");
+  ASSERT_NE(setBlock, lines.end());
+  EXPECT_EQ(*(setBlock + 1), "\tTERMINATE;");
+  EXPECT_EQ(*(setBlock + 2), "\t" + header + " / 4;");
+  EXPECT_EQ(*(setBlock + 3), "\tM(3);");
+  // c, b, a: c owns the Image label, and the x halves follow that order.
+  const std::string data1 = Label(lines, "Token_ImageData_"), data2 = Label(lines, "Token_ImageData_", 1);
+  const std::vector<std::string> prim0 = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(NOCLUT);",
+                                          "\tH(4);", "\tM(H(1));", "\tH(128);", "\tH(0);", "\tH(2);", "\tH(1);",
+                                          "\t(" + image + " - " + image + ") / 4;"};
+  const auto prim = std::find(setBlock, lines.end(), prim0[0]);
+  ASSERT_NE(prim, lines.end());
+  EXPECT_EQ(std::vector<std::string>(prim, prim + 8), prim0);
+  EXPECT_TRUE(Has(lines, "\t(" + data1 + " - " + image + ") / 4;"));
+  EXPECT_TRUE(Has(lines, "\t(" + data2 + " - " + image + ") / 4;"));
+  EXPECT_EQ(Count(lines, "/* Writing texture map data */"), 3u);
+  // Two units of 15-bit pixels (0, 1) make one word; the palette blocks are labels only.
+  EXPECT_EQ(Block(lines, image + ":"), (std::vector<std::string>{image + ":", "\t0x00010000;"}));
+  const auto end = std::find(lines.begin(), lines.end(), "/* End of file */");
+  ASSERT_NE(end, lines.end());
+  EXPECT_EQ(*(end - 1), Label(lines, "Token_ClutData_", 1) + ":");
+  EXPECT_EQ(*(end - 3), clut + ":");
+}
+
+TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
+  Tim("four", Tim4Bit(0, 0, 64, 64, 0, 480));
+  TimSpec eight = Tim8Bit(64, 0, 3, 1, 16, 481);
+  eight.palettes[0].values.assign(256, 0x801F);  // flagged pure red
+  Tim("eight", eight);
+  MeshModel model;
+  Group(model, "eight"), Group(model, "four");
+  std::vector<std::string> lines;
+  ASSERT_TRUE(Convert(model, lines));
+  const std::string image = Label(lines, "Token_Image_"), clut = Label(lines, "Token_Clut_");
+  const std::vector<std::string> four = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(WITHCLUT);",
+                                         "\tH(7);", "\tM(H(1));", "\tH(0);", "\tH(0);", "\tH(64);", "\tH(64);",
+                                         "\t(" + image + " - " + image + ") / 4;", "\tH(0);", "\tH(480);",
+                                         "\tH(16);", "\tH(1);", "\t(" + clut + " - " + clut + ") / 4;", ""};
+  const auto at = std::find(lines.begin(), lines.end(), four[0]);
+  ASSERT_NE(at, lines.end());
+  EXPECT_EQ(std::vector<std::string>(at, at + static_cast<long>(four.size())), four);
+  // 64 x 64 units: 2048 words.
+  EXPECT_EQ(Block(lines, image + ":").size(), 1u + 2048u);
+  EXPECT_EQ(Block(lines, image + ":")[1], "\t0x00010000;");
+  // Palette blocks follow each other without blank lines.
+  const auto c4 = Block(lines, clut + ":");
+  ASSERT_GT(c4.size(), 18u);
+  EXPECT_EQ(c4[2], "\tH(0x1);");
+  EXPECT_EQ(c4[17], Label(lines, "Token_ClutData_") + ":");
+  // The odd 3-unit image is padded to two words; its palette has 256 halves.
+  const std::string data1 = Label(lines, "Token_ImageData_");
+  EXPECT_EQ(Block(lines, data1 + ":"), (std::vector<std::string>{data1 + ":", "\t0x00010000;", "\t0x00000002;"}));
+  const std::string clut1 = Label(lines, "Token_ClutData_");
+  const auto c8 = Block(lines, clut1 + ":");
+  EXPECT_EQ(c8.size(), 1u + 256u + 1u);  // runs on into the closing comment
+  EXPECT_EQ(c8[1], "\tH(0x801f);");
+}
+
+TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
+  TimSpec mixed = Tim15Bit(0, 0, 1, 1);
+  mixed.mode = 4;  // no pixel size
+  Tim("mixed", mixed);
+  TimSpec bare = Tim15Bit(0, 0, 1, 1);
+  bare.mode = 0;  // 4-bit without a palette
+  Tim("bare", bare);
+  for (const std::string name : {"mixed", "bare", "missing"}) {
+    MeshModel model;
+    Group(model, name);
+    std::vector<std::string> lines, boxes;
+    CapturedOutput quiet;
+    EXPECT_FALSE(Convert(model, lines, &boxes)) << name;
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
+        << name;
+  }
+  SetHmdTextureNameSource([](const rm::TexturePtr&, std::string& name) {
+    name.clear();
+    return true;
+  });
+  MeshModel model;
+  Group(model, "nameless");
+  std::vector<std::string> lines, boxes;
+  CapturedOutput quiet;
+  EXPECT_FALSE(Convert(model, lines, &boxes));
+  EXPECT_EQ(boxes.front(), "Error while writing texture map data");
+}
+
+TEST_F(HmdImages, AllocationFailuresLeakNothing) {
+  Tim("a", Tim4Bit(0, 0, 2, 2));
+  Tim("b", Tim15Bit(64, 0, 2, 2));
+  MeshModel model;
+  Group(model, "a"), Group(model, "b");
+  ScriptedUi ui;
+  SetUi(&ui);
+  CapturedOutput quiet;
+  const auto result = InjectAllocationFailures(
+      [&] { return ConvertToHmd(dir.File("m"), model, 1, 1, 1, HMD_OPT_ALL); }, /*mayStillSucceed=*/true);
+  SetUi(nullptr);
+  EXPECT_GT(result.runs, 20);
+  EXPECT_EQ(result.leakedAt, 0);
+}

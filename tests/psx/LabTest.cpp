@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "PsxTestUtil.h"
+#include "TestSupport.h"
+#include "platform/Ui.h"
+#include "psx/Hmd.h"
+#include "psx/Lab.h"
+
+using namespace psxtest;
+using testsupport::TempDir;
+
+namespace {
+
+// Runs one conversion with a scripted Ui and returns the LAB lines.
+std::vector<std::string> Convert(MeshModel model, uint32_t options, const TempDir& dir, ScriptedUi* ui = nullptr,
+                                 float scale = 1.0f) {
+  ScriptedUi local;
+  SetUi(ui ? ui : &local);
+  const bool ok = ConvertToHmd(dir.File("model"), model, scale, scale, scale, options);
+  SetUi(nullptr);
+  EXPECT_TRUE(ok);
+  return ReadLines(dir.File("model.lab"));
+}
+
+}  // namespace
+
+TEST(LabEmitter, WorkedExampleLineForLine) {
+  TempDir dir;
+  LabelCounter = 0;  // the first conversion of a run
+  const std::vector<std::string> lines = Convert(Cube(), 0, dir);
+  const std::vector<std::string> head = {
+      "/* LAB File produced by Vorlan Softworks LightWave Conversion Suite */",
+      "",
+      "#include<hmd\\hmd.def>",
+      "",
+      "/* Header section */",
+      "",
+      "\tHMD_VERSION;",
+      "\t0x00000000;",
+      "\tToken_PrimHdrSect_1 / 4;",
+      "\t3;",
+      "\t0x00000000;",
+      "\tToken_PolyPrimSet_4 / 4;",
+      "\t0x00000000;",
+      "",
+      "/* Coordinate section */",
+      "",
+      "Token_CoordSect_0:",
+      "\t1;",
+      "\t0x00000000;",
+      "\tCOORDM(0, 0, 0, 0, 0, 0);",
+      "\t0;",
+      "",
+      "/* Primitive header section */",
+      "",
+      "Token_PrimHdrSect_1:",
+      "\t1;",
+      "",
+      "Token_PolyPrimHeader_2:",
+      "\t4;",
+      "\tM(Token_Poly_7 / 4);",
+      "\tM(Token_Vert_5 / 4);",
+      "\tM(Token_Norm_6 / 4);",
+      "\tM(Token_CoordSect_0 / 4);",
+      "",
+      "/* Polygon primitive set */",
+      "",
+      "Token_PolyPrimSet_4:",
+      "\tTERMINATE;",
+      "\tToken_PolyPrimHeader_2 / 4;",
+      "\tM(1);",
+      "",
+      "Token_PolyPrim_10:",
+      "\tDEV_ID(SCE)|CTG(CTG_POLY)|DRV(INI)|PRIM_TYPE(QUAD|IIP);",
+      "\tH(2);",
+      "\tM(H(6));",
+      "\t0x00000000;",
+      "",
+      "/* Vertex section */",
+      "",
+      "Token_Vert_5:",
+  };
+  ASSERT_GT(lines.size(), head.size());
+  for (size_t i = 0; i < head.size(); ++i) EXPECT_EQ(lines[i], head[i]) << "line " << i + 1;
+
+  size_t at = head.size();
+  // The eight shared corners, in first-use order: the front side's first.
+  EXPECT_EQ(lines[at], "\tSVECTOR(-2048, -2048, 2048);");
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(lines[at + k].rfind("\tSVECTOR(", 0), 0u) << lines[at + k];
+  at += 8;
+  const std::vector<std::string> normals = {"",
+                                            "/* Normal section */",
+                                            "",
+                                            "Token_Norm_6:",
+                                            "\tSVECTOR(0, 0, 4096);",
+                                            "\tSVECTOR(0, 0, -4096);",
+                                            "\tSVECTOR(4096, 0, 0);",
+                                            "\tSVECTOR(-4096, 0, 0);",
+                                            "\tSVECTOR(0, 4096, 0);",
+                                            "\tSVECTOR(0, -4096, 0);",
+                                            "",
+                                            "Token_Poly_7:",
+                                            "/* Writing group no 0 */",
+                                            ""};
+  for (size_t i = 0; i < normals.size(); ++i) EXPECT_EQ(lines[at + i], normals[i]) << "line " << at + i + 1;
+  at += normals.size();
+  // Six packets of 4 bytes and 8 halves, each followed by a blank line.
+  const std::vector<std::string> firstPacket = {"\tB(255);", "\tB(127);", "\tB(0);",  "\tB(0x38);", "\tH(0);",
+                                                "\tH(0);",   "\tH(0);",   "\tH(3);",  "\tH(0);",    "\tH(1);",
+                                                "\tH(0);",   "\tH(2);",   ""};
+  for (size_t i = 0; i < firstPacket.size(); ++i) EXPECT_EQ(lines[at + i], firstPacket[i]);
+  at += 6 * 13;
+  ASSERT_EQ(lines.size(), at + 1);
+  EXPECT_EQ(lines[at], "/* End of file */");
+}
+
+TEST(LabEmitter, LabelsGoOnAcrossConversionsOfARun) {
+  TempDir dir;
+  LabelCounter = 0;
+  Convert(Cube(), 0, dir);
+  EXPECT_EQ(LabelCounter, 11u);
+  const auto lines = Convert(Cube(), 0, dir);
+  EXPECT_EQ(lines[8], "\tToken_PrimHdrSect_12 / 4;");
+  EXPECT_TRUE(Has(lines, "Token_PolyPrim_21:"));
+  LabLabel nameless = MakeLabel(nullptr);
+  EXPECT_STREQ(nameless.data(), "Token_NULL_22");
+}
+
+TEST(LabEmitter, WritersFormatMarkedAndUnmarkedLines) {
+  TempDir dir;
+  const std::string path = dir.File("w.lab");
+  FILE* f = std::fopen(path.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  LabWriteInt(f, -5, false), LabWriteInt(f, 7, true);
+  LabWriteHalf(f, -1, false), LabWriteHalf(f, 6, true);
+  LabWriteByte(f, 255, false), LabWriteByte(f, 1, true);
+  LabWriteHex(f, 0xE2000000u, false), LabWriteHex(f, 0x1F, true);
+  LabWriteHalfHex(f, 0x7FFF, false), LabWriteHalfHex(f, 0xA, true);
+  LabWriteByteHex(f, 0x30, false), LabWriteByteHex(f, 0x38, true);
+  LabWriteSymbol(f, "TERMINATE", false), LabWriteSymbol(f, "X", true);
+  LabWriteWordOffset(f, "L", false), LabWriteWordOffset(f, "L", true);
+  LabWriteSVector(f, -32768, 0, 1);
+  WritePolygonPrimitiveSet(f, "Set", "Other", "Hdr", 2);
+  std::fclose(f);
+  const std::vector<std::string> expected = {
+      "\t-5;", "\tM(7);", "\tH(-1);", "\tM(H(6));", "\tB(255);", "\tM(B(1));", "\t0xe2000000;", "\tM(0x0000001f);",
+      "\tH(0x7fff);", "\tM(H(0xa));", "\tB(0x30);", "\tM(B(0x38));", "\tTERMINATE;", "\tM(X);", "\tL / 4;",
+      "\tM(L / 4);", "\tSVECTOR(-32768, 0, 1);", "/* Polygon primitive set */", "", "Set:", "\tOther / 4;",
+      "\tHdr / 4;", "\tM(2);", ""};
+  EXPECT_EQ(ReadLines(path), expected);
+}
+
+TEST(LabEmitter, StripExtensionOnlyFromLongEnoughNames) {
+  const auto lab = [](std::string s) { return StripLabExtension(s), s; };
+  const auto hmd = [](std::string s) { return StripHmdExtension(s), s; };
+  EXPECT_EQ(lab("model.LaB"), "model");
+  EXPECT_EQ(lab("a.lab"), "a.lab");
+  EXPECT_EQ(lab("ab.lab"), "ab");
+  EXPECT_EQ(lab("model.hmd"), "model.hmd");
+  EXPECT_EQ(lab("/d/x.lab.lab"), "/d/x.lab");
+  EXPECT_EQ(hmd("model.HMD"), "model");
+  EXPECT_EQ(hmd("a.hmd"), "a.hmd");
+  EXPECT_EQ(hmd("model.lab"), "model.lab");
+}
+
+TEST(LabEmitter, ErrorsGoToTheHmdErrorBox) {
+  ScriptedUi ui;
+  SetUi(&ui);
+  ShowHmdError("Illegal polygons in face data");
+  SetUi(nullptr);
+  ASSERT_EQ(ui.asked().size(), 1u);
+  EXPECT_EQ(ui.asked()[0].text, "Illegal polygons in face data");
+  EXPECT_EQ(ui.asked()[0].caption, "HMD Error");
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "TimWriter.h"
+#include "psx/Tim.h"
+
+using namespace testsupport;
+
+namespace {
+bool Parse(TimImage& tim, const std::vector<uint8_t>& bytes) { return ParseTim(tim, bytes); }
+}  // namespace
+
+TEST(TimLoader, PaletteSizeDecidesBitsPerPixel) {
+  TimImage tim;
+  const auto four = MakeTim(Tim4Bit(640, 0, 8, 32, 16, 480));
+  ASSERT_TRUE(Parse(tim, four));
+  EXPECT_EQ(tim.paletteCount, 1u);
+  EXPECT_EQ(TimPaletteEntryCount(tim, 0), 16u);
+  EXPECT_EQ(TimBitsPerPixel(tim, 0), 4);
+  EXPECT_EQ(TimImageX(tim, 0), 640u);
+  EXPECT_EQ(TimImageWidth(tim, 0), 8u);
+  EXPECT_EQ(TimImageHeight(tim, 0), 32u);
+  EXPECT_EQ(TimPaletteX(tim, 0), 16u);
+  EXPECT_EQ(TimPaletteY(tim, 0), 480u);
+  EXPECT_EQ(TimImagePixels(tim, 0), four.data() + 8 + (4 + 8 + 32) + 4 + 8);
+
+  ASSERT_TRUE(Parse(tim, MakeTim(Tim8Bit(0, 0, 4, 4))));
+  EXPECT_EQ(TimBitsPerPixel(tim, 0), 8);
+
+  TimSpec sixteenPalettes = Tim4Bit(0, 0, 4, 4);
+  sixteenPalettes.palettes[0].height = 16;  // only the entry count is looked at
+  ASSERT_TRUE(Parse(tim, MakeTim(sixteenPalettes)));
+  EXPECT_EQ(TimBitsPerPixel(tim, 0), 8);
+
+  TimSpec odd = Tim4Bit(0, 0, 4, 4);
+  odd.palettes[0].width = 32;
+  ASSERT_TRUE(Parse(tim, MakeTim(odd)));
+  EXPECT_EQ(TimBitsPerPixel(tim, 0), -1);
+}
+
+TEST(TimLoader, DirectColourHasNoPalettes) {
+  TimImage tim;
+  ASSERT_TRUE(Parse(tim, MakeTim(Tim15Bit(64, 256, 2, 2))));
+  EXPECT_EQ(tim.paletteCount, 0u);
+  EXPECT_EQ(TimPaletteX(tim, 0), 0u);
+  EXPECT_EQ(TimPaletteWidth(tim, 0), 0u);
+  EXPECT_EQ(TimPaletteRed(tim, 0, 0), 0u);
+  EXPECT_EQ(TimBitsPerPixel(tim, 0), 15);
+  TimSpec s = Tim15Bit(0, 0, 1, 1);
+  for (uint32_t mode : {3u, 4u, 5u}) {
+    s.mode = mode;
+    ASSERT_TRUE(Parse(tim, MakeTim(s)));
+    EXPECT_EQ(TimBitsPerPixel(tim, 0), mode == 3 ? 24 : mode == 4 ? 0 : -1);
+  }
+}
+
+TEST(TimLoader, RecordsKeepFileOrderAndColoursAreConverted) {
+  TimSpec s = Tim4Bit(0, 0, 2, 1);
+  s.palettes[0].values.assign(16, 0);
+  s.palettes[0].values[0] = 0x8000;  // flag only
+  s.palettes[0].values[1] = 31;      // pure red
+  s.palettes[0].values[2] = 0x7FFF;
+  s.palettes.push_back({5, 6, 16, 1, {}});
+  s.images.push_back({7, 8, 1, 1, {}});
+  TimImage tim;
+  ASSERT_TRUE(Parse(tim, MakeTim(s)));
+  ASSERT_EQ(tim.paletteCount, 2u);
+  ASSERT_EQ(tim.imageCount, 2u);
+  EXPECT_EQ(TimPaletteX(tim, 1), 5u);
+  EXPECT_EQ(TimImageY(tim, 1), 8u);
+  EXPECT_EQ(tim.palettes[0].colours[0], 1u);
+  EXPECT_EQ(tim.palettes[0].colours[1], 62u);
+  EXPECT_EQ(TimPaletteRed(tim, 0, 2), 31u);
+  EXPECT_EQ(TimPaletteGreen(tim, 0, 2), 31u);
+  EXPECT_EQ(TimPaletteBlue(tim, 0, 2), 31u);
+  EXPECT_EQ(TimPaletteFlag(tim, 0, 2), 0u);
+  EXPECT_EQ(ConvertTimColour(0x03E0), 31u << 6);
+  EXPECT_EQ(ConvertTimColour(0x7C00), 31u << 11);
+}
+
+TEST(TimLoader, MalformedBlocksAreRefusedWithoutLeaks) {
+  const int32_t live = LiveTrackedBlocks();
+  const auto good = MakeTim(Tim4Bit(0, 0, 2, 2));
+  std::vector<std::vector<uint8_t>> bad;
+  bad.push_back({1, 2, 3});                                                 // no header
+  bad.push_back(std::vector<uint8_t>(good.begin(), good.end() - 1));        // image runs past the file
+  auto longBlock = good;
+  longBlock[8] += 2;  // palette block claims two more bytes than its record: leftover too short
+  bad.push_back(longBlock);
+  auto shortBlock = good;
+  shortBlock[8] -= 2;  // palette record runs past its block
+  bad.push_back(shortBlock);
+  auto hugeRecord = good;
+  hugeRecord[16] = 0xFF, hugeRecord[17] = 0xFF;  // palette width 65535
+  bad.push_back(hugeRecord);
+  auto tinyLength = good;
+  tinyLength[8] = 2, tinyLength[9] = tinyLength[10] = tinyLength[11] = 0;
+  bad.push_back(tinyLength);
+  TimSpec noImage = Tim15Bit(0, 0, 1, 1);
+  noImage.images.clear();
+  bad.push_back(MakeTim(noImage));
+  for (size_t i = 0; i < bad.size(); ++i) {
+    TimImage tim;
+    EXPECT_FALSE(Parse(tim, bad[i])) << "case " << i;
+    EXPECT_EQ(tim.imageCount, 0u);
+    EXPECT_EQ(tim.paletteCount, 0u);
+  }
+  EXPECT_EQ(LiveTrackedBlocks(), live);
+}
+
+TEST(TimLoader, LoadsWholeFilesAndSurvivesAllocationFailures) {
+  TempDir dir;
+  const std::string path = dir.File("t.tim");
+  WriteFile(path, MakeTim(Tim8Bit(0, 0, 4, 2)));
+  TimImage tim;
+  EXPECT_FALSE(LoadTim(tim, dir.File("missing.tim").c_str()));
+  ASSERT_TRUE(LoadTim(tim, path.c_str()));
+  EXPECT_EQ(tim.bytes.size(), ReadFile(path).size());
+  EXPECT_EQ(TimImagePixels(tim, 0), tim.bytes.data() + 8 + (4 + 8 + 512) + 4 + 8);
+  FreeTim(tim);
+  FreeTim(tim);  // a second release finds nothing to do
+  const auto result = InjectAllocationFailures([&] {
+    TimImage t;
+    return LoadTim(t, path.c_str());
+  });
+  EXPECT_GE(result.runs, 3);
+  EXPECT_EQ(result.leakedAt, 0);
+  EXPECT_EQ(result.succeededAt, 0);
+}

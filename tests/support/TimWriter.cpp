@@ -1,0 +1,53 @@
+#include "TimWriter.h"
+
+#include "TestSupport.h"
+
+namespace testsupport {
+
+namespace {
+std::vector<uint8_t> Block(const std::vector<TimRectSpec>& rects) {
+  ByteWriter body;
+  for (const TimRectSpec& r : rects) {
+    body.LeU2(r.x).LeU2(r.y).LeU2(r.width).LeU2(r.height);
+    const size_t n = size_t{r.width} * r.height;
+    for (size_t i = 0; i < n; ++i) body.LeU2(r.values.empty() ? static_cast<uint16_t>(i) : r.values[i]);
+  }
+  ByteWriter block;
+  block.LeU4(static_cast<uint32_t>(body.size() + 4)).Bytes(body.bytes());
+  return block.bytes();
+}
+}  // namespace
+
+std::vector<uint8_t> MakeTim(const TimSpec& spec) {
+  const bool palette = !spec.palettes.empty() || spec.forcePaletteBlock;
+  ByteWriter w;
+  w.LeU4(spec.id).LeU4((spec.mode & 7) | (palette ? 8u : 0u));
+  if (palette) w.Bytes(Block(spec.palettes));
+  w.Bytes(Block(spec.images));
+  return w.bytes();
+}
+
+TimSpec Tim4Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
+  TimSpec s;
+  s.mode = 0;
+  s.palettes.push_back({palX, palY, 16, 1, {}});
+  s.images.push_back({x, y, width, height, {}});
+  return s;
+}
+
+TimSpec Tim8Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
+  TimSpec s;
+  s.mode = 1;
+  s.palettes.push_back({palX, palY, 256, 1, {}});
+  s.images.push_back({x, y, width, height, {}});
+  return s;
+}
+
+TimSpec Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height) {
+  TimSpec s;
+  s.mode = 2;
+  s.images.push_back({x, y, width, height, {}});
+  return s;
+}
+
+}  // namespace testsupport
