@@ -9,13 +9,15 @@
 
 #include "diag/Dbug.h"
 #include "lwlib/File.h"
+#include "lwlib/Mesh.h"
 #include "platform/Path.h"
 #include "psx/Lab.h"
+#include "rm/Mesh.h"
+#include "rm/Texture.h"
 
 namespace {
 
-HmdTextureNameSource g_textureNameSource;
-std::string g_timDirectory;
+std::vector<std::string> g_timDirectories;
 
 struct PrimitiveKind {
   uint32_t code;
@@ -428,16 +430,20 @@ HmdBox MeshModelBox(const MeshModel& model) {
   return box;
 }
 
-void SetHmdTextureNameSource(HmdTextureNameSource source) { g_textureNameSource = std::move(source); }
-
 bool GetHmdTextureName(const rm::TexturePtr& texture, std::string& name) {
   name.clear();
   if (!texture) return false;
-  if (g_textureNameSource) return g_textureNameSource(texture, name);
-  return false;  // the engine's texture names are not available in this build
+  name = texture->GetName();
+  return true;
 }
 
-void SetHmdTimDirectory(std::string directory) { g_timDirectory = std::move(directory); }
+void SetHmdTimDirectories(std::vector<std::string> directories) { g_timDirectories = std::move(directories); }
+
+HmdBox MeshBox(const rm::MeshPtr& mesh) {
+  rm::Box box;
+  if (!mesh || !mesh->GetBox(&box)) return {};
+  return {box.min.x, box.min.y, box.min.z, box.max.x, box.max.y, box.max.z};
+}
 
 std::string TimNameForTexture(const std::string& textureName) {
   std::string base = textureName;
@@ -449,15 +455,22 @@ std::string TimNameForTexture(const std::string& textureName) {
 bool LoadTextureTim(TimImage& tim, const std::string& textureName) {
   const std::string name = TimNameForTexture(textureName);
   if (LoadTim(tim, name.c_str())) return true;
-  if (g_timDirectory.empty()) return false;
-  std::string inDirectory = g_timDirectory;
-  if (inDirectory.back() != '/' && inDirectory.back() != '\\') inDirectory += '/';
-  inDirectory += PathFileName(name);
-  return LoadTim(tim, inDirectory.c_str());
+  for (const std::string& directory : g_timDirectories) {
+    if (directory.empty()) continue;
+    std::string inDirectory = directory;
+    if (inDirectory.back() != '/' && inDirectory.back() != '\\') inDirectory += '/';
+    inDirectory += PathFileName(name);
+    if (LoadTim(tim, inDirectory.c_str())) return true;
+  }
+  return false;
 }
 
-bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale, float yScale, float zScale,
-                  uint32_t options, std::string* labPath) {
+namespace {
+
+// The conversion proper. With `capture`, the model is first captured from
+// that mesh once the file is open (and freed at the end).
+bool Convert(const std::string& outputName, MeshModel& model, const rm::MeshPtr* capture, float xScale,
+             float yScale, float zScale, uint32_t options, std::string* labPath) {
   Labels labels;
   labels.coordSect = MakeLabel("CoordSect");
   labels.primHdrSect = MakeLabel("PrimHdrSect");
@@ -486,6 +499,13 @@ bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale,
   ScopedFile file(FileOpen(lab.c_str(), "w"));
   if (!file) return fail(nullptr);
   FILE* f = file.get();
+  struct ModelRelease {
+    MeshModel* model;
+    ~ModelRelease() {
+      if (model) FreeMeshModel(model);
+    }
+  } release{capture ? &model : nullptr};
+  if (capture && (!*capture || !CaptureMeshModel(&model, *capture))) return fail(nullptr);
 
   bool anyTexture = false;
   for (size_t g = 0; g < model.groups.size(); ++g) anyTexture = anyTexture || GroupTextured(model, g);
@@ -546,4 +566,17 @@ bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale,
     return fail(nullptr);
   }
   return true;
+}
+
+}  // namespace
+
+bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale, float yScale, float zScale,
+                  uint32_t options, std::string* labPath) {
+  return Convert(outputName, model, nullptr, xScale, yScale, zScale, options, labPath);
+}
+
+bool ConvertToHmd(const std::string& outputName, const rm::MeshPtr& mesh, float xScale, float yScale, float zScale,
+                  uint32_t options, std::string* labPath) {
+  MeshModel model;
+  return Convert(outputName, model, &mesh, xScale, yScale, zScale, options, labPath);
 }

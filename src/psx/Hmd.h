@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "lwlib/MeshModel.h"
 #include "psx/Tim.h"
@@ -34,19 +34,22 @@ float ProposeHmdScale(const HmdBox& box);
 // The bounding box of every vertex of a snapshot (all zero when it has none).
 HmdBox MeshModelBox(const MeshModel& model);
 
-// A texture's name as the engine knows it. The source is replaceable so a
-// caller that names textures its own way (and the tests) can supply it.
-using HmdTextureNameSource = std::function<bool(const rm::TexturePtr& texture, std::string& name)>;
-void SetHmdTextureNameSource(HmdTextureNameSource source);  // empty: the engine's own names
+// A texture's engine object name; false without a texture.
 bool GetHmdTextureName(const rm::TexturePtr& texture, std::string& name);
 
 // TIM files are looked for under the name the texture gives them and, when
-// that does not exist, by file name in this directory (empty: nowhere else).
-void SetHmdTimDirectory(std::string directory);
+// that does not exist, by file name in these directories, in order.
+void SetHmdTimDirectories(std::vector<std::string> directories);
 // "wood.bmp" -> "wood.tim": cut at the first '.' after the first character.
 std::string TimNameForTexture(const std::string& textureName);
 bool LoadTextureTim(TimImage& tim, const std::string& textureName);
 
+// The mesh's bounding box (all zero without a mesh).
+HmdBox MeshBox(const rm::MeshPtr& mesh);
+
+// Captures the mesh into a snapshot, converts it and frees the snapshot.
+bool ConvertToHmd(const std::string& outputName, const rm::MeshPtr& mesh, float xScale, float yScale, float zScale,
+                  uint32_t options, std::string* labPath = nullptr);
 // Converts the snapshot (changed in place: inverted, scaled, normalised and
 // rewound) to "<outputName without .LAB>.lab". Failures are shown through
 // ShowHmdError. labPath, when given, receives the name of the file written.

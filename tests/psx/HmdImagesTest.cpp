@@ -6,6 +6,7 @@
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
 #include "psx/Lab.h"
+#include "rm/Texture.h"
 
 using namespace psxtest;
 using namespace testsupport;
@@ -14,8 +15,6 @@ namespace {
 
 class HmdImages : public ::testing::Test {
  protected:
-  void SetUp() override { UseStandInTextureNames(); }
-  void TearDown() override { SetHmdTextureNameSource({}); }
 
   void Tim(const std::string& name, const TimSpec& spec) { WriteFile(dir.File(name + ".tim"), MakeTim(spec)); }
   void Group(MeshModel& model, const std::string& texture) {
@@ -133,12 +132,9 @@ TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
     EXPECT_EQ(boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
         << name;
   }
-  SetHmdTextureNameSource([](const rm::TexturePtr&, std::string& name) {
-    name.clear();
-    return true;
-  });
   MeshModel model;
   Group(model, "nameless");
+  model.groupMaterials[0].texture->SetName("");
   std::vector<std::string> lines, boxes;
   CapturedOutput quiet;
   EXPECT_FALSE(Convert(model, lines, &boxes));

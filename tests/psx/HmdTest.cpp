@@ -162,8 +162,6 @@ TEST(HmdConversion, TimNamesReplaceEverythingFromTheFirstDot) {
 
 class TexturedConversion : public ::testing::Test {
  protected:
-  void SetUp() override { UseStandInTextureNames(); }
-  void TearDown() override { SetHmdTextureNameSource({}); }
   TempDir dir;
 };
 

@@ -1,33 +1,17 @@
 #include "PsxTestUtil.h"
 
 #include <algorithm>
-#include <deque>
 #include <fstream>
 #include <map>
 
-#include "psx/Hmd.h"
+#include "rm/Texture.h"
 
 namespace psxtest {
 
-namespace {
-// Stand-in textures are addresses in this table; nothing ever looks behind them.
-std::deque<std::string>& Names() {
-  static std::deque<std::string> names;
-  return names;
-}
-}  // namespace
-
-rm::TexturePtr StandInTexture(const std::string& name) {
-  Names().push_back(name);
-  // An empty owner: the pointer only identifies the name.
-  return rm::TexturePtr(std::shared_ptr<void>(), reinterpret_cast<rm::Texture*>(&Names().back()));
-}
-
-void UseStandInTextureNames() {
-  SetHmdTextureNameSource([](const rm::TexturePtr& texture, std::string& name) {
-    name = *reinterpret_cast<const std::string*>(texture.get());
-    return true;
-  });
+rm::TexturePtr NamedTexture(const std::string& name) {
+  auto texture = std::make_shared<rm::Texture>();
+  texture->SetName(name);
+  return texture;
 }
 
 void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vector<std::vector<uint32_t>>& faces,
@@ -52,7 +36,7 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
   model.groups.push_back(std::move(g));
   GroupMaterial m;
   m.red = red, m.green = green, m.blue = blue;
-  if (!texture.empty()) m.texture = StandInTexture(texture);
+  if (!texture.empty()) m.texture = NamedTexture(texture);
   model.groupMaterials.push_back(std::move(m));
   model.groupCount = static_cast<int32_t>(model.groups.size());
 }

@@ -16,7 +16,7 @@ struct V {
   float tu = 0, tv = 0;
 };
 
-// Adds a group of count-prefixed faces. The texture is a stand-in named `texture`
+// Adds a group of count-prefixed faces, with an engine texture named `texture`
 // (none when empty).
 void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vector<std::vector<uint32_t>>& faces,
               const std::string& texture = {}, float red = 1, float green = 0.5f, float blue = 0);
@@ -24,9 +24,7 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
 // A unit cube of six quads: 24 vertices (one normal per side), 8 distinct corners.
 MeshModel Cube(float half = 0.5f, const std::string& texture = {});
 
-// Makes `texture` name stand-in textures; installs itself as the name source.
-rm::TexturePtr StandInTexture(const std::string& name);
-void UseStandInTextureNames();
+rm::TexturePtr NamedTexture(const std::string& name);
 
 std::vector<std::string> ReadLines(const std::string& path);
 // Lines from the one equal to `from` (inclusive) up to the next blank line.
