@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "PsxTestUtil.h"
+#include "TestSupport.h"
+#include "lwlib/Mesh.h"
+#include "platform/Ui.h"
+#include "psx/Hmd.h"
+#include "psx/HmdExport.h"
+#include "rm/Rm.h"
+
+using namespace psxtest;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A start-up directory whose name a shell would mangle, holding the tools.
+class HmdExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    startup = dir.path() / "start up;'\"$x";
+    fs::create_directories(startup);
+    fs::copy_file(fs::path(LABP_DIR) / "labp", startup / "labp");
+    fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", startup / "hmd\\hmd.def");
+    out = dir.path() / "out dir;rm -rf x";
+    fs::create_directories(out);
+    engine = rm::Engine::Create();
+    MeshModel cube = Cube();
+    mesh = BuildRMMesh(&cube, engine);
+    ASSERT_NE(mesh, nullptr);
+    SetUi(&ui);
+  }
+  void TearDown() override { SetUi(nullptr); }
+
+  bool Export(HmdExportKind kind, const std::string& name, const std::string& from = {}) {
+    ui.ClearAsked();
+    return ExportHmd(kind, (out / name).string(), mesh, 1, 1, 1, 0, from.empty() ? startup.string() : from);
+  }
+  std::vector<std::string> OutFiles() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(out)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempDir dir;
+  fs::path startup, out;
+  rm::EnginePtr engine;
+  rm::MeshPtr mesh;
+  ScriptedUi ui;
+};
+
+struct HmdReader {
+  std::vector<uint8_t> bytes;
+  uint32_t Word(uint32_t index) const {
+    const size_t at = size_t{index} * 4;
+    if (at + 4 > bytes.size()) return 0xDEADDEAD;
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+  }
+  int16_t Half(uint32_t word, int which) const { return static_cast<int16_t>(Word(word) >> (16 * which)); }
+};
+
+}  // namespace
+
+TEST_F(HmdExport, CubeBecomesAnHmdThatReadsBack) {
+  ASSERT_TRUE(Export(HmdExportKind::Binary, "cube.HMD")) << (ui.asked().empty() ? "" : ui.asked()[0].text);
+  EXPECT_EQ(OutFiles(), std::vector<std::string>{"cube.hmd"});  // the LAB file is gone
+  HmdReader hmd{ReadFile((out / "cube.hmd").string())};
+  ASSERT_EQ(hmd.bytes.size() % 4, 0u);
+  EXPECT_EQ(hmd.Word(0), 0x50u);
+  EXPECT_EQ(hmd.Word(1), 0u);
+  EXPECT_EQ(hmd.Word(3), 3u);
+  EXPECT_EQ(hmd.Word(4), 0u);  // no images
+  EXPECT_EQ(hmd.Word(6), 0u);
+  // Primitive header section: one header of four mapped pointers.
+  const uint32_t primHdr = hmd.Word(2);
+  EXPECT_EQ(hmd.Word(primHdr), 1u);
+  EXPECT_EQ(hmd.Word(primHdr + 1), 4u);
+  const uint32_t poly = hmd.Word(primHdr + 2), vert = hmd.Word(primHdr + 3), norm = hmd.Word(primHdr + 4),
+                 coord = hmd.Word(primHdr + 5);
+  for (uint32_t p : {poly, vert, norm, coord}) EXPECT_TRUE(p & 0x80000000u);
+  EXPECT_EQ(hmd.Word(coord & 0x7FFFFFFF), 1u);  // one coordinate
+  // Polygon primitive set: terminated, its header, one block.
+  const uint32_t set = hmd.Word(5);
+  EXPECT_EQ(hmd.Word(set), 0xFFFFFFFFu);
+  EXPECT_EQ(hmd.Word(set + 1), primHdr + 1);
+  EXPECT_EQ(hmd.Word(set + 2), 0x80000001u);
+  EXPECT_EQ(hmd.Word(set + 3), 0x00800014u);  // DRV(INI), QUAD|IIP
+  EXPECT_EQ(hmd.Half(set + 4, 0), 2);
+  EXPECT_EQ(static_cast<uint16_t>(hmd.Half(set + 4, 1)), 0x8006u);  // six primitives, mapped
+  EXPECT_EQ(hmd.Word(set + 5), 0u);
+  // Eight corners, then six normals, then the packets.
+  const uint32_t v = vert & 0x7FFFFFFF, n = norm & 0x7FFFFFFF, p = poly & 0x7FFFFFFF;
+  EXPECT_EQ(n - v, 8u * 2);
+  EXPECT_EQ(p - n, 6u * 2);
+  for (uint32_t k = 0; k < 8; ++k) {
+    EXPECT_EQ(std::abs(hmd.Half(v + 2 * k, 0)), 2048);
+    EXPECT_EQ(std::abs(hmd.Half(v + 2 * k + 1, 0)), 2048);
+    EXPECT_EQ(hmd.Half(v + 2 * k + 1, 1), 0);
+  }
+  EXPECT_EQ(hmd.Half(n + 0, 0), 0);
+  EXPECT_EQ(hmd.Half(n + 1, 0), 4096);
+  EXPECT_EQ(hmd.Word(p) >> 24, 0x38u);  // the quad code after the colour bytes
+  EXPECT_EQ(hmd.bytes.size(), size_t{p + 6 * 5} * 4);
+}
+
+TEST_F(HmdExport, ProcessedAndUnprocessedLab) {
+  ASSERT_TRUE(Export(HmdExportKind::ProcessedLab, "cube.LAB"));
+  EXPECT_EQ(OutFiles(), std::vector<std::string>{"cube.lab"});  // cube_tmp.lab is gone
+  const std::string processed = ReadText((out / "cube.lab").string());
+  EXPECT_EQ(processed.find("#include"), std::string::npos);
+  EXPECT_NE(processed.find("@coordm(0, 0, 0, 0, 0, 0);"), std::string::npos);
+  fs::remove(out / "cube.lab");
+  ASSERT_TRUE(Export(HmdExportKind::UnprocessedLab, "raw.LAB", (dir.path() / "nowhere").string()));
+  EXPECT_EQ(OutFiles(), std::vector<std::string>{"raw.lab"});
+  EXPECT_NE(ReadText((out / "raw.lab").string()).find("#include<hmd\\hmd.def>"), std::string::npos);
+}
+
+TEST_F(HmdExport, FailingStepsAreShownAndLeaveNothingBehind) {
+  // No tools in the start-up directory, nor beside the test program.
+  EXPECT_FALSE(Export(HmdExportKind::Binary, "m.hmd", (dir.path() / "nowhere").string()));
+  ASSERT_EQ(ui.asked().size(), 1u);
+  EXPECT_EQ(ui.asked()[0].caption, "HMD Error");
+  EXPECT_NE(ui.asked()[0].text.find("Could not find labp"), std::string::npos);
+
+  // A labp that fails.
+  const fs::path broken = dir.path() / "broken";
+  fs::create_directories(broken);
+  fs::copy_file(startup / "hmd\\hmd.def", broken / "hmd\\hmd.def");
+  WriteText((broken / "labp").string(), "#!/bin/sh\necho partial\nexit 3\n");
+  chmod((broken / "labp").c_str(), 0755);
+  EXPECT_FALSE(Export(HmdExportKind::Binary, "m.hmd", broken.string()));
+  ASSERT_EQ(ui.asked().size(), 1u);
+  EXPECT_EQ(ui.asked()[0].text, "labp failed: exit status 3");
+  EXPECT_TRUE(OutFiles().empty());
+
+  // A conversion that fails: no mesh.
+  mesh = nullptr;
+  EXPECT_FALSE(Export(HmdExportKind::ProcessedLab, "m.lab"));
+  EXPECT_EQ(ui.asked().back().text, "Converison ended in an error");
+  EXPECT_TRUE(OutFiles().empty());
+}
