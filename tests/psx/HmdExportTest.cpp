@@ -6,6 +6,7 @@
 
 #include "PsxTestUtil.h"
 #include "TestSupport.h"
+#include "TimWriter.h"
 #include "lwlib/Mesh.h"
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
@@ -106,6 +107,36 @@ TEST_F(HmdExport, CubeBecomesAnHmdThatReadsBack) {
   EXPECT_EQ(hmd.Half(n + 1, 0), 4096);
   EXPECT_EQ(hmd.Word(p) >> 24, 0x38u);  // the quad code after the colour bytes
   EXPECT_EQ(hmd.bytes.size(), size_t{p + 6 * 5} * 4);
+}
+
+TEST_F(HmdExport, TexturedCubeCarriesItsImage) {
+  WriteFile((dir.path() / "wood.tim").string(), MakeTim(Tim4Bit(320, 0, 4, 16, 0, 480)));
+  MeshModel cube = Cube(0.5f, (dir.path() / "wood.bmp").string());
+  cube.groupMaterials[0].material = engine->CreateMaterial(0);  // a snapshot keeps textures of materials only
+  mesh = BuildRMMesh(&cube, engine);
+  ui.ClearAsked();
+  ASSERT_TRUE(ExportHmd(HmdExportKind::Binary, (out / "wood.hmd").string(), mesh, 1, 1, 1, HMD_OPT_ALL,
+                        startup.string()));
+  HmdReader hmd{ReadFile((out / "wood.hmd").string())};
+  const uint32_t primHdr = hmd.Word(2);
+  EXPECT_EQ(hmd.Word(primHdr), 2u);  // polygons and images
+  const uint32_t set = hmd.Word(4);
+  ASSERT_NE(set, 0u);
+  EXPECT_EQ(hmd.Word(set), 0xFFFFFFFFu);
+  EXPECT_EQ(hmd.Word(set + 2), 0x80000001u);  // one texture
+  EXPECT_EQ(hmd.Word(set + 3), 0x02000001u);  // CTG_IMAGE, with CLUT
+  EXPECT_EQ(hmd.Half(set + 4, 0), 7);
+  EXPECT_EQ(static_cast<uint16_t>(hmd.Half(set + 4, 1)), 0x8001u);
+  EXPECT_EQ(hmd.Half(set + 5, 0), 320);
+  EXPECT_EQ(hmd.Half(set + 6, 0), 4);
+  EXPECT_EQ(hmd.Half(set + 6, 1), 16);
+  EXPECT_EQ(hmd.Word(set + 7), 0u);  // offset of the first image from the image section
+  EXPECT_EQ(hmd.Half(set + 8, 1), 480);
+  // The image header points at 32 words of pixels followed by 16 palette halves.
+  const uint32_t image = hmd.Word(primHdr + 7) & 0x7FFFFFFF, clut = hmd.Word(primHdr + 8) & 0x7FFFFFFF;
+  EXPECT_EQ(clut - image, 32u);
+  EXPECT_EQ(hmd.Word(image), 0x00010000u);
+  EXPECT_EQ(hmd.bytes.size(), size_t{clut + 8} * 4);
 }
 
 TEST_F(HmdExport, ProcessedAndUnprocessedLab) {

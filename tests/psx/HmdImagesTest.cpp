@@ -148,7 +148,7 @@ TEST_F(HmdImages, AllocationFailuresLeakNothing) {
   Group(model, "a"), Group(model, "b");
   ScriptedUi ui;
   SetUi(&ui);
-  CapturedOutput quiet;
+  ScopedDebugMode quiet(DEBUG_MODE_SILENT);
   const auto result = InjectAllocationFailures(
       [&] { return ConvertToHmd(dir.File("m"), model, 1, 1, 1, HMD_OPT_ALL); }, /*mayStillSucceed=*/true);
   SetUi(nullptr);
