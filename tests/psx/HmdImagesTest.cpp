@@ -16,7 +16,7 @@ namespace {
 class HmdImages : public ::testing::Test {
  protected:
 
-  void Tim(const std::string& name, const TimSpec& spec) { WriteFile(dir.File(name + ".tim"), MakeTim(spec)); }
+  void Tim(const std::string& name, const TimLayout& layout) { WriteFile(dir.File(name + ".tim"), MakeTim(layout)); }
   void Group(MeshModel& model, const std::string& texture) {
     AddGroup(model, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2}}, texture.empty() ? "" : dir.File(texture + ".bmp"));
   }
@@ -84,7 +84,7 @@ TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
 
 TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
   Tim("four", Tim4Bit(0, 0, 64, 64, 0, 480));
-  TimSpec eight = Tim8Bit(64, 0, 3, 1, 16, 481);
+  TimLayout eight = Tim8Bit(64, 0, 3, 1, 16, 481);
   eight.palettes[0].values.assign(256, 0x801F);  // flagged pure red
   Tim("eight", eight);
   MeshModel model;
@@ -117,10 +117,10 @@ TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
 }
 
 TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
-  TimSpec mixed = Tim15Bit(0, 0, 1, 1);
+  TimLayout mixed = Tim15Bit(0, 0, 1, 1);
   mixed.mode = 4;  // no pixel size
   Tim("mixed", mixed);
-  TimSpec bare = Tim15Bit(0, 0, 1, 1);
+  TimLayout bare = Tim15Bit(0, 0, 1, 1);
   bare.mode = 0;  // 4-bit without a palette
   Tim("bare", bare);
   for (const std::string name : {"mixed", "bare", "missing"}) {

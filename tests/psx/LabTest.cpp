@@ -126,30 +126,6 @@ TEST(LabEmitter, LabelsGoOnAcrossConversionsOfARun) {
   EXPECT_STREQ(nameless.data(), "Token_NULL_22");
 }
 
-TEST(LabEmitter, WritersFormatMarkedAndUnmarkedLines) {
-  TempDir dir;
-  const std::string path = dir.File("w.lab");
-  FILE* f = std::fopen(path.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  LabWriteInt(f, -5, false), LabWriteInt(f, 7, true);
-  LabWriteHalf(f, -1, false), LabWriteHalf(f, 6, true);
-  LabWriteByte(f, 255, false), LabWriteByte(f, 1, true);
-  LabWriteHex(f, 0xE2000000u, false), LabWriteHex(f, 0x1F, true);
-  LabWriteHalfHex(f, 0x7FFF, false), LabWriteHalfHex(f, 0xA, true);
-  LabWriteByteHex(f, 0x30, false), LabWriteByteHex(f, 0x38, true);
-  LabWriteSymbol(f, "TERMINATE", false), LabWriteSymbol(f, "X", true);
-  LabWriteWordOffset(f, "L", false), LabWriteWordOffset(f, "L", true);
-  LabWriteSVector(f, -32768, 0, 1);
-  WritePolygonPrimitiveSet(f, "Set", "Other", "Hdr", 2);
-  std::fclose(f);
-  const std::vector<std::string> expected = {
-      "\t-5;", "\tM(7);", "\tH(-1);", "\tM(H(6));", "\tB(255);", "\tM(B(1));", "\t0xe2000000;", "\tM(0x0000001f);",
-      "\tH(0x7fff);", "\tM(H(0xa));", "\tB(0x30);", "\tM(B(0x38));", "\tTERMINATE;", "\tM(X);", "\tL / 4;",
-      "\tM(L / 4);", "\tSVECTOR(-32768, 0, 1);", "/* Polygon primitive set */", "", "Set:", "\tOther / 4;",
-      "\tHdr / 4;", "\tM(2);", ""};
-  EXPECT_EQ(ReadLines(path), expected);
-}
-
 TEST(LabEmitter, StripExtensionOnlyFromLongEnoughNames) {
   const auto lab = [](std::string s) { return StripLabExtension(s), s; };
   const auto hmd = [](std::string s) { return StripHmdExtension(s), s; };
@@ -161,14 +137,4 @@ TEST(LabEmitter, StripExtensionOnlyFromLongEnoughNames) {
   EXPECT_EQ(hmd("model.HMD"), "model");
   EXPECT_EQ(hmd("a.hmd"), "a.hmd");
   EXPECT_EQ(hmd("model.lab"), "model.lab");
-}
-
-TEST(LabEmitter, ErrorsGoToTheHmdErrorBox) {
-  ScriptedUi ui;
-  SetUi(&ui);
-  ShowHmdError("Illegal polygons in face data");
-  SetUi(nullptr);
-  ASSERT_EQ(ui.asked().size(), 1u);
-  EXPECT_EQ(ui.asked()[0].text, "Illegal polygons in face data");
-  EXPECT_EQ(ui.asked()[0].caption, "HMD Error");
 }

@@ -27,12 +27,12 @@ TEST(TimLoader, PaletteSizeDecidesBitsPerPixel) {
   ASSERT_TRUE(Parse(tim, MakeTim(Tim8Bit(0, 0, 4, 4))));
   EXPECT_EQ(TimBitsPerPixel(tim, 0), 8);
 
-  TimSpec sixteenPalettes = Tim4Bit(0, 0, 4, 4);
+  TimLayout sixteenPalettes = Tim4Bit(0, 0, 4, 4);
   sixteenPalettes.palettes[0].height = 16;  // only the entry count is looked at
   ASSERT_TRUE(Parse(tim, MakeTim(sixteenPalettes)));
   EXPECT_EQ(TimBitsPerPixel(tim, 0), 8);
 
-  TimSpec odd = Tim4Bit(0, 0, 4, 4);
+  TimLayout odd = Tim4Bit(0, 0, 4, 4);
   odd.palettes[0].width = 32;
   ASSERT_TRUE(Parse(tim, MakeTim(odd)));
   EXPECT_EQ(TimBitsPerPixel(tim, 0), -1);
@@ -46,7 +46,7 @@ TEST(TimLoader, DirectColourHasNoPalettes) {
   EXPECT_EQ(TimPaletteWidth(tim, 0), 0u);
   EXPECT_EQ(TimPaletteRed(tim, 0, 0), 0u);
   EXPECT_EQ(TimBitsPerPixel(tim, 0), 15);
-  TimSpec s = Tim15Bit(0, 0, 1, 1);
+  TimLayout s = Tim15Bit(0, 0, 1, 1);
   for (uint32_t mode : {3u, 4u, 5u}) {
     s.mode = mode;
     ASSERT_TRUE(Parse(tim, MakeTim(s)));
@@ -55,7 +55,7 @@ TEST(TimLoader, DirectColourHasNoPalettes) {
 }
 
 TEST(TimLoader, RecordsKeepFileOrderAndColoursAreConverted) {
-  TimSpec s = Tim4Bit(0, 0, 2, 1);
+  TimLayout s = Tim4Bit(0, 0, 2, 1);
   s.palettes[0].values.assign(16, 0);
   s.palettes[0].values[0] = 0x8000;  // flag only
   s.palettes[0].values[1] = 31;      // pure red
@@ -96,7 +96,7 @@ TEST(TimLoader, MalformedBlocksAreRefusedWithoutLeaks) {
   auto tinyLength = good;
   tinyLength[8] = 2, tinyLength[9] = tinyLength[10] = tinyLength[11] = 0;
   bad.push_back(tinyLength);
-  TimSpec noImage = Tim15Bit(0, 0, 1, 1);
+  TimLayout noImage = Tim15Bit(0, 0, 1, 1);
   noImage.images.clear();
   bad.push_back(MakeTim(noImage));
   for (size_t i = 0; i < bad.size(); ++i) {

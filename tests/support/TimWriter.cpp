@@ -18,33 +18,33 @@ std::vector<uint8_t> Block(const std::vector<TimRectSpec>& rects) {
 }
 }  // namespace
 
-std::vector<uint8_t> MakeTim(const TimSpec& spec) {
-  const bool palette = !spec.palettes.empty() || spec.forcePaletteBlock;
+std::vector<uint8_t> MakeTim(const TimLayout& layout) {
+  const bool palette = !layout.palettes.empty() || layout.forcePaletteBlock;
   ByteWriter w;
-  w.LeU4(spec.id).LeU4((spec.mode & 7) | (palette ? 8u : 0u));
-  if (palette) w.Bytes(Block(spec.palettes));
-  w.Bytes(Block(spec.images));
+  w.LeU4(layout.id).LeU4((layout.mode & 7) | (palette ? 8u : 0u));
+  if (palette) w.Bytes(Block(layout.palettes));
+  w.Bytes(Block(layout.images));
   return w.bytes();
 }
 
-TimSpec Tim4Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
-  TimSpec s;
+TimLayout Tim4Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
+  TimLayout s;
   s.mode = 0;
   s.palettes.push_back({palX, palY, 16, 1, {}});
   s.images.push_back({x, y, width, height, {}});
   return s;
 }
 
-TimSpec Tim8Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
-  TimSpec s;
+TimLayout Tim8Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
+  TimLayout s;
   s.mode = 1;
   s.palettes.push_back({palX, palY, 256, 1, {}});
   s.images.push_back({x, y, width, height, {}});
   return s;
 }
 
-TimSpec Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height) {
-  TimSpec s;
+TimLayout Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height) {
+  TimLayout s;
   s.mode = 2;
   s.images.push_back({x, y, width, height, {}});
   return s;
