@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -41,16 +42,26 @@ bool WaitFor(sem_t* sem, int timeoutMs) {
 
 }  // namespace
 
+std::string DebugMonitorName(const char* name) {
+  const char* space = std::getenv("LWCS_DBWIN_NAMESPACE");
+  std::string full = "/";
+  if (space) {
+    for (const char* c = space; *c; ++c)
+      if (*c != '/') full += *c;
+  }
+  return full + name;
+}
+
 bool HandToDebugMonitor(const char* text) {
-  sem_t* bufferReady = sem_open(DBWIN_BUFFER_READY, 0);
+  sem_t* bufferReady = sem_open(DebugMonitorName(DBWIN_BUFFER_READY).c_str(), 0);
   if (bufferReady == SEM_FAILED) return false;
-  sem_t* dataReady = sem_open(DBWIN_DATA_READY, 0);
+  sem_t* dataReady = sem_open(DebugMonitorName(DBWIN_DATA_READY).c_str(), 0);
   if (dataReady == SEM_FAILED) {
     sem_close(bufferReady);
     return false;
   }
   bool delivered = false;
-  const int fd = shm_open(DBWIN_BUFFER, O_RDWR, 0);
+  const int fd = shm_open(DebugMonitorName(DBWIN_BUFFER).c_str(), O_RDWR, 0);
   if (fd >= 0) {
     void* view = mmap(nullptr, DBWIN_BUFFER_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     close(fd);
@@ -79,14 +90,15 @@ DebugMonitor::~DebugMonitor() { Stop(); }
 
 bool DebugMonitor::Start(std::string& error) {
   Stop();
-  shm_unlink(DBWIN_BUFFER);
-  sem_unlink(DBWIN_BUFFER_READY);
-  sem_unlink(DBWIN_DATA_READY);
-  const int fd = shm_open(DBWIN_BUFFER, O_RDWR | O_CREAT | O_EXCL, 0600);
+  shm_unlink(DebugMonitorName(DBWIN_BUFFER).c_str());
+  sem_unlink(DebugMonitorName(DBWIN_BUFFER_READY).c_str());
+  sem_unlink(DebugMonitorName(DBWIN_DATA_READY).c_str());
+  const int fd = shm_open(DebugMonitorName(DBWIN_BUFFER).c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
   if (fd < 0) {
     error = std::string("cannot create the shared buffer: ") + std::strerror(errno);
     return false;
   }
+  named_ = true;
   if (ftruncate(fd, DBWIN_BUFFER_SIZE) != 0) {
     error = std::string("cannot size the shared buffer: ") + std::strerror(errno);
     close(fd);
@@ -101,8 +113,8 @@ bool DebugMonitor::Start(std::string& error) {
     return false;
   }
   view_ = view;
-  sem_t* dataReady = sem_open(DBWIN_DATA_READY, O_CREAT | O_EXCL, 0600, 0);
-  sem_t* bufferReady = sem_open(DBWIN_BUFFER_READY, O_CREAT | O_EXCL, 0600, 0);
+  sem_t* dataReady = sem_open(DebugMonitorName(DBWIN_DATA_READY).c_str(), O_CREAT | O_EXCL, 0600, 0);
+  sem_t* bufferReady = sem_open(DebugMonitorName(DBWIN_BUFFER_READY).c_str(), O_CREAT | O_EXCL, 0600, 0);
   if (dataReady == SEM_FAILED || bufferReady == SEM_FAILED) {
     error = std::string("cannot create the semaphores: ") + std::strerror(errno);
     if (dataReady != SEM_FAILED) sem_close(dataReady);
@@ -129,14 +141,14 @@ bool DebugMonitor::Receive(uint32_t& processId, std::string& text, int timeoutMs
 }
 
 void DebugMonitor::Stop() {
-  const bool started = view_ || dataReady_ || bufferReady_;
   if (view_) munmap(view_, DBWIN_BUFFER_SIZE);
   if (dataReady_) sem_close(static_cast<sem_t*>(dataReady_));
   if (bufferReady_) sem_close(static_cast<sem_t*>(bufferReady_));
   view_ = dataReady_ = bufferReady_ = nullptr;
-  if (started) {
-    sem_unlink(DBWIN_BUFFER_READY);
-    sem_unlink(DBWIN_DATA_READY);
-    shm_unlink(DBWIN_BUFFER);
+  if (named_) {
+    named_ = false;
+    sem_unlink(DebugMonitorName(DBWIN_BUFFER_READY).c_str());
+    sem_unlink(DebugMonitorName(DBWIN_DATA_READY).c_str());
+    shm_unlink(DebugMonitorName(DBWIN_BUFFER).c_str());
   }
 }

@@ -7,10 +7,15 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr const char* DBWIN_BUFFER = "/DBWIN_BUFFER";
-inline constexpr const char* DBWIN_BUFFER_READY = "/DBWIN_BUFFER_READY";
-inline constexpr const char* DBWIN_DATA_READY = "/DBWIN_DATA_READY";
+inline constexpr const char* DBWIN_BUFFER = "DBWIN_BUFFER";
+inline constexpr const char* DBWIN_BUFFER_READY = "DBWIN_BUFFER_READY";
+inline constexpr const char* DBWIN_DATA_READY = "DBWIN_DATA_READY";
 inline constexpr uint32_t DBWIN_BUFFER_SIZE = 4096;
+
+// The system-wide name of one of the objects above: "/DBWIN_BUFFER", or with
+// LWCS_DBWIN_NAMESPACE set in the environment, "/<namespace>DBWIN_BUFFER", so
+// that test runs (and their monitors) do not meet each other.
+std::string DebugMonitorName(const char* name);
 
 // Hands the text to a listening monitor. Returns false at once when no monitor
 // listens; gives up after a short wait when a monitor left its names behind
@@ -38,4 +43,5 @@ class DebugMonitor {
   void* view_ = nullptr;
   void* bufferReady_ = nullptr;
   void* dataReady_ = nullptr;
+  bool named_ = false;  // the names exist because this monitor made them
 };

@@ -9,6 +9,17 @@
 #include "diag/DebugMonitor.h"
 #include "platform/Process.h"
 
+namespace {
+// This program's monitors use names of their own, so other test runs on the
+// machine (and any monitor a developer left running) stay out of the way.
+const bool kOwnNames = setenv("LWCS_DBWIN_NAMESPACE", ("lwcs-test-" + std::to_string(getpid()) + "-").c_str(), 1) == 0;
+}  // namespace
+
+TEST(DebugMonitor, NamesFollowTheNamespace) {
+  ASSERT_TRUE(kOwnNames);
+  EXPECT_EQ(DebugMonitorName(DBWIN_BUFFER), "/lwcs-test-" + std::to_string(getpid()) + "-DBWIN_BUFFER");
+}
+
 TEST(DebugMonitor, WithoutAMonitorTheHandOffReturnsAtOnce) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(HandToDebugMonitor("nobody listens"));
@@ -19,7 +30,7 @@ TEST(DebugMonitor, DbmonPrintsWhatAnotherProcessWrites) {
   testsupport::TempDir dir;
   const std::string out = dir.File("dbmon.out");
   ProcessResult result;
-  std::thread monitor([&] { result = RunProgram({DBMON_PATH, "--pid", "--count", "2"}, {}, out); });
+  std::thread monitor([&] { result = RunProgram({DBMON_PATH, "--pid", "--count", "2", "--seconds", "30"}, {}, out); });
   // Wait until dbmon listens; the first text that gets through proves it.
   bool delivered = false;
   for (int i = 0; i < 100 && !delivered; ++i) {

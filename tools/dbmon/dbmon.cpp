@@ -1,5 +1,6 @@
 // dbmon: the debug monitor. Listens for the debugger output of every program
 // of the suite and prints each text as it arrives.
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@ void Usage(FILE* to) {
       "Prints the debugger output of the suite's programs as it arrives.\n"
       "  --pid      put the writer's process id before each text\n"
       "  --count N  exit after N texts\n"
+      "  --seconds N  exit after N seconds\n"
       "Prints \"dbmon: listening\" on standard error once it is ready.\n",
       to);
 }
@@ -28,6 +30,7 @@ void Usage(FILE* to) {
 int main(int argc, char** argv) {
   bool showPid = false;
   long count = -1;
+  long seconds = -1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--pid") == 0) {
       showPid = true;
@@ -35,6 +38,13 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       count = std::strtol(argv[++i], &end, 10);
       if (!end || *end || count < 1) {
+        Usage(stderr);
+        return 2;
+      }
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      seconds = std::strtol(argv[++i], &end, 10);
+      if (!end || *end || seconds < 1) {
         Usage(stderr);
         return 2;
       }
@@ -59,7 +69,9 @@ int main(int argc, char** argv) {
   }
   std::fputs("dbmon: listening\n", stderr);
   std::fflush(stderr);
+  const auto start = std::chrono::steady_clock::now();
   while (!g_stop && count != 0) {
+    if (seconds > 0 && std::chrono::steady_clock::now() - start >= std::chrono::seconds(seconds)) break;
     uint32_t pid = 0;
     std::string text;
     if (!monitor.Receive(pid, text, 200)) continue;
