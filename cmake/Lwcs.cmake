@@ -35,6 +35,11 @@ function(lwcs_add_test name)
   if(A_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
+  # Widget and OpenGL tests get a virtual display of their own (the offscreen
+  # Qt platform cannot make an OpenGL context).
+  if(A_XVFB)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/cmake/with-display)
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST

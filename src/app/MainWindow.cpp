@@ -1,0 +1,278 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "app/QtDialogs.h"
+#include "diag/Dbug.h"
+#include "lwlib/TextureSearch.h"
+#include "render/GlDevice.h"
+
+void QuitWithError() {
+  QMessageBox::critical(QApplication::activeWindow(), "QUIT", "Program has shut down due to an error", QMessageBox::Ok);
+  std::exit(1);
+}
+
+int VirtualKeyOf(int key) {
+  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return key;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab: return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_PageUp: return 0x21;
+    case Qt::Key_PageDown: return 0x22;
+    case Qt::Key_End: return 0x23;
+    case Qt::Key_Home: return 0x24;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    case Qt::Key_Insert: return 0x2D;
+    case Qt::Key_Delete: return 0x2E;
+    default: return 0;
+  }
+}
+
+ViewerWidget::ViewerWidget(MainWindow& window) : QOpenGLWidget(&window), window_(window) {
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+rm::DevicePtr ViewerWidget::MakeDevice(uint32_t width, uint32_t height) {
+  std::shared_ptr<render::GlDevice> device = render::GlDevice::Create(width, height);
+  glDevice_ = device.get();
+  if (device) device->SetTargetSize(static_cast<uint32_t>(std::max(1, this->width())),
+                                    static_cast<uint32_t>(std::max(1, this->height())));
+  return device;
+}
+
+void ViewerWidget::initializeGL() {
+  initialised_ = true;
+  if (!window_.StartDisplay()) QuitWithError();
+}
+
+void ViewerWidget::resizeGL(int w, int h) {
+  if (glDevice_) glDevice_->SetTargetSize(static_cast<uint32_t>(std::max(1, w)), static_cast<uint32_t>(std::max(1, h)));
+  window_.ResizeDisplay(w, h);
+}
+
+void ViewerWidget::paintGL() {
+  if (glDevice_) {
+    const qreal ratio = devicePixelRatioF();
+    glDevice_->SetTargetSize(static_cast<uint32_t>(std::max(1.0, width() * ratio)),
+                             static_cast<uint32_t>(std::max(1.0, height() * ratio)));
+  }
+  // A display made since the last step (a resize) has not had the options yet.
+  window_.viewer().ApplyRenderOptions();
+  window_.viewer().RenderScene();
+  window_.viewer().PresentFrame();
+}
+
+void ViewerWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) return;  // Esc acts when released
+  const int vk = VirtualKeyOf(event->key());
+  if (vk <= 0 || vk > 255) return;  // keys the viewer does not track are left alone
+  KeyTable& keys = window_.keys();
+  keys.down[vk] = 1;
+  keys.repeats[vk] += 1;
+}
+
+void ViewerWidget::keyReleaseEvent(QKeyEvent* event) {
+  if (event->isAutoRepeat()) return;
+  if (event->key() == Qt::Key_Escape) {
+    window_.ToggleFullScreen();
+    return;
+  }
+  const int vk = VirtualKeyOf(event->key());
+  if (vk <= 0 || vk > 255) return;
+  window_.keys().down[vk] = 0;
+  window_.keys().repeats[vk] = 0;
+}
+
+void ViewerWidget::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  window_.viewer().mouse.Move(p.x(), p.y());
+}
+
+void ViewerWidget::Buttons(QMouseEvent* event) {
+  window_.viewer().mouse.left = (event->buttons() & Qt::LeftButton) != 0;
+  window_.viewer().mouse.right = (event->buttons() & Qt::RightButton) != 0;
+}
+
+void ViewerWidget::mousePressEvent(QMouseEvent* event) { Buttons(event); }
+void ViewerWidget::mouseReleaseEvent(QMouseEvent* event) { Buttons(event); }
+
+MainWindow::MainWindow(Viewer& viewer)
+    : viewer_(viewer),
+      commands_(viewer, Commands::Hooks{
+                            [] { QApplication::quit(); },
+                            [this] { OpenViewOptions(viewer_.viewOptions(), this); },
+                            [this] { OpenRenderOptions(viewer_.renderOptions(), this); },
+                            {},
+                        }) {
+  setWindowTitle(kTitle);
+  setAcceptDrops(true);
+  view_ = new ViewerWidget(*this);
+  setCentralWidget(view_);
+  BuildMenu();
+  viewer_.SetDeviceFactory([this](uint32_t width, uint32_t height, const DeviceGuid*) {
+    // There is one OpenGL device; a chosen device that is not it falls back
+    // to it in CreateDisplay.
+    return view_->MakeDevice(width, height);
+  });
+  viewer_.SetScreenModeHook([this](bool full, int32_t width, int32_t height) {
+    if (full) {
+      if (!isFullScreen()) showFullScreen();
+    } else {
+      if (isFullScreen()) showNormal();
+      const QSize client = view_->size();
+      if (client.width() != width || client.height() != height)
+        resize(size() + QSize(width - client.width(), height - client.height()));
+    }
+    return true;
+  });
+  idle_.setInterval(0);
+  QObject::connect(&idle_, &QTimer::timeout, this, [this] { IdleTurn(); });
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive && displayStarted_) idle_.start();
+  });
+  resize(clientWidth_, clientHeight_ + menuBar()->sizeHint().height());
+}
+
+MainWindow::~MainWindow() { CleanUp(); }
+
+void MainWindow::BuildMenu() {
+  std::map<std::string, QMenu*> menus;
+  std::function<QMenu*(const std::string&)> menuFor = [&](const std::string& path) -> QMenu* {
+    if (auto it = menus.find(path); it != menus.end()) return it->second;
+    const size_t slash = path.rfind('/');
+    const std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
+    QMenu* menu = slash == std::string::npos ? menuBar()->addMenu(QString::fromStdString(title))
+                                             : menuFor(path.substr(0, slash))->addMenu(QString::fromStdString(title));
+    // Closing a menu lets the frame loop run again.
+    QObject::connect(menu, &QMenu::aboutToHide, this, [this] {
+      if (displayStarted_) idle_.start();
+    });
+    menus[path] = menu;
+    return menu;
+  };
+  for (const MenuEntry& entry : MainMenu()) {
+    QAction* action = menuFor(entry.menu)->addAction(entry.text);
+    action->setObjectName(QString::number(entry.command));
+    if (entry.shortcut) action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(entry.shortcut)));
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    const int command = entry.command;
+    QObject::connect(action, &QAction::triggered, this, [this, command] { commands_.DispatchCommand(command); });
+  }
+}
+
+bool MainWindow::StartDisplay() {
+  if (displayStarted_) return true;
+  const qreal ratio = devicePixelRatioF();
+  clientWidth_ = static_cast<int32_t>(view_->width() * ratio);
+  clientHeight_ = static_cast<int32_t>(view_->height() * ratio);
+  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  if (!viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device)) return false;
+  if (!viewer_.SetUpViewerScene()) return false;
+  displayStarted_ = true;
+  return true;
+}
+
+void MainWindow::ResizeDisplay(int width, int height) {
+  if (!displayStarted_ || fullScreen_) return;  // full screen keeps its mode's size
+  clientWidth_ = width;
+  clientHeight_ = height;
+  view_->makeCurrent();
+  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);
+}
+
+void MainWindow::ToggleFullScreen() {
+  if (!displayStarted_) return;
+  fullScreen_ = !fullScreen_;
+  view_->makeCurrent();
+  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);
+}
+
+void MainWindow::StartFrameLoop() { idle_.start(); }
+
+void MainWindow::StepFrame() {
+  if (placementPending_) {
+    placementPending_ = false;
+    move(10, 10);
+    resize(400, 362);
+  }
+  viewer_.ApplyRenderOptions();
+  viewer_.ControlObjectAndCamera();
+  viewer_.UpdateGrid();
+}
+
+void MainWindow::IdleTurn() {
+  // While another application is active or a menu is open the loop sleeps;
+  // it is started again when that ends.
+  if (QGuiApplication::applicationState() != Qt::ApplicationActive || QApplication::activePopupWidget()) {
+    idle_.stop();
+    return;
+  }
+  StepFrame();
+  view_->update();
+}
+
+bool MainWindow::SaveScreenshot(const QString& path) {
+  if (!displayStarted_) return false;
+  StepFrame();
+  QCoreApplication::processEvents();  // let the first-frame placement take effect
+  const QImage image = view_->grabFramebuffer();
+  return !image.isNull() && image.save(path, "PNG");
+}
+
+void MainWindow::CleanUp() {
+  if (cleanedUp_) return;
+  cleanedUp_ = true;
+  idle_.stop();
+  commands_.UnloadObject();
+  viewer_.FreeGrid();
+  if (view_->initialised()) {
+    view_->makeCurrent();
+    if (render::GlDevice* device = view_->glDevice()) device->ReleaseResources();
+  }
+  chosenDevice_.reset();
+  ClearTextureSearch();
+  viewer_.ReleaseScene();
+  if (view_->initialised()) view_->doneCurrent();
+  if (const int32_t left = ReportUnfreedMemory(); left != 0)
+    OutputDebugText(DebugFormat("%i allocations left active\n", static_cast<int>(left)));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  QApplication::quit();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) commands_.OpenFile(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+}

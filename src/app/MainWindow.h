@@ -1,0 +1,109 @@
+// The viewer's window: menu 101 as its menu bar with the Ctrl shortcuts, the
+// OpenGL view that captures mouse and keys, the idle-turn frame loop, the
+// full-screen toggle, dropped files, and the ways out.
+#pragma once
+
+#include <QMainWindow>
+#include <QOpenGLWidget>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "app/Commands.h"
+#include "app/Viewer.h"
+
+namespace render {
+class GlDevice;
+}
+class MainWindow;
+
+// Virtual-key codes of the keys the viewer tracks (letters and digits are
+// their ASCII capitals); 0 for a key it does not know.
+int VirtualKeyOf(int qtKey);
+
+struct KeyTable {
+  uint8_t down[256] = {};
+  uint32_t repeats[256] = {};
+};
+
+class ViewerWidget : public QOpenGLWidget {
+ public:
+  explicit ViewerWidget(MainWindow& window);
+  render::GlDevice* glDevice() const { return glDevice_; }
+  bool initialised() const { return initialised_; }
+  // Makes the device for the display (the context must be current).
+  rm::DevicePtr MakeDevice(uint32_t width, uint32_t height);
+
+ protected:
+  void initializeGL() override;
+  void resizeGL(int w, int h) override;
+  void paintGL() override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void Buttons(QMouseEvent* event);
+  MainWindow& window_;
+  render::GlDevice* glDevice_ = nullptr;
+  bool initialised_ = false;
+};
+
+class MainWindow : public QMainWindow {
+ public:
+  static constexpr const char* kTitle = "LightWave Conversion Suite";
+
+  MainWindow(Viewer& viewer);
+  ~MainWindow() override;
+
+  Viewer& viewer() { return viewer_; }
+  Commands& commands() { return commands_; }
+  ViewerWidget& view() { return *view_; }
+  KeyTable& keys() { return keys_; }
+  bool fullScreen() const { return fullScreen_; }
+
+  // Starts the frame loop: one frame on each idle turn while the program is
+  // the active application and no menu is open.
+  void StartFrameLoop();
+  // The frame step before drawing: first-frame placement, render options,
+  // mouse control, grid. Then the view is asked to draw.
+  void StepFrame();
+  // Start-up work that needs the OpenGL context: the display and the scene.
+  // False is fatal.
+  bool StartDisplay();
+  // The client size changed (windowed) or Esc toggled full screen.
+  void ResizeDisplay(int width, int height);
+  void ToggleFullScreen();
+  // Clean-up at the end of the run, with the allocation report.
+  void CleanUp();
+  // Renders one frame off-screen and saves it as PNG; false on failure.
+  bool SaveScreenshot(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void IdleTurn();
+
+  Viewer& viewer_;
+  Commands commands_;
+  ViewerWidget* view_;
+  KeyTable keys_;
+  QTimer idle_;
+  int32_t clientWidth_ = 100, clientHeight_ = 100;
+  bool fullScreen_ = false;
+  bool placementPending_ = true;
+  bool displayStarted_ = false;
+  bool cleanedUp_ = false;
+  std::optional<DeviceGuid> chosenDevice_;
+};
+
+// "Program has shut down due to an error" with the caption "QUIT", then the
+// process ends at once with status 1.
+[[noreturn]] void QuitWithError();

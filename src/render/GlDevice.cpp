@@ -1,0 +1,723 @@
+#include "render/GlDevice.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <QOpenGLContext>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "diag/Dbug.h"
+#include "diag/TrackedBuffer.h"
+
+namespace render {
+
+namespace {
+
+constexpr int kMaxLights = 8;
+constexpr int kMaxDepth = 256;  // frame trees deeper than this are not drawn further
+
+// Lighting shared by the vertex shader (Gouraud) and the fragment shader
+// (flat: one normal per face, from the face's own slope).
+const char* const kLightingSource = R"(
+uniform vec4 uColor;
+uniform vec3 uSpecular;
+uniform vec3 uEmissive;
+uniform float uPower;
+uniform int uLit;
+uniform vec3 uEye;
+uniform vec3 uAmbient;
+uniform int uLightCount;
+uniform vec4 uLightPos[8];    // w: 0 directional, 1 point, 2 spot
+uniform vec3 uLightDir[8];
+uniform vec3 uLightColor[8];
+uniform vec4 uLightAtt[8];    // constant, linear, quadratic, range
+uniform vec2 uLightCone[8];   // cosines of the half umbra and half penumbra
+vec4 Shade(vec3 p, vec3 n) {
+  if (uLit == 0) return uColor;
+  vec3 diffuse = uAmbient;
+  vec3 specular = vec3(0.0);
+  vec3 toEye = normalize(uEye - p);
+  for (int i = 0; i < uLightCount; ++i) {
+    vec3 l;
+    float k = 1.0;
+    if (uLightPos[i].w == 0.0) {
+      l = -uLightDir[i];
+    } else {
+      vec3 d = uLightPos[i].xyz - p;
+      float dist = length(d);
+      if (dist > uLightAtt[i].w) continue;
+      l = d / max(dist, 1e-6);
+      k = 1.0 / max(uLightAtt[i].x + uLightAtt[i].y * dist + uLightAtt[i].z * dist * dist, 1e-6);
+      if (uLightPos[i].w == 2.0) {
+        float c = dot(-l, uLightDir[i]);
+        if (c <= uLightCone[i].y) continue;
+        if (c < uLightCone[i].x) k *= (c - uLightCone[i].y) / max(uLightCone[i].x - uLightCone[i].y, 1e-6);
+      }
+    }
+    float nl = dot(n, l);
+    if (nl <= 0.0) continue;
+    diffuse += uLightColor[i] * nl * k;
+    if (uPower > 0.0) {
+      float nh = max(dot(n, normalize(l + toEye)), 0.0);
+      specular += uLightColor[i] * pow(nh, uPower) * k;
+    }
+  }
+  return vec4(min(uColor.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0)), uColor.a);
+}
+)";
+
+const char* const kVertexSource = R"(
+uniform mat4 uMvp;
+uniform mat4 uModel;
+uniform mat3 uNormalMatrix;
+in vec3 aPos;
+in vec3 aNormal;
+in vec2 aTex;
+TEXQ out vec2 vTex;
+#ifdef FLAT
+flat out vec3 vPos;
+out vec3 vSlopePos;
+#else
+out vec4 vColor;
+#endif
+void main() {
+  vec3 p = (uModel * vec4(aPos, 1.0)).xyz;
+#ifdef FLAT
+  vPos = p;
+  vSlopePos = p;
+#else
+  vColor = Shade(p, normalize(uNormalMatrix * aNormal));
+#endif
+  vTex = aTex;
+  gl_Position = uMvp * vec4(aPos, 1.0);
+}
+)";
+
+const char* const kFragmentSource = R"(
+uniform sampler2D uTexture;
+uniform int uTextured;
+TEXQ in vec2 vTex;
+#ifdef FLAT
+flat in vec3 vPos;
+in vec3 vSlopePos;
+#else
+in vec4 vColor;
+#endif
+void main() {
+#ifdef FLAT
+  vec3 n = normalize(cross(dFdx(vSlopePos), dFdy(vSlopePos)));
+  if (dot(n, uEye - vSlopePos) < 0.0) n = -n;
+  vec4 c = Shade(vPos, n);
+#else
+  vec4 c = vColor;
+#endif
+  if (uTextured != 0) c *= texture(uTexture, vTex);
+  gl_FragColor = c;
+}
+)";
+
+struct Uniforms {
+  GLint mvp, model, normalMatrix, color, specular, emissive, power, lit, eye, ambient, lightCount, lightPos, lightDir,
+      lightColor, lightAtt, lightCone, texture, textured;
+};
+
+struct Program {
+  GLuint id = 0;
+  Uniforms u{};
+  GLint aPos = -1, aNormal = -1, aTex = -1;
+};
+
+// Interleaved vertex as the GPU gets it.
+struct GpuVertex {
+  float position[3];
+  float normal[3];
+  float tex[2];
+};
+
+struct GroupBuffers {
+  GLuint vbo = 0, triangles = 0, lines = 0;
+  GLsizei triangleIndices = 0, lineIndices = 0, vertexCount = 0;
+  // What the buffers were made from: a change of storage or size means new data.
+  const void* vertexData = nullptr;
+  size_t vertexSize = 0;
+  const void* faceData = nullptr;
+  size_t faceSize = 0;
+  uint32_t verticesPerFace = 0;
+  bool dirty = true;
+};
+
+struct MeshEntry {
+  std::weak_ptr<rm::Visual> owner;
+  std::vector<GroupBuffers> groups;
+};
+
+struct TextureEntry {
+  std::weak_ptr<rm::Texture> owner;
+  const rm::Surface* surface = nullptr;
+  GLuint id = 0;
+  GLint filter = 0;
+};
+
+struct GpuLight {
+  float pos[4];
+  float dir[3];
+  float color[3];
+  float att[4];
+  float cone[2];
+};
+
+GLuint Compile(GLenum type, const std::string& source) {
+  const GLuint shader = glCreateShader(type);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = 0;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
+    ReportWarning(DebugFormat("OpenGL shader does not compile: %s", log));
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+bool BuildProgram(Program& program, bool flat, bool affine) {
+  std::string header = "#version 130\n";
+  if (flat) header += "#define FLAT 1\n";
+  header += affine ? "#define TEXQ noperspective\n" : "#define TEXQ smooth\n";
+  const std::string vertexSource = header + kLightingSource + kVertexSource;
+  const std::string fragmentSource = header + kLightingSource + kFragmentSource;
+  const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
+  const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+  if (!vs || !fs) {
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    return false;
+  }
+  program.id = glCreateProgram();
+  glAttachShader(program.id, vs);
+  glAttachShader(program.id, fs);
+  glBindAttribLocation(program.id, 0, "aPos");
+  glBindAttribLocation(program.id, 1, "aNormal");
+  glBindAttribLocation(program.id, 2, "aTex");
+  glLinkProgram(program.id);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint ok = 0;
+  glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    glGetProgramInfoLog(program.id, sizeof log - 1, nullptr, log);
+    ReportWarning(DebugFormat("OpenGL program does not link: %s", log));
+    glDeleteProgram(program.id);
+    program.id = 0;
+    return false;
+  }
+  Uniforms& u = program.u;
+  auto at = [&](const char* name) { return glGetUniformLocation(program.id, name); };
+  u = {at("uMvp"), at("uModel"), at("uNormalMatrix"), at("uColor"), at("uSpecular"), at("uEmissive"),
+       at("uPower"), at("uLit"), at("uEye"), at("uAmbient"), at("uLightCount"), at("uLightPos"),
+       at("uLightDir"), at("uLightColor"), at("uLightAtt"), at("uLightCone"), at("uTexture"), at("uTextured")};
+  program.aPos = glGetAttribLocation(program.id, "aPos");
+  program.aNormal = glGetAttribLocation(program.id, "aNormal");
+  program.aTex = glGetAttribLocation(program.id, "aTex");
+  return true;
+}
+
+// Row-vector matrices as the shaders take them: uploading the rows as
+// columns gives the column-vector form of the same transform.
+void UploadMatrix(GLint location, const rm::Matrix4& m) {
+  if (location >= 0) glUniformMatrix4fv(location, 1, GL_FALSE, &m.m[0][0]);
+}
+
+}  // namespace
+
+// Everything of one context that outlives a device: programs, buffers and
+// textures. Devices of the same context share it.
+class GlResources {
+ public:
+  ~GlResources() = default;
+  bool Init() {
+    for (int flat = 0; flat < 2; ++flat)
+      for (int affine = 0; affine < 2; ++affine)
+        if (!BuildProgram(programs_[flat][affine], flat != 0, affine != 0)) return false;
+    lights_.reserve(kMaxLights);
+    // Core contexts draw nothing without a vertex array object.
+    glGenVertexArrays(1, &vertexArray_);
+    return vertexArray_ != 0;
+  }
+  void Release() {
+    for (auto& [key, entry] : meshes_) FreeEntry(entry);
+    meshes_.clear();
+    for (auto& [key, entry] : textures_) glDeleteTextures(1, &entry.id);
+    textures_.clear();
+    for (auto& row : programs_)
+      for (Program& p : row)
+        if (p.id) glDeleteProgram(p.id), p.id = 0;
+    if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_), vertexArray_ = 0;
+  }
+
+  void Invalidate(const rm::Mesh& mesh) {
+    auto it = meshes_.find(&mesh);
+    if (it == meshes_.end()) return;
+    for (GroupBuffers& g : it->second.groups) g.dirty = true;
+  }
+
+  bool Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& root);
+  uint32_t meshCount() const { return static_cast<uint32_t>(meshes_.size()); }
+  uint32_t textureCount() const { return static_cast<uint32_t>(textures_.size()); }
+
+ private:
+  void FreeEntry(MeshEntry& entry) {
+    for (GroupBuffers& g : entry.groups) FreeGroup(g);
+    entry.groups.clear();
+  }
+  static void FreeGroup(GroupBuffers& g) {
+    GLuint ids[3] = {g.vbo, g.triangles, g.lines};
+    for (GLuint id : ids)
+      if (id) glDeleteBuffers(1, &id);
+    g = {};
+  }
+  void DropDeadEntries();
+  void CollectLights(const rm::Frame& frame, const rm::Matrix4& parent, int depth);
+  void DrawFrame(rm::Frame& frame, const rm::Matrix4& parent, int depth);
+  void DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::Mesh& mesh, const rm::Matrix4& world);
+  bool Upload(const rm::MeshGroupData& group, GroupBuffers& buffers, bool wire);
+  GLuint TextureFor(const rm::TexturePtr& texture, GLint filter);
+
+  Program programs_[2][2];
+  GLuint vertexArray_ = 0;
+  std::unordered_map<const rm::Mesh*, MeshEntry> meshes_;
+  std::unordered_map<const rm::Texture*, TextureEntry> textures_;
+  std::vector<GpuLight> lights_;
+  float ambient_[3] = {0, 0, 0};
+  uint32_t framesSinceSweep_ = 0;
+  // Per-render state.
+  rm::Matrix4 viewProjection_;
+  rm::Vector eye_;
+  GlDevice* device_ = nullptr;
+  rm::Viewport* viewport_ = nullptr;
+  const Program* bound_ = nullptr;
+};
+
+void GlResources::DropDeadEntries() {
+  // Sweeping every frame would cost time with many meshes; every 64th is enough.
+  if (++framesSinceSweep_ < 64) return;
+  framesSinceSweep_ = 0;
+  for (auto it = meshes_.begin(); it != meshes_.end();) {
+    if (it->second.owner.expired()) {
+      FreeEntry(it->second);
+      it = meshes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto it = textures_.begin(); it != textures_.end();) {
+    if (it->second.owner.expired()) {
+      glDeleteTextures(1, &it->second.id);
+      it = textures_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void GlResources::CollectLights(const rm::Frame& frame, const rm::Matrix4& parent, int depth) {
+  if (depth > kMaxDepth) return;
+  const rm::Matrix4 world = frame.GetTransform() * parent;
+  for (const rm::LightPtr& light : frame.GetLights()) {
+    const float r = light->GetRed(), g = light->GetGreen(), b = light->GetBlue();
+    if (light->GetType() == rm::LIGHT_AMBIENT) {
+      ambient_[0] += r, ambient_[1] += g, ambient_[2] += b;
+      continue;
+    }
+    if (lights_.size() >= kMaxLights) continue;  // the shaders take eight; more are not drawn
+    GpuLight l{};
+    const rm::Vector origin = world.TransformPoint({0, 0, 0});
+    const rm::Vector axis = rm::Normalize(world.TransformDirection({0, 0, 1}));
+    float kind = 1;
+    switch (light->GetType()) {
+      case rm::LIGHT_DIRECTIONAL: kind = 0; break;
+      case rm::LIGHT_SPOT: kind = 2; break;
+      default: kind = 1; break;
+    }
+    l.pos[0] = origin.x, l.pos[1] = origin.y, l.pos[2] = origin.z, l.pos[3] = kind;
+    l.dir[0] = axis.x, l.dir[1] = axis.y, l.dir[2] = axis.z;
+    l.color[0] = r, l.color[1] = g, l.color[2] = b;
+    const float* a = light->GetAttenuation();
+    l.att[0] = a[0], l.att[1] = a[1], l.att[2] = a[2], l.att[3] = light->GetRange();
+    l.cone[0] = std::cos(light->GetUmbra() / 2);
+    l.cone[1] = std::cos(std::max(light->GetPenumbra(), light->GetUmbra()) / 2);
+    lights_.push_back(l);
+  }
+  for (const rm::FramePtr& child : frame.GetChildren()) CollectLights(*child, world, depth + 1);
+}
+
+bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool wire) {
+  const size_t vertexCount = group.vertices.size();
+  TrackedBuffer<GpuVertex> vertices;
+  if (!vertices.Allocate(vertexCount)) return false;
+  for (size_t i = 0; i < vertexCount; ++i) {
+    const rm::Vertex& v = group.vertices[i];
+    vertices[i] = {{v.position.x, v.position.y, v.position.z}, {v.normal.x, v.normal.y, v.normal.z}, {v.tu, v.tv}};
+  }
+  // Faces become triangle fans and, for wire frames, their edges.
+  size_t triangleCount = 0, edgeCount = 0;
+  {
+    size_t at = 0;
+    for (uint32_t f = 0; f < group.faceCount; ++f) {
+      uint32_t n = group.verticesPerFace;
+      if (n == 0) {
+        if (at >= group.faceData.size()) break;
+        n = group.faceData[at++];
+      }
+      if (at + n > group.faceData.size()) break;
+      if (n >= 3) triangleCount += n - 2, edgeCount += n;
+      at += n;
+    }
+  }
+  TrackedBuffer<uint32_t> triangles, lines;
+  if (!triangles.Allocate(triangleCount * 3) || (wire && !lines.Allocate(edgeCount * 2))) return false;
+  size_t t = 0, e = 0, at = 0;
+  for (uint32_t f = 0; f < group.faceCount; ++f) {
+    uint32_t n = group.verticesPerFace;
+    if (n == 0) {
+      if (at >= group.faceData.size()) break;
+      n = group.faceData[at++];
+    }
+    if (at + n > group.faceData.size()) break;
+    const uint32_t* face = group.faceData.data() + at;
+    at += n;
+    if (n < 3) continue;
+    // Indices are checked by the mesh when the group is made; clamp anyway so
+    // a bad one cannot make the GPU read outside the buffer.
+    auto index = [&](uint32_t k) { return face[k] < vertexCount ? face[k] : 0u; };
+    for (uint32_t k = 1; k + 1 < n; ++k) {
+      triangles[t++] = index(0);
+      triangles[t++] = index(k);
+      triangles[t++] = index(k + 1);
+    }
+    if (wire)
+      for (uint32_t k = 0; k < n; ++k) {
+        lines[e++] = index(k);
+        lines[e++] = index((k + 1) % n);
+      }
+  }
+  if (!b.vbo) glGenBuffers(1, &b.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount * sizeof(GpuVertex)), vertices.data(),
+               GL_STATIC_DRAW);
+  if (!b.triangles) glGenBuffers(1, &b.triangles);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(t * sizeof(uint32_t)), triangles.data(),
+               GL_STATIC_DRAW);
+  if (wire) {
+    if (!b.lines) glGenBuffers(1, &b.lines);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.lines);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(e * sizeof(uint32_t)), lines.data(),
+                 GL_STATIC_DRAW);
+  }
+  b.vertexCount = static_cast<GLsizei>(vertexCount);
+  b.triangleIndices = static_cast<GLsizei>(t);
+  b.lineIndices = wire ? static_cast<GLsizei>(e) : 0;
+  b.vertexData = group.vertices.data();
+  b.vertexSize = vertexCount;
+  b.faceData = group.faceData.data();
+  b.faceSize = group.faceData.size();
+  b.verticesPerFace = group.verticesPerFace;
+  b.dirty = false;
+  return true;
+}
+
+GLuint GlResources::TextureFor(const rm::TexturePtr& texture, GLint filter) {
+  const rm::SurfacePtr& surface = texture->GetSurface();
+  if (!surface) return 0;
+  TextureEntry& entry = textures_[texture.get()];
+  if (entry.id && (entry.surface != surface.get() || entry.owner.expired())) {
+    glDeleteTextures(1, &entry.id);
+    entry = {};
+  }
+  if (!entry.id) {
+    const uint32_t w = surface->GetWidth(), h = surface->GetHeight();
+    TrackedBuffer<uint8_t> rgba;
+    if (!rgba.Allocate(static_cast<size_t>(w) * h * 4)) return 0;
+    // Surfaces keep the top row first; texture coordinate v = 0 is the top.
+    for (uint32_t y = 0; y < h; ++y)
+      for (uint32_t x = 0; x < w; ++x) {
+        const rm::Color c = surface->GetColor(x, y);
+        uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+        p[0] = (c >> 16) & 0xFF, p[1] = (c >> 8) & 0xFF, p[2] = c & 0xFF, p[3] = (c >> 24) & 0xFF;
+      }
+    glGenTextures(1, &entry.id);
+    glBindTexture(GL_TEXTURE_2D, entry.id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(w), static_cast<GLsizei>(h), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, rgba.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    entry.owner = texture;
+    entry.surface = surface.get();
+    entry.filter = 0;
+  } else {
+    glBindTexture(GL_TEXTURE_2D, entry.id);
+  }
+  if (entry.filter != filter) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    entry.filter = filter;
+  }
+  return entry.id;
+}
+
+void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::Mesh& mesh,
+                           const rm::Matrix4& world) {
+  MeshEntry& entry = meshes_[&mesh];
+  if (entry.owner.expired() || entry.owner.lock() != visual) {
+    FreeEntry(entry);
+    entry.owner = visual;
+  }
+  const uint32_t groupCount = mesh.GetGroupCount();
+  if (entry.groups.size() != groupCount) {
+    for (size_t g = groupCount; g < entry.groups.size(); ++g) FreeGroup(entry.groups[g]);
+    entry.groups.resize(groupCount);
+  }
+  const rm::Matrix4 mvp = world * viewProjection_;
+  rm::Matrix4 inverse;
+  world.InverseAffine(&inverse);
+  // Normals go through the inverse transpose of the linear part; as a
+  // column-major upload the rows of the inverse are what is needed.
+  float normalMatrix[9];
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) normalMatrix[r * 3 + c] = inverse.m[c][r];
+
+  const rm::RenderQuality deviceQuality = device_->GetQuality();
+  const GLint filter = device_->GetTextureQuality() == rm::TEXTURE_LINEAR ? GL_LINEAR : GL_NEAREST;
+  for (uint32_t g = 0; g < groupCount; ++g) {
+    const rm::MeshGroupData* group = mesh.Group(g);
+    if (!group || group->vertices.empty()) continue;
+    const rm::RenderQuality q = group->quality;
+    const uint32_t shade = std::min(q & rm::SHADE_MASK, deviceQuality & rm::SHADE_MASK);
+    const uint32_t fill = std::min(q & rm::FILL_MASK, deviceQuality & rm::FILL_MASK);
+    const bool lit = (q & rm::LIGHT_MASK) != 0 && (deviceQuality & rm::LIGHT_MASK) != 0;
+    const bool wire = fill == rm::FILL_WIREFRAME;
+    GroupBuffers& b = entry.groups[g];
+    if (b.dirty || b.vertexData != group->vertices.data() || b.vertexSize != group->vertices.size() ||
+        b.faceData != group->faceData.data() || b.faceSize != group->faceData.size() ||
+        b.verticesPerFace != group->verticesPerFace || (wire && !b.lines)) {
+      if (!Upload(*group, b, wire)) continue;
+    }
+    const bool affine = (group->mapping & rm::MAP_PERSPCORRECT) == 0;
+    const Program& p = programs_[shade == rm::SHADE_FLAT && lit ? 1 : 0][affine ? 1 : 0];
+    if (bound_ != &p) {
+      glUseProgram(p.id);
+      bound_ = &p;
+      glUniform3f(p.u.eye, eye_.x, eye_.y, eye_.z);
+      glUniform3fv(p.u.ambient, 1, ambient_);
+      const GLsizei n = static_cast<GLsizei>(lights_.size());
+      glUniform1i(p.u.lightCount, n);
+      for (GLsizei i = 0; i < n; ++i) {
+        const GpuLight& l = lights_[static_cast<size_t>(i)];
+        glUniform4fv(p.u.lightPos + i, 1, l.pos);
+        glUniform3fv(p.u.lightDir + i, 1, l.dir);
+        glUniform3fv(p.u.lightColor + i, 1, l.color);
+        glUniform4fv(p.u.lightAtt + i, 1, l.att);
+        glUniform2fv(p.u.lightCone + i, 1, l.cone);
+      }
+      glUniform1i(p.u.texture, 0);
+    }
+    UploadMatrix(p.u.mvp, mvp);
+    UploadMatrix(p.u.model, world);
+    glUniformMatrix3fv(p.u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    glUniform4f(p.u.color, rm::ColorRed(group->color), rm::ColorGreen(group->color), rm::ColorBlue(group->color),
+                1.0f);
+    glUniform1i(p.u.lit, lit ? 1 : 0);
+    if (group->material) {
+      const rm::ColorRGBf s = group->material->GetSpecular(), e = group->material->GetEmissive();
+      glUniform3f(p.u.specular, s.red, s.green, s.blue);
+      glUniform3f(p.u.emissive, e.red, e.green, e.blue);
+      glUniform1f(p.u.power, group->material->GetPower());
+    } else {
+      glUniform3f(p.u.specular, 0, 0, 0);
+      glUniform3f(p.u.emissive, 0, 0, 0);
+      glUniform1f(p.u.power, 0);
+    }
+    GLuint textureId = 0;
+    if (group->texture && !wire) textureId = TextureFor(group->texture, filter);
+    glUniform1i(p.u.textured, textureId ? 1 : 0);
+
+    glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+    glEnableVertexAttribArray(0);
+    glEnableVertexAttribArray(1);
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex), nullptr);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
+                          reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
+                          reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
+    if (fill == rm::FILL_POINTS) {
+      glDrawArrays(GL_POINTS, 0, b.vertexCount);
+    } else if (wire) {
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.lines);
+      glDrawElements(GL_LINES, b.lineIndices, GL_UNSIGNED_INT, nullptr);
+    } else {
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
+      glDrawElements(GL_TRIANGLES, b.triangleIndices, GL_UNSIGNED_INT, nullptr);
+    }
+  }
+}
+
+void GlResources::DrawFrame(rm::Frame& frame, const rm::Matrix4& parent, int depth) {
+  if (depth > kMaxDepth) return;
+  const rm::Matrix4 world = frame.GetTransform() * parent;
+  for (const rm::VisualPtr& visual : frame.GetVisuals()) {
+    if (const auto* mesh = dynamic_cast<const rm::Mesh*>(visual.get())) {
+      DrawMesh(visual, *mesh, world);
+    } else if (auto* user = dynamic_cast<rm::UserVisual*>(visual.get())) {
+      // The application draws these itself; it is told the device and
+      // viewport, and the state it leaves is restored by the next group.
+      if (user->Call(rm::USERVISUAL_CANSEE, device_, viewport_))
+        user->Call(rm::USERVISUAL_RENDER, device_, viewport_);
+      bound_ = nullptr;
+    }
+  }
+  for (const rm::FramePtr& child : frame.GetChildren()) DrawFrame(*child, world, depth + 1);
+}
+
+bool GlResources::Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& root) {
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  DropDeadEntries();
+  device_ = &device;
+  viewport_ = &viewport;
+  bound_ = nullptr;
+  lights_.clear();
+  ambient_[0] = ambient_[1] = ambient_[2] = 0;
+  // Lights shine on the whole tree wherever they hang, so they are gathered first.
+  const rm::Matrix4 rootParent = root.GetParent() ? root.GetParent()->GetWorldTransform() : rm::Matrix4{};
+  CollectLights(root, rootParent, 0);
+
+  const float width = static_cast<float>(std::max(viewport.GetWidth(), 1u));
+  const float height = static_cast<float>(std::max(viewport.GetHeight(), 1u));
+  const float k = std::max(width, height) / (2 * viewport.GetField());
+  const float n = viewport.GetFront(), f = viewport.GetBack();
+  rm::Matrix4 projection;  // row-vector form: clip = (x, y, z, 1) P
+  projection.m[0][0] = 2 * k / width;
+  projection.m[1][1] = 2 * k / height;
+  projection.m[2][2] = (f + n) / (f - n);
+  projection.m[2][3] = 1;
+  projection.m[3][2] = -2 * f * n / (f - n);
+  projection.m[3][3] = 0;
+  viewProjection_ = viewport.GetViewTransform() * projection;
+  eye_ = viewport.GetCamera() ? viewport.GetCamera()->GetWorldTransform().TransformPoint({0, 0, 0}) : rm::Vector{};
+
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CW);  // faces are clockwise as the viewer sees their front
+  glCullFace(GL_BACK);
+  glDisable(GL_BLEND);
+  if (device.GetDither()) glEnable(GL_DITHER);
+  else glDisable(GL_DITHER);
+  glActiveTexture(GL_TEXTURE0);
+  glBindVertexArray(vertexArray_);
+  DrawFrame(root, rootParent, 0);
+  glDisableVertexAttribArray(0);
+  glDisableVertexAttribArray(1);
+  glDisableVertexAttribArray(2);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glUseProgram(0);
+  glBindVertexArray(0);
+  device_ = nullptr;
+  viewport_ = nullptr;
+  const GLenum error = glGetError();
+  if (error != GL_NO_ERROR) ReportWarning(DebugFormat("OpenGL error 0x%x while drawing", error));
+  return error == GL_NO_ERROR;
+}
+
+std::shared_ptr<GlDevice> GlDevice::Create(uint32_t width, uint32_t height) {
+  QOpenGLContext* context = QOpenGLContext::currentContext();
+  if (!context) {
+    ReportWarning("No current OpenGL context for the 3D device");
+    return nullptr;
+  }
+  const QSurfaceFormat format = context->format();
+  if (context->isOpenGLES() || format.majorVersion() < 3) {
+    ReportWarning(DebugFormat("The OpenGL context is version %i.%i; the 3D device needs 3.0",
+                              format.majorVersion(), format.minorVersion()));
+    return nullptr;
+  }
+  // Devices of one context share their programs and GPU copies, so a new
+  // device after a resize does not send everything again.
+  static std::weak_ptr<GlResources> shared;
+  static const QOpenGLContext* sharedContext = nullptr;
+  std::shared_ptr<GlResources> resources = shared.lock();
+  if (!resources || sharedContext != context) {
+    resources = std::make_shared<GlResources>();
+    if (!resources->Init()) {
+      resources->Release();
+      return nullptr;
+    }
+    shared = resources;
+    sharedContext = context;
+  }
+  return std::make_shared<GlDevice>(resources, width, height);
+}
+
+GlDevice::GlDevice(std::shared_ptr<GlResources> resources, uint32_t width, uint32_t height)
+    : rm::Device(width, height), resources_(std::move(resources)), targetWidth_(width), targetHeight_(height) {}
+
+GlDevice::~GlDevice() = default;
+
+void GlDevice::SetGlViewport(const rm::Viewport& viewport) {
+  const double sx = static_cast<double>(targetWidth_) / std::max(width_, 1u);
+  const double sy = static_cast<double>(targetHeight_) / std::max(height_, 1u);
+  const auto x = static_cast<GLint>(std::lround(viewport.GetX() * sx));
+  const auto w = static_cast<GLsizei>(std::lround(viewport.GetWidth() * sx));
+  const auto h = static_cast<GLsizei>(std::lround(viewport.GetHeight() * sy));
+  const auto y = static_cast<GLint>(targetHeight_) - static_cast<GLint>(std::lround(viewport.GetY() * sy)) - h;
+  glViewport(x, y, w, h);
+  glScissor(x, y, w, h);
+}
+
+bool GlDevice::Clear(rm::Viewport& viewport) {
+  if (!QOpenGLContext::currentContext()) return false;
+  SetGlViewport(viewport);
+  rm::Color background = 0xFF000000u;
+  if (const rm::FramePtr& camera = viewport.GetCamera())
+    if (rm::FramePtr scene = camera->GetScene()) background = scene->GetSceneBackground();
+  glEnable(GL_SCISSOR_TEST);
+  glClearColor(rm::ColorRed(background), rm::ColorGreen(background), rm::ColorBlue(background), 1.0f);
+  glClearDepth(1.0);
+  glDepthMask(GL_TRUE);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  return true;
+}
+
+bool GlDevice::Render(rm::Viewport& viewport, rm::Frame& root) {
+  if (!QOpenGLContext::currentContext() || !viewport.GetCamera()) return false;
+  SetGlViewport(viewport);
+  return resources_->Render(*this, viewport, root);
+}
+
+bool GlDevice::Update() {
+  if (!QOpenGLContext::currentContext()) return false;
+  glFlush();
+  return true;
+}
+
+void GlDevice::InvalidateMesh(const rm::Mesh& mesh) { resources_->Invalidate(mesh); }
+void GlDevice::ReleaseResources() { resources_->Release(); }
+uint32_t GlDevice::CachedMeshes() const { return resources_->meshCount(); }
+uint32_t GlDevice::CachedTextures() const { return resources_->textureCount(); }
+
+}  // namespace render

@@ -1,0 +1,93 @@
+// The option dialogs as widgets, found by their controls' numbers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QSlider>
+#include <cmath>
+
+#include "app/QtDialogs.h"
+
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "app_widget_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+template <typename T>
+T* Control(QDialog* dialog, int id) {
+  T* control = dialog->findChild<T*>(QString::number(id));
+  EXPECT_NE(control, nullptr) << id;
+  return control;
+}
+
+}  // namespace
+
+TEST(OptionDialogs, RenderOptionsControlsEditTheRecord) {
+  App();
+  RenderOptions options;
+  OpenRenderOptions(options, nullptr);
+  QDialog* dialog = RenderOptionsDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->windowTitle(), "Render options...");
+  OpenRenderOptions(options, nullptr);  // a second request while open does nothing
+  EXPECT_EQ(RenderOptionsDialog(), dialog);
+
+  QSlider* field = Control<QSlider>(dialog, 1023);
+  EXPECT_EQ(field->value(), 15);
+  field->setValue(50);
+  EXPECT_FLOAT_EQ(options.fieldOfView, static_cast<float>(M_PI / 2));
+  Control<QSlider>(dialog, 1022)->setValue(321);
+  EXPECT_FLOAT_EQ(options.backClippingPlane, 321);
+
+  QCheckBox* flat = Control<QCheckBox>(dialog, 1077);
+  QCheckBox* gouraud = Control<QCheckBox>(dialog, 1076);
+  EXPECT_TRUE(gouraud->isChecked());
+  flat->click();
+  EXPECT_EQ(options.flatShading, 1);
+  EXPECT_TRUE(flat->isChecked());
+  EXPECT_FALSE(gouraud->isChecked());
+  flat->click();  // clicking the checked one turns it off again
+  EXPECT_EQ(options.flatShading, 0);
+  EXPECT_TRUE(gouraud->isChecked());
+  Control<QCheckBox>(dialog, 1026)->click();
+  EXPECT_EQ(options.dithering, 1);
+
+  Control<QPushButton>(dialog, 1067)->click();
+  QApplication::processEvents();
+  EXPECT_EQ(RenderOptionsDialog(), nullptr);
+}
+
+TEST(OptionDialogs, ViewOptionsControlsEditTheRecord) {
+  App();
+  ViewOptions options;
+  OpenViewOptions(options, nullptr);
+  QDialog* dialog = ViewOptionsDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(Control<QCheckBox>(dialog, 1012)->isChecked());
+  Control<QCheckBox>(dialog, 1005)->click();
+  EXPECT_EQ(options.moveCamera, 1);
+  EXPECT_FALSE(Control<QCheckBox>(dialog, 1012)->isChecked());
+  Control<QCheckBox>(dialog, 1012)->click();
+  EXPECT_EQ(options.moveCamera, 0);
+  EXPECT_TRUE(Control<QCheckBox>(dialog, 1012)->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(dialog, 1005)->isChecked());
+
+  Control<QSlider>(dialog, 1068)->setValue(25);
+  EXPECT_FLOAT_EQ(options.gridSpacing, 2.5f);
+  Control<QSlider>(dialog, 1069)->setValue(4);
+  EXPECT_EQ(options.gridCells, 4);
+  Control<QCheckBox>(dialog, 1070)->click();
+  EXPECT_EQ(options.gridOn, 1);
+  Control<QPushButton>(dialog, 1008)->click();
+  EXPECT_EQ(options.objectLarger, 1);
+  Control<QPushButton>(dialog, 1006)->click();
+  QApplication::processEvents();
+  EXPECT_EQ(ViewOptionsDialog(), nullptr);
+}

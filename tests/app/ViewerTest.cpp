@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/Viewer.h"
+
+namespace {
+
+// Counts what reaches the device.
+class RecordingDevice : public rm::NullDevice {
+ public:
+  using rm::NullDevice::NullDevice;
+  void SetQuality(rm::RenderQuality q) override {
+    ++qualityCalls;
+    rm::NullDevice::SetQuality(q);
+  }
+  void SetDither(bool d) override {
+    ++ditherCalls;
+    rm::NullDevice::SetDither(d);
+  }
+  void SetTextureQuality(rm::TextureQuality q) override {
+    ++textureCalls;
+    rm::NullDevice::SetTextureQuality(q);
+  }
+  int qualityCalls = 0, ditherCalls = 0, textureCalls = 0;
+};
+
+struct DisplayRequest {
+  uint32_t width, height;
+  bool chosen;
+};
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  ViewerTest() : viewer(view, render) {
+    viewer.SetDeviceFactory([this](uint32_t w, uint32_t h, const DeviceGuid* device) -> rm::DevicePtr {
+      requests.push_back({w, h, device != nullptr});
+      if ((device && refuseChosen) || refuseAll) return nullptr;
+      auto d = std::make_shared<RecordingDevice>(w, h);
+      last = d.get();
+      return d;
+    });
+  }
+  void StartDisplay() {
+    int32_t w = 400, h = 300;
+    bool full = false;
+    ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+    ASSERT_TRUE(viewer.SetUpViewerScene());
+  }
+  // A box of the given size with one corner at `at`.
+  rm::MeshPtr Box(rm::Vector at, rm::Vector size) {
+    rm::MeshPtr mesh = viewer.engine()->CreateMesh();
+    const uint32_t faces[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(mesh->AddGroup(8, 2, 4, faces), 0);
+    std::vector<rm::Vertex> v(8);
+    for (uint32_t i = 0; i < 8; ++i)
+      v[i].position = {at.x + ((i & 1) ? size.x : 0), at.y + ((i & 2) ? size.y : 0), at.z + ((i & 4) ? size.z : 0)};
+    mesh->SetVertices(0, 0, 8, v.data());
+    return mesh;
+  }
+  void Load(const rm::MeshPtr& mesh) {
+    viewer.current = {true, OBJECT_RM_LWO, mesh};
+    viewer.meshFrame()->AddVisual(mesh);
+  }
+
+  ViewOptions view;
+  RenderOptions render;
+  Viewer viewer;
+  std::vector<DisplayRequest> requests;
+  RecordingDevice* last = nullptr;
+  bool refuseChosen = false, refuseAll = false;
+};
+
+}  // namespace
+
+TEST_F(ViewerTest, FullScreenTakesTheSmallestModeThatHoldsTheClient) {
+  struct Case {
+    int32_t w, h, modeW, modeH;
+  } cases[] = {{700, 500, 800, 600}, {300, 200, 320, 240}, {1024, 768, 800, 600}, {640, 480, 640, 480}};
+  for (const Case& c : cases) {
+    int32_t w = c.w, h = c.h;
+    bool full = true;
+    ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+    EXPECT_EQ(w, c.modeW);
+    EXPECT_EQ(h, c.modeH);
+    EXPECT_EQ(viewer.viewport()->GetWidth(), static_cast<uint32_t>(c.modeW));
+    EXPECT_TRUE(full);
+  }
+}
+
+TEST_F(ViewerTest, DisplayIsRemadeOnlyWhenSomethingChanged) {
+  int32_t w = 0, h = 0;
+  bool full = false;
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_EQ(w, 1);  // a minimised window still gets a 1 x 1 display
+  EXPECT_EQ(h, 1);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].width, 1u);
+
+  w = 320, h = 200;
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_EQ(requests.size(), 2u);
+  EXPECT_EQ(viewer.displaysCreated(), 2u);
+
+  // The fixed frames survive a re-creation; only the viewport is new.
+  const rm::FramePtr scene = viewer.scene(), camera = viewer.camera();
+  w = 321;
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_EQ(viewer.scene(), scene);
+  EXPECT_EQ(viewer.camera(), camera);
+  EXPECT_EQ(viewer.viewport()->GetCamera(), camera);
+  EXPECT_EQ(viewer.scene()->GetName(), "Scene");
+  EXPECT_EQ(viewer.offScene()->GetName(), "Off-scene");
+}
+
+TEST_F(ViewerTest, ChosenDeviceFallsBackToTheDefaultAndNoDeviceFails) {
+  const DeviceGuid chosen{1, 2, 3};
+  refuseChosen = true;
+  int32_t w = 200, h = 100;
+  bool full = false;
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, &chosen));
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(requests[0].chosen);
+  EXPECT_FALSE(requests[1].chosen);
+  EXPECT_TRUE(viewer.device());
+
+  refuseAll = true;
+  w = 300;
+  EXPECT_FALSE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_FALSE(viewer.device());
+  EXPECT_FALSE(viewer.RenderScene());  // harmless without a display
+}
+
+TEST_F(ViewerTest, FullScreenThatCannotBeHadFallsBackToAWindow) {
+  std::vector<bool> asked;
+  viewer.SetScreenModeHook([&](bool full, int32_t, int32_t) {
+    asked.push_back(full);
+    return !full;
+  });
+  int32_t w = 300, h = 200;
+  bool full = true;
+  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_FALSE(full);
+  EXPECT_EQ(asked, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ViewerTest, SceneSetUpMakesTheViewerFramesAndLights) {
+  StartDisplay();
+  EXPECT_EQ(viewer.meshFrame()->GetName(), "Mesh");
+  EXPECT_EQ(viewer.meshFrame()->GetParent(), viewer.scene());
+  EXPECT_EQ(viewer.cameraDummy()->GetName(), "Camera Dummy");
+  EXPECT_EQ(viewer.camera()->GetParent(), viewer.cameraDummy());
+  EXPECT_EQ(viewer.scene()->GetSceneBackground(), rm::ColorRGB(0.3f, 0.3f, 0.3f));
+  EXPECT_EQ(viewer.ambientLight()->GetType(), rm::LIGHT_AMBIENT);
+  EXPECT_EQ(viewer.directionalLight()->GetType(), rm::LIGHT_DIRECTIONAL);
+  const rm::Vector p = viewer.camera()->GetPosition(nullptr);
+  EXPECT_FLOAT_EQ(p.y, 10);
+  EXPECT_FLOAT_EQ(p.z, -20);
+  EXPECT_EQ(last->GetQuality(), rm::RENDER_GOURAUD);
+  ASSERT_TRUE(viewer.RenderScene());
+  EXPECT_EQ(last->renders, 1u);
+}
+
+TEST_F(ViewerTest, RenderOptionsReachTheEngineOnlyWhenChanged) {
+  StartDisplay();
+  rm::MeshPtr mesh = Box({0, 0, 0}, {1, 1, 1});
+  Load(mesh);
+  const int setUpQualityCalls = last->qualityCalls;
+  viewer.ApplyRenderOptions();
+  EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 200);
+  EXPECT_FLOAT_EQ(viewer.viewport()->GetField(), 0.5f);
+  EXPECT_EQ(last->qualityCalls, setUpQualityCalls);  // the flags were never changed
+  EXPECT_EQ(last->ditherCalls + last->textureCalls, 0);
+
+  viewer.viewport()->SetBack(50);  // anything else that moved it is not overridden
+  viewer.ApplyRenderOptions();
+  EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 50);
+
+  render.flatShading = 1;
+  render.bilinearFiltering = 1;
+  render.perspectiveCorrection = 1;
+  viewer.ApplyRenderOptions();
+  viewer.ApplyRenderOptions();
+  EXPECT_EQ(last->qualityCalls, setUpQualityCalls + 1);
+  EXPECT_EQ(last->textureCalls, 1);
+  EXPECT_EQ(last->GetQuality(), rm::RENDER_FLAT);
+  EXPECT_EQ(mesh->GetGroupQuality(0), rm::RENDER_FLAT);
+  EXPECT_EQ(mesh->GetGroupMapping(0), rm::MAP_PERSPCORRECT);
+  EXPECT_EQ(last->GetTextureQuality(), rm::TEXTURE_LINEAR);
+}
+
+TEST_F(ViewerTest, ResetWaitsForAnInputModeAndMouseTurnsTheObject) {
+  StartDisplay();
+  Load(Box({0, 0, 0}, {1, 1, 1}));
+  viewer.meshFrame()->AddTranslation(rm::COMBINE_REPLACE, 3, 0, 0);
+  view.reset = 1;
+  viewer.ControlObjectAndCamera();
+  EXPECT_EQ(view.reset, 1);  // "No input": still pending
+  EXPECT_FLOAT_EQ(viewer.meshFrame()->GetPosition(nullptr).x, 3);
+
+  view.moveObject = 1;
+  viewer.ControlObjectAndCamera();
+  EXPECT_EQ(view.reset, 0);
+  EXPECT_TRUE(rm::NearlyEqual(viewer.meshFrame()->GetTransform(), rm::Matrix4{}));
+
+  // Several moves before a frame: only the last delta counts.
+  viewer.mouse.Move(10, 10);
+  viewer.mouse.Move(60, 10);
+  viewer.mouse.Move(70, 10);
+  viewer.mouse.left = true;
+  viewer.ControlObjectAndCamera();
+  const rm::Matrix4 expected = rm::Matrix4::Rotation({0, 1, 0}, -0.1f) * rm::Matrix4::Rotation({1, 0, 0}, 0);
+  EXPECT_TRUE(rm::NearlyEqual(viewer.meshFrame()->GetTransform(), expected));
+  EXPECT_EQ(viewer.mouse.dx, 0);
+
+  // One "larger" request scales by 1.05 twice.
+  viewer.meshFrame()->AddTransform(rm::COMBINE_REPLACE, rm::Matrix4{});
+  viewer.mouse.left = false;
+  view.objectLarger = 1;
+  viewer.ControlObjectAndCamera();
+  EXPECT_NEAR(viewer.meshFrame()->GetTransform().m[0][0], 1.05f * 1.05f, 1e-5f);
+  EXPECT_EQ(view.objectLarger, 0);
+}
+
+TEST_F(ViewerTest, GridIsBuiltWhenSwitchedOnAndRebuiltWhenItsSizeChanges) {
+  StartDisplay();
+  viewer.UpdateGrid();
+  EXPECT_FALSE(viewer.grid().mesh);
+  view.gridOn = 1;
+  viewer.UpdateGrid();
+  const rm::MeshPtr grid = viewer.grid().mesh;
+  ASSERT_TRUE(grid);
+  uint32_t vertices = 0, faces = 0, perFace = 0;
+  ASSERT_TRUE(grid->GetGroup(0, &vertices, &faces, &perFace, nullptr));
+  EXPECT_EQ(vertices, 21u * 21u);
+  EXPECT_EQ(faces, 400u);
+  EXPECT_EQ(perFace, 4u);
+  rm::Box box;
+  ASSERT_TRUE(grid->GetBox(&box));
+  EXPECT_FLOAT_EQ(box.min.x, -10);
+  EXPECT_FLOAT_EQ(box.max.z, 10);
+  EXPECT_EQ(grid->GetGroupQuality(0), rm::RENDER_WIREFRAME);
+  EXPECT_EQ(grid->GetName(), "20 x 20 Grid @ 1.000000 x 1.000000 resolution");
+  EXPECT_EQ(viewer.scene()->GetVisuals().size(), 1u);
+
+  viewer.UpdateGrid();
+  EXPECT_EQ(viewer.grid().mesh, grid);  // nothing changed, nothing rebuilt
+
+  view.gridSpacing = 2.5f;
+  viewer.UpdateGrid();
+  ASSERT_TRUE(viewer.grid().mesh);
+  EXPECT_NE(viewer.grid().mesh, grid);
+  ASSERT_TRUE(viewer.grid().mesh->GetBox(&box));
+  EXPECT_FLOAT_EQ(box.max.x, 25);
+  EXPECT_EQ(viewer.scene()->GetVisuals().size(), 1u);
+
+  view.gridOn = 0;
+  viewer.UpdateGrid();
+  EXPECT_FALSE(viewer.grid().mesh);
+  EXPECT_TRUE(viewer.scene()->GetVisuals().empty());
+}

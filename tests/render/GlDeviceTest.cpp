@@ -1,0 +1,202 @@
+// The OpenGL device drawing into an off-screen framebuffer of Mesa's
+// software OpenGL.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <memory>
+#include <vector>
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+
+#include "render/GlDevice.h"
+
+namespace {
+
+constexpr int kSize = 64;
+
+QGuiApplication& App() {
+  static int argc = 1;
+  static char name[] = "render_tests";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication app(argc, argv);
+  return app;
+}
+
+class GlDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    QSurfaceFormat format;
+    format.setDepthBufferSize(24);
+    format.setVersion(3, 0);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    // Made here, after the application: Qt needs it first.
+    context_ = std::make_unique<QOpenGLContext>();
+    surface_ = std::make_unique<QOffscreenSurface>();
+    context_->setFormat(format);
+    ASSERT_TRUE(context_->create());
+    surface_->setFormat(context_->format());
+    surface_->create();
+    ASSERT_TRUE(context_->makeCurrent(surface_.get()));
+    fbo_ = std::make_unique<QOpenGLFramebufferObject>(kSize, kSize, QOpenGLFramebufferObject::Depth);
+    ASSERT_TRUE(fbo_->bind());
+
+    engine_ = rm::Engine::Create();
+    scene_ = engine_->CreateFrame();
+    scene_->SetSceneBackgroundRGB(0.0f, 0.0f, 1.0f);
+    camera_ = engine_->CreateFrame(scene_);
+    camera_->SetPosition(nullptr, 0, 0, -10);
+    device_ = render::GlDevice::Create(kSize, kSize);
+    ASSERT_TRUE(device_);
+    viewport_ = engine_->CreateViewport(device_, camera_, 0, 0, kSize, kSize);
+    ASSERT_TRUE(viewport_);
+  }
+  void TearDown() override {
+    if (device_) device_->ReleaseResources();
+    fbo_.reset();
+    if (context_) context_->doneCurrent();
+  }
+
+  // A square in the z = 0 plane from -h to h, facing the camera when its
+  // corners run clockwise as the camera sees them.
+  rm::MeshPtr Square(float h, bool clockwise, rm::RenderQuality quality) {
+    rm::MeshPtr mesh = engine_->CreateMesh();
+    const uint32_t cw[] = {0, 1, 2, 3}, ccw[] = {3, 2, 1, 0};
+    EXPECT_EQ(mesh->AddGroup(4, 1, 4, clockwise ? cw : ccw), 0);
+    rm::Vertex v[4];
+    const float xy[4][2] = {{-h, -h}, {-h, h}, {h, h}, {h, -h}};
+    for (int i = 0; i < 4; ++i) {
+      v[i].position = {xy[i][0], xy[i][1], 0};
+      v[i].normal = {0, 0, -1};
+    }
+    mesh->SetVertices(0, 0, 4, v);
+    mesh->SetGroupColorRGB(0, 1, 0, 0);
+    mesh->SetGroupQuality(0, quality);
+    return mesh;
+  }
+
+  void Draw() {
+    pixels_.assign(kSize * kSize, 0);
+    ASSERT_TRUE(viewport_->Clear());
+    ASSERT_TRUE(viewport_->Render(*scene_));
+    ASSERT_TRUE(device_->Update());
+    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels_.data());
+  }
+  // 0xAABBGGRR as read; (x, y) from the bottom left.
+  uint32_t Pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * kSize + x]; }
+  static uint32_t Rgba(uint8_t r, uint8_t g, uint8_t b) { return 0xFF000000u | b << 16 | g << 8 | r; }
+
+  std::unique_ptr<QOpenGLContext> context_;
+  std::unique_ptr<QOffscreenSurface> surface_;
+  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  rm::EnginePtr engine_;
+  rm::FramePtr scene_, camera_;
+  std::shared_ptr<render::GlDevice> device_;
+  rm::ViewportPtr viewport_;
+  std::vector<uint32_t> pixels_;
+};
+
+}  // namespace
+
+TEST_F(GlDeviceTest, ObjectCoversItsPixelsAndTheBackgroundTheRest) {
+  rm::FramePtr frame = engine_->CreateFrame(scene_);
+  frame->AddVisual(Square(2, true, rm::RENDER_UNLITFLAT));
+  Draw();
+  // At distance 10 with field 0.5 the view is 10 units across: the square
+  // of 4 units covers the middle 40 % of the picture.
+  const uint32_t blue = Rgba(0, 0, 255), red = Rgba(255, 0, 0);
+  EXPECT_EQ(Pixel(32, 32), red);
+  EXPECT_EQ(Pixel(20, 20), red);
+  EXPECT_EQ(Pixel(0, 0), blue);
+  EXPECT_EQ(Pixel(63, 63), blue);
+  EXPECT_EQ(Pixel(10, 32), blue);
+  int covered = 0;
+  for (uint32_t p : pixels_) covered += p == red;
+  EXPECT_NEAR(covered, kSize * kSize * 0.16, kSize * 4);
+  EXPECT_EQ(device_->CachedMeshes(), 1u);
+
+  // The square's back is not drawn.
+  frame->DeleteVisual(frame->GetVisuals()[0]);
+  frame->AddVisual(Square(2, false, rm::RENDER_UNLITFLAT));
+  Draw();
+  EXPECT_EQ(Pixel(32, 32), blue);
+}
+
+TEST_F(GlDeviceTest, LightsShadeTheObject) {
+  rm::FramePtr frame = engine_->CreateFrame(scene_);
+  frame->AddVisual(Square(2, true, rm::RENDER_GOURAUD));
+  scene_->AddLight(engine_->CreateLightRGB(rm::LIGHT_AMBIENT, 0.25f, 0.25f, 0.25f));
+  Draw();
+  const uint32_t ambientOnly = Pixel(32, 32);
+  EXPECT_NEAR(static_cast<int>(ambientOnly & 0xFF), 64, 2);  // red 0.25
+
+  // A white directional light shining straight at the face adds its full colour.
+  rm::FramePtr lightFrame = engine_->CreateFrame(scene_);
+  lightFrame->SetOrientation(nullptr, 0, 0, 1, 0, 1, 0);
+  rm::LightPtr light = engine_->CreateLightRGB(rm::LIGHT_DIRECTIONAL, 0.5f, 0.5f, 0.5f);
+  lightFrame->AddLight(light);
+  Draw();
+  EXPECT_NEAR(static_cast<int>(Pixel(32, 32) & 0xFF), 191, 2);
+  EXPECT_EQ((Pixel(32, 32) >> 8) & 0xFF, 0u);  // the group is pure red
+
+  device_->SetQuality(rm::RENDER_FLAT);
+  Draw();
+  EXPECT_NEAR(static_cast<int>(Pixel(32, 32) & 0xFF), 191, 2);
+
+  // Turned away, the light adds nothing.
+  lightFrame->SetOrientation(nullptr, 0, 0, -1, 0, 1, 0);
+  Draw();
+  EXPECT_NEAR(static_cast<int>(Pixel(32, 32) & 0xFF), 64, 2);
+}
+
+TEST_F(GlDeviceTest, WireFrameGridDrawsLinesOnly) {
+  rm::MeshPtr grid = engine_->CreateMesh();
+  // One 8 x 8 cell facing the camera: its edges show, its inside does not.
+  const uint32_t face[] = {0, 1, 2, 3};
+  ASSERT_EQ(grid->AddGroup(4, 1, 4, face), 0);
+  rm::Vertex v[4];
+  const float xy[4][2] = {{-4, -4}, {-4, 4}, {4, 4}, {4, -4}};
+  for (int i = 0; i < 4; ++i) v[i].position = {xy[i][0], xy[i][1], 0};
+  grid->SetVertices(0, 0, 4, v);
+  grid->SetGroupColorRGB(0, 1, 1, 1);
+  grid->SetGroupQuality(0, rm::RENDER_WIREFRAME);
+  scene_->AddVisual(grid);
+  Draw();
+  const uint32_t white = Rgba(255, 255, 255), blue = Rgba(0, 0, 255);
+  EXPECT_EQ(Pixel(32, 32), blue);
+  int whites = 0;
+  for (uint32_t p : pixels_) whites += p == white;
+  EXPECT_GT(whites, 4 * 40);
+  EXPECT_LT(whites, 4 * 60);
+}
+
+TEST_F(GlDeviceTest, TexturesAreSampledAndChangesReachTheGpu) {
+  rm::MeshPtr mesh = Square(5, true, rm::RENDER_UNLITFLAT);
+  rm::Vertex v[4];
+  mesh->GetVertices(0, 0, 4, v);
+  const float uv[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+  for (int i = 0; i < 4; ++i) v[i].tu = uv[i][0], v[i].tv = uv[i][1];
+  mesh->SetVertices(0, 0, 4, v);
+  mesh->SetGroupColorRGB(0, 1, 1, 1);
+  // 2 x 1 texture: green on the left, black on the right.
+  rm::SurfacePtr surface = rm::Surface::Create(2, 1, rm::PixelFormat::Rgb(32));
+  ASSERT_TRUE(surface);
+  surface->SetPixel(0, 0, 0x0000FF00u);
+  surface->SetPixel(1, 0, 0x00000000u);
+  mesh->SetGroupTexture(0, std::make_shared<rm::Texture>(surface));
+  scene_->AddVisual(mesh);
+  Draw();
+  EXPECT_EQ(Pixel(16, 32), Rgba(0, 255, 0));
+  EXPECT_EQ(Pixel(48, 32), Rgba(0, 0, 0));
+  EXPECT_EQ(device_->CachedTextures(), 1u);
+
+  // Moved in place: the device is told, and draws the new place.
+  for (rm::Vertex& vertex : mesh->GroupVertices(0)) vertex.position.x += 100;
+  device_->InvalidateMesh(*mesh);
+  Draw();
+  EXPECT_EQ(Pixel(16, 32), Rgba(0, 0, 255));
+}
