@@ -115,7 +115,7 @@ class Viewer {
   // The viewer's directional light: a soft white from above, left and in
   // front of the object as the camera first sees it.
   static constexpr float kDirectionalColour[3] = {0.7f, 0.7f, 0.7f};
-  static constexpr rm::Vector kDirectionalDirection{0.5f, -1.0f, 1.0f};
+  static constexpr rm::Vector kDirectionalDirection{0.4f, -0.6f, 1.0f};
 
  private:
   bool CreateDevice(uint32_t width, uint32_t height, const DeviceGuid* device);

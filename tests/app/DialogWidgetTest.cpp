@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAction>
 #include <QDialog>
+#include <QImage>
 #include <QPushButton>
 #include <QSlider>
 #include <cmath>
 
+#include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 
 namespace {
@@ -90,4 +93,49 @@ TEST(OptionDialogs, ViewOptionsControlsEditTheRecord) {
   Control<QPushButton>(dialog, 1006)->click();
   QApplication::processEvents();
   EXPECT_EQ(ViewOptionsDialog(), nullptr);
+}
+
+TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
+  App();
+  ViewOptions view;
+  RenderOptions render;
+  Viewer viewer(view, render);
+  MainWindow window(viewer);
+  EXPECT_EQ(window.windowTitle(), MainWindow::kTitle);
+  QAction* load = window.findChild<QAction*>("40002");
+  ASSERT_NE(load, nullptr);
+  EXPECT_EQ(load->text(), "Retained Mode .LWO file...");
+  EXPECT_EQ(load->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  QAction* exit = window.findChild<QAction*>("40001");
+  ASSERT_NE(exit, nullptr);
+  EXPECT_EQ(exit->text(), "E&xit");
+  EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  for (const MenuEntry& entry : MainMenu()) EXPECT_NE(window.findChild<QAction*>(QString::number(entry.command)), nullptr);
+
+  window.show();
+  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_TRUE(window.view().initialised());
+  ASSERT_TRUE(viewer.device());
+
+  // An object in front of the camera: its pixels differ from the background,
+  // the corners keep it.
+  rm::MeshPtr mesh = viewer.engine()->CreateMesh();
+  const uint32_t faces[] = {0, 1, 2, 3};
+  ASSERT_EQ(mesh->AddGroup(4, 1, 4, faces), 0);
+  rm::Vertex v[4];
+  const float xy[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+  for (int i = 0; i < 4; ++i) v[i].position = {xy[i][0], xy[i][1], 0}, v[i].normal = {0, 0, -1};
+  mesh->SetVertices(0, 0, 4, v);
+  viewer.current = {true, OBJECT_MSH, mesh};
+  viewer.meshFrame()->AddVisual(mesh);
+  viewer.meshFrame()->AddScale(rm::COMBINE_REPLACE, 5, 5, 5);
+  window.StepFrame();
+  QApplication::processEvents();
+  const QImage image = window.view().grabFramebuffer();
+  ASSERT_FALSE(image.isNull());
+  const QRgb background = qRgb(77, 77, 77);  // 0.3 grey
+  EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFF, background & 0xFFFFFF);
+  EXPECT_EQ(image.pixel(image.width() - 2, image.height() - 2) & 0xFFFFFF, background & 0xFFFFFF);
+  EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF, background & 0xFFFFFF);
+  window.CleanUp();
 }
