@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 std::string QtUi::FilterText(const std::vector<UiFileFilter>& filters) {
   std::string text;
@@ -69,7 +70,7 @@ bool QtUi::ChooseColour(UiColour& colour) {
     return true;
   }();
   (void)ramp;
-  auto byte = [](float c) { return static_cast<int>(c * 255) & 0xFF; };
+  auto byte = [](float c) { return std::clamp(static_cast<int>(c * 255), 0, 255); };
   const QColor initial(byte(colour.red), byte(colour.green), byte(colour.blue));
   const QColor chosen = QColorDialog::getColor(initial, owner_);
   if (!chosen.isValid()) return false;

@@ -3,12 +3,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <cmath>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
@@ -137,5 +140,54 @@ TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
   EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFF, background & 0xFFFFFF);
   EXPECT_EQ(image.pixel(image.width() - 2, image.height() - 2) & 0xFFFFFF, background & 0xFFFFFF);
   EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF, background & 0xFFFFFF);
+
+  // Esc released: full screen at the smallest mode that holds the client;
+  // again: a window of the mode's size.
+  window.ToggleFullScreen();
+  QApplication::processEvents();
+  EXPECT_TRUE(window.fullScreen());
+  EXPECT_EQ(viewer.viewport()->GetWidth(), 640u);
+  EXPECT_EQ(viewer.viewport()->GetHeight(), 480u);
+  window.ToggleFullScreen();
+  for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_FALSE(window.fullScreen());
+  EXPECT_EQ(viewer.viewport()->GetWidth(), 640u);
   window.CleanUp();
+}
+
+// Clicks the controls of the modal dialog that opens next, by number.
+void ClickInNextDialog(std::vector<int> controls) {
+  QTimer::singleShot(0, [controls] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    for (int id : controls) {
+      auto* button = dialog->findChild<QAbstractButton*>(QString::number(id));
+      ASSERT_NE(button, nullptr) << id;
+      button->click();
+    }
+  });
+}
+
+TEST(OptionDialogs, LoadOptionsAndPlanarWrapDialogs) {
+  App();
+  uint32_t options = 1;
+  bool flips[3][4] = {};
+  // "Texture..." opens the wrap options, whose boxes toggle their flips.
+  ClickInNextDialog({1079, 1096, 1085});
+  QTimer::singleShot(50, [] {
+    QWidget* wrap = QApplication::activeModalWidget();
+    ASSERT_NE(wrap, nullptr);
+    EXPECT_EQ(wrap->windowTitle(), "Planar Texture Wrap options");
+    wrap->findChild<QAbstractButton*>("1090")->click();
+    wrap->findChild<QAbstractButton*>("1083")->click();
+    QTimer::singleShot(50, [] {
+      QWidget* load = QApplication::activeModalWidget();
+      ASSERT_NE(load, nullptr);
+      EXPECT_EQ(load->windowTitle(), "File Load Options...");
+      load->findChild<QAbstractButton*>("1001")->click();
+    });
+  });
+  RunLoadOptionsDialog(options, flips, nullptr);
+  EXPECT_EQ(options, 7u);
+  EXPECT_TRUE(flips[1][2]);  // Y axis, u scale
 }

@@ -151,6 +151,33 @@ TEST_F(GlDeviceTest, LightsShadeTheObject) {
   lightFrame->SetOrientation(nullptr, 0, 0, -1, 0, 1, 0);
   Draw();
   EXPECT_NEAR(static_cast<int>(Pixel(32, 32) & 0xFF), 64, 2);
+
+  // A point light just in front of the middle lights the middle more than the edge.
+  device_->SetQuality(rm::RENDER_GOURAUD);
+  lightFrame->DeleteLight(light);
+  rm::FramePtr pointFrame = engine_->CreateFrame(scene_);
+  pointFrame->SetPosition(nullptr, 0, 0, -1);
+  pointFrame->AddLight(engine_->CreateLightRGB(rm::LIGHT_POINT, 0.5f, 0.5f, 0.5f));
+  frame->DeleteVisual(frame->GetVisuals()[0]);
+  rm::MeshPtr fine = engine_->CreateMesh();
+  // A 9 x 9 vertex patch, so Gouraud shading can vary across it.
+  std::vector<rm::Vertex> v(81);
+  std::vector<uint32_t> faces;
+  for (uint32_t j = 0; j < 9; ++j)
+    for (uint32_t i = 0; i < 9; ++i) {
+      v[j * 9 + i].position = {-2 + 0.5f * i, -2 + 0.5f * j, 0};
+      v[j * 9 + i].normal = {0, 0, -1};
+      if (i < 8 && j < 8) faces.insert(faces.end(), {j * 9 + i, (j + 1) * 9 + i, (j + 1) * 9 + i + 1, j * 9 + i + 1});
+    }
+  ASSERT_EQ(fine->AddGroup(81, 64, 4, faces), 0);
+  fine->SetVertices(0, 0, 81, v.data());
+  fine->SetGroupColorRGB(0, 1, 0, 0);
+  frame->AddVisual(fine);
+  Draw();
+  const int middle = static_cast<int>(Pixel(32, 32) & 0xFF), edge = static_cast<int>(Pixel(21, 32) & 0xFF);
+  EXPECT_GT(middle, 64 + 100);
+  EXPECT_LT(edge, middle - 20);
+  EXPECT_GT(edge, 64);
 }
 
 TEST_F(GlDeviceTest, WireFrameGridDrawsLinesOnly) {
