@@ -51,6 +51,9 @@ endfunction()
 # small driver that replays every file of the seed corpus, and that replay is a test.
 function(lwcs_add_fuzz_target name)
   cmake_parse_arguments(A "" "SOURCE;CORPUS" "DEPS" ${ARGN})
+  if(NOT LWCS_FUZZ AND NOT LWCS_TESTS)
+    return()  # the replay driver only serves the tests
+  endif()
   add_executable(${name} ${A_SOURCE})
   target_link_libraries(${name} PRIVATE ${A_DEPS} lwcs_options)
   if(LWCS_FUZZ)
