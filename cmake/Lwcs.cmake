@@ -55,6 +55,7 @@ function(lwcs_add_fuzz_target name)
     return()  # the replay driver only serves the tests
   endif()
   add_executable(${name} ${A_SOURCE})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz)
   target_link_libraries(${name} PRIVATE ${A_DEPS} lwcs_options)
   if(LWCS_FUZZ)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -1,12 +1,11 @@
 // Reads arbitrary bytes as a ".msh" file; a model that loads must keep its
 // faces inside its arrays, rebuild as a mesh and write out again.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "lwlib/File.h"
 #include "lwlib/Mesh.h"
@@ -18,27 +17,16 @@ int32_t AnyTexture(const char*, void*, rm::TexturePtr* texture) {
   *texture = std::make_shared<rm::Texture>();
   return 0;
 }
-
-std::string ScratchFile() {
-  char name[] = "/tmp/msh_fuzz-XXXXXX.msh";
-  const int fd = mkstemps(name, 4);
-  if (fd >= 0) close(fd);
-  return name;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile();
+  static const FuzzFile file(".msh");
   static const rm::EnginePtr engine = rm::Engine::Create();
   SetDebugMode(DEBUG_MODE_SILENT);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  if (!file.Write(data, size)) return 0;
   {
     MeshModel model;
-    if (LoadMeshModel(&model, path.c_str(), nullptr, AnyTexture, nullptr)) {
+    if (LoadMeshModel(&model, file.path(), nullptr, AnyTexture, nullptr)) {
       uint32_t sum = 0;
       for (const MeshGroup& g : model.groups) {
         uint32_t at = 0;

@@ -1,13 +1,12 @@
 // Loads arbitrary bytes as a LightWave object and builds its mesh, with a
 // texture loader that refuses everything, then snapshots the mesh and walks
 // every face so a vertex index outside its group shows.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "lwlib/Iff.h"
 #include "lwlib/Mesh.h"
@@ -20,28 +19,17 @@ int32_t NoTexture(const char*, void*, rm::TexturePtr* texture) {
   *texture = nullptr;
   return RMERR_BADVALUE;
 }
-
-std::string ScratchFile() {
-  char name[] = "/tmp/object_fuzz-XXXXXX.lwo";
-  const int fd = mkstemps(name, 4);
-  if (fd >= 0) close(fd);
-  return name;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile();
+  static const FuzzFile file(".lwo");
   static const rm::EnginePtr engine = rm::Engine::Create();
   SetDebugMode(DEBUG_MODE_SILENT);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  if (!file.Write(data, size)) return 0;
 
   const uint32_t flags = size ? data[size - 1] & 3u : 0;
   SetLwoCurrentTextureSlot(LWO_SLOT_NONE);
-  if (rm::MeshPtr mesh = LoadLightWaveObject(path.c_str(), engine, NoTexture, nullptr, flags)) {
+  if (rm::MeshPtr mesh = LoadLightWaveObject(file.path(), engine, NoTexture, nullptr, flags)) {
     MeshModel model;
     if (CaptureMeshModel(&model, mesh)) {
       uint32_t sum = 0;

@@ -1,34 +1,21 @@
 // Reads arbitrary bytes as a ".uv" file and reads back every pair it kept.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "lwlib/File.h"
 #include "lwlib/Uv.h"
 
-namespace {
-std::string ScratchFile() {
-  char name[] = "/tmp/uv_fuzz-XXXXXX.uv";
-  const int fd = mkstemps(name, 3);
-  if (fd >= 0) close(fd);
-  return name;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile();
+  static const FuzzFile file(".uv");
   SetDebugMode(DEBUG_MODE_SILENT);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  if (!file.Write(data, size)) return 0;
   {
     UvSet set;
-    if (LoadUvFile(set, path.c_str())) {
+    if (LoadUvFile(set, file.path())) {
       if (set.surfaceNames.size() != set.surfaceCount || set.imageNames.size() != set.surfaceCount) std::abort();
       float total = 0;
       for (uint32_t p = 0; p < set.polygonCount; ++p) {
