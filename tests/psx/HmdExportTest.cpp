@@ -23,13 +23,10 @@ namespace {
 class HmdExport : public ::testing::Test {
  protected:
   void SetUp() override {
-    startup = dir.path() / "start up;'\"$x";
     fs::create_directories(startup);
     fs::copy_file(fs::path(LABP_DIR) / "labp", startup / "labp");
     fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", startup / "hmd\\hmd.def");
-    out = dir.path() / "out dir;rm -rf x";
     fs::create_directories(out);
-    engine = rm::Engine::Create();
     MeshModel cube = Cube();
     mesh = BuildRMMesh(&cube, engine);
     ASSERT_NE(mesh, nullptr);
@@ -37,9 +34,9 @@ class HmdExport : public ::testing::Test {
   }
   void TearDown() override { SetUi(nullptr); }
 
-  bool Export(HmdExportKind kind, const std::string& name, const std::string& from = {}) {
+  bool Export(HmdExportKind kind, const std::string& name, const std::string& from = {}, uint32_t options = 0) {
     ui.ClearAsked();
-    return ExportHmd(kind, (out / name).string(), mesh, 1, 1, 1, 0, from.empty() ? startup.string() : from);
+    return ExportHmd(kind, (out / name).string(), mesh, 1, 1, 1, options, from.empty() ? startup.string() : from);
   }
   std::vector<std::string> OutFiles() const {
     std::vector<std::string> names;
@@ -47,22 +44,20 @@ class HmdExport : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  TempDir dir;
-  fs::path startup, out;
-  rm::EnginePtr engine;
-  rm::MeshPtr mesh;
-  ScriptedUi ui;
-};
-
-struct HmdReader {
-  std::vector<uint8_t> bytes;
+  // Word `index` of an output file, and one of its halves.
   uint32_t Word(uint32_t index) const {
     const size_t at = size_t{index} * 4;
-    if (at + 4 > bytes.size()) return 0xDEADDEAD;
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+    if (at + 4 > hmd.size()) return 0xDEADDEAD;
+    return hmd[at] | hmd[at + 1] << 8 | hmd[at + 2] << 16 | static_cast<uint32_t>(hmd[at + 3]) << 24;
   }
   int16_t Half(uint32_t word, int which) const { return static_cast<int16_t>(Word(word) >> (16 * which)); }
+
+  TempDir dir;
+  fs::path startup = dir.path() / "start up;'\"$x", out = dir.path() / "out dir;rm -rf x";
+  rm::EnginePtr engine = rm::Engine::Create();
+  rm::MeshPtr mesh;
+  ScriptedUi ui;
+  std::vector<uint8_t> hmd;
 };
 
 }  // namespace
@@ -70,43 +65,34 @@ struct HmdReader {
 TEST_F(HmdExport, CubeBecomesAnHmdThatReadsBack) {
   ASSERT_TRUE(Export(HmdExportKind::Binary, "cube.HMD")) << (ui.asked().empty() ? "" : ui.asked()[0].text);
   EXPECT_EQ(OutFiles(), std::vector<std::string>{"cube.hmd"});  // the LAB file is gone
-  HmdReader hmd{ReadFile((out / "cube.hmd").string())};
-  ASSERT_EQ(hmd.bytes.size() % 4, 0u);
-  EXPECT_EQ(hmd.Word(0), 0x50u);
-  EXPECT_EQ(hmd.Word(1), 0u);
-  EXPECT_EQ(hmd.Word(3), 3u);
-  EXPECT_EQ(hmd.Word(4), 0u);  // no images
-  EXPECT_EQ(hmd.Word(6), 0u);
+  hmd = ReadFile((out / "cube.hmd").string());
+  // Header: ID, map flag, primitive header section, three blocks (no images).
+  const uint32_t primHdr = Word(2);
+  EXPECT_EQ(std::vector<uint32_t>({Word(0), Word(1), Word(3), Word(4), Word(6)}),
+            std::vector<uint32_t>({0x50, 0, 3, 0, 0}));
   // Primitive header section: one header of four mapped pointers.
-  const uint32_t primHdr = hmd.Word(2);
-  EXPECT_EQ(hmd.Word(primHdr), 1u);
-  EXPECT_EQ(hmd.Word(primHdr + 1), 4u);
-  const uint32_t poly = hmd.Word(primHdr + 2), vert = hmd.Word(primHdr + 3), norm = hmd.Word(primHdr + 4),
-                 coord = hmd.Word(primHdr + 5);
+  EXPECT_EQ(Word(primHdr), 1u);
+  EXPECT_EQ(Word(primHdr + 1), 4u);
+  const uint32_t poly = Word(primHdr + 2), vert = Word(primHdr + 3), norm = Word(primHdr + 4), coord = Word(primHdr + 5);
   for (uint32_t p : {poly, vert, norm, coord}) EXPECT_TRUE(p & 0x80000000u);
-  EXPECT_EQ(hmd.Word(coord & 0x7FFFFFFF), 1u);  // one coordinate
-  // Polygon primitive set: terminated, its header, one block.
-  const uint32_t set = hmd.Word(5);
-  EXPECT_EQ(hmd.Word(set), 0xFFFFFFFFu);
-  EXPECT_EQ(hmd.Word(set + 1), primHdr + 1);
-  EXPECT_EQ(hmd.Word(set + 2), 0x80000001u);
-  EXPECT_EQ(hmd.Word(set + 3), 0x00800014u);  // DRV(INI), QUAD|IIP
-  EXPECT_EQ(hmd.Half(set + 4, 0), 2);
-  EXPECT_EQ(static_cast<uint16_t>(hmd.Half(set + 4, 1)), 0x8006u);  // six primitives, mapped
-  EXPECT_EQ(hmd.Word(set + 5), 0u);
+  EXPECT_EQ(Word(coord & 0x7FFFFFFF), 1u);  // one coordinate
+  // Polygon primitive set: terminated, its header, one block of six mapped quads.
+  const uint32_t set = Word(5);
+  EXPECT_EQ(std::vector<uint32_t>({Word(set), Word(set + 1), Word(set + 2), Word(set + 3), Word(set + 4), Word(set + 5)}),
+            std::vector<uint32_t>({0xFFFFFFFF, primHdr + 1, 0x80000001, 0x00800014, 0x80060002, 0}));
   // Eight corners, then six normals, then the packets.
   const uint32_t v = vert & 0x7FFFFFFF, n = norm & 0x7FFFFFFF, p = poly & 0x7FFFFFFF;
   EXPECT_EQ(n - v, 8u * 2);
   EXPECT_EQ(p - n, 6u * 2);
   for (uint32_t k = 0; k < 8; ++k) {
-    EXPECT_EQ(std::abs(hmd.Half(v + 2 * k, 0)), 2048);
-    EXPECT_EQ(std::abs(hmd.Half(v + 2 * k + 1, 0)), 2048);
-    EXPECT_EQ(hmd.Half(v + 2 * k + 1, 1), 0);
+    EXPECT_EQ(std::abs(Half(v + 2 * k, 0)), 2048);
+    EXPECT_EQ(std::abs(Half(v + 2 * k + 1, 0)), 2048);
+    EXPECT_EQ(Half(v + 2 * k + 1, 1), 0);
   }
-  EXPECT_EQ(hmd.Half(n + 0, 0), 0);
-  EXPECT_EQ(hmd.Half(n + 1, 0), 4096);
-  EXPECT_EQ(hmd.Word(p) >> 24, 0x38u);  // the quad code after the colour bytes
-  EXPECT_EQ(hmd.bytes.size(), size_t{p + 6 * 5} * 4);
+  EXPECT_EQ(Word(n), 0u);
+  EXPECT_EQ(Half(n + 1, 0), 4096);
+  EXPECT_EQ(Word(p) >> 24, 0x38u);  // the quad code after the colour bytes
+  EXPECT_EQ(hmd.size(), size_t{p + 6 * 5} * 4);
 }
 
 TEST_F(HmdExport, TexturedCubeCarriesItsImage) {
@@ -114,29 +100,26 @@ TEST_F(HmdExport, TexturedCubeCarriesItsImage) {
   MeshModel cube = Cube(0.5f, (dir.path() / "wood.bmp").string());
   cube.groupMaterials[0].material = engine->CreateMaterial(0);  // a snapshot keeps textures of materials only
   mesh = BuildRMMesh(&cube, engine);
-  ui.ClearAsked();
-  ASSERT_TRUE(ExportHmd(HmdExportKind::Binary, (out / "wood.hmd").string(), mesh, 1, 1, 1, HMD_OPT_ALL,
-                        startup.string()));
-  HmdReader hmd{ReadFile((out / "wood.hmd").string())};
-  const uint32_t primHdr = hmd.Word(2);
-  EXPECT_EQ(hmd.Word(primHdr), 2u);  // polygons and images
-  const uint32_t set = hmd.Word(4);
+  ASSERT_TRUE(Export(HmdExportKind::Binary, "wood.hmd", {}, HMD_OPT_ALL));
+  hmd = ReadFile((out / "wood.hmd").string());
+  const uint32_t primHdr = Word(2);
+  EXPECT_EQ(Word(primHdr), 2u);  // polygons and images
+  const uint32_t set = Word(4);
   ASSERT_NE(set, 0u);
-  EXPECT_EQ(hmd.Word(set), 0xFFFFFFFFu);
-  EXPECT_EQ(hmd.Word(set + 2), 0x80000001u);  // one texture
-  EXPECT_EQ(hmd.Word(set + 3), 0x02000001u);  // CTG_IMAGE, with CLUT
-  EXPECT_EQ(hmd.Half(set + 4, 0), 7);
-  EXPECT_EQ(static_cast<uint16_t>(hmd.Half(set + 4, 1)), 0x8001u);
-  EXPECT_EQ(hmd.Half(set + 5, 0), 320);
-  EXPECT_EQ(hmd.Half(set + 6, 0), 4);
-  EXPECT_EQ(hmd.Half(set + 6, 1), 16);
-  EXPECT_EQ(hmd.Word(set + 7), 0u);  // offset of the first image from the image section
-  EXPECT_EQ(hmd.Half(set + 8, 1), 480);
+  // Terminated; one texture with a CLUT: placement, offset 0 in the image section, palette row.
+  EXPECT_EQ(Word(set), 0xFFFFFFFFu);
+  EXPECT_EQ(Word(set + 2), 0x80000001u);
+  EXPECT_EQ(Word(set + 3), 0x02000001u);
+  EXPECT_EQ(Word(set + 4), 0x80010007u);
+  EXPECT_EQ(Word(set + 5) & 0xFFFF, 320u);
+  EXPECT_EQ(Word(set + 6), 0x00100004u);
+  EXPECT_EQ(Word(set + 7), 0u);
+  EXPECT_EQ(Half(set + 8, 1), 480);
   // The image header points at 32 words of pixels followed by 16 palette halves.
-  const uint32_t image = hmd.Word(primHdr + 7) & 0x7FFFFFFF, clut = hmd.Word(primHdr + 8) & 0x7FFFFFFF;
+  const uint32_t image = Word(primHdr + 7) & 0x7FFFFFFF, clut = Word(primHdr + 8) & 0x7FFFFFFF;
   EXPECT_EQ(clut - image, 32u);
-  EXPECT_EQ(hmd.Word(image), 0x00010000u);
-  EXPECT_EQ(hmd.bytes.size(), size_t{clut + 8} * 4);
+  EXPECT_EQ(Word(image), 0x00010000u);
+  EXPECT_EQ(hmd.size(), size_t{clut + 8} * 4);
 }
 
 TEST_F(HmdExport, ProcessedAndUnprocessedLab) {

@@ -15,7 +15,6 @@ namespace {
 
 class HmdImages : public ::testing::Test {
  protected:
-
   void Tim(const std::string& name, const TimLayout& layout) { WriteFile(dir.File(name + ".tim"), MakeTim(layout)); }
   void Group(MeshModel& model, const std::string& texture) {
     AddGroup(model, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2}}, texture.empty() ? "" : dir.File(texture + ".bmp"));
@@ -54,10 +53,8 @@ TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
   const std::string image = Label(lines, "Token_Image_");
   const std::string clut = Label(lines, "Token_Clut_");
   EXPECT_EQ(lines[10], "\t" + set + " / 4;");
-  EXPECT_TRUE(Has(lines, "\t2;"));  // two primitive headers
-  const std::vector<std::string> primHeader = {header + ":", "\t2;", "\tM(" + image + " / 4);",
-                                               "\tM(" + clut + " / 4);"};
-  EXPECT_EQ(Block(lines, header + ":"), primHeader);
+  EXPECT_EQ(Block(lines, header + ":"),
+            (std::vector<std::string>{header + ":", "\t2;", "\tM(" + image + " / 4);", "\tM(" + clut + " / 4);"}));
   const auto setBlock = std::find(lines.begin(), lines.end(), set + ":");
   ASSERT_NE(setBlock, lines.end());
   EXPECT_EQ(*(setBlock + 1), "\tTERMINATE;");
@@ -117,28 +114,21 @@ TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
 }
 
 TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
-  TimLayout mixed = Tim15Bit(0, 0, 1, 1);
+  TimLayout mixed = Tim15Bit(0, 0, 1, 1), bare = Tim15Bit(0, 0, 1, 1);
   mixed.mode = 4;  // no pixel size
+  bare.mode = 0;   // 4-bit without a palette
   Tim("mixed", mixed);
-  TimLayout bare = Tim15Bit(0, 0, 1, 1);
-  bare.mode = 0;  // 4-bit without a palette
   Tim("bare", bare);
-  for (const std::string name : {"mixed", "bare", "missing"}) {
+  for (const std::string name : {"mixed", "bare", "missing", ""}) {
     MeshModel model;
-    Group(model, name);
+    Group(model, name.empty() ? "nameless" : name);
+    if (name.empty()) model.groupMaterials[0].texture->SetName("");
     std::vector<std::string> lines, boxes;
     CapturedOutput quiet;
     EXPECT_FALSE(Convert(model, lines, &boxes)) << name;
     EXPECT_EQ(boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
         << name;
   }
-  MeshModel model;
-  Group(model, "nameless");
-  model.groupMaterials[0].texture->SetName("");
-  std::vector<std::string> lines, boxes;
-  CapturedOutput quiet;
-  EXPECT_FALSE(Convert(model, lines, &boxes));
-  EXPECT_EQ(boxes.front(), "Error while writing texture map data");
 }
 
 TEST_F(HmdImages, AllocationFailuresLeakNothing) {

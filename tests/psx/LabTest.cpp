@@ -11,14 +11,12 @@ using testsupport::TempDir;
 
 namespace {
 
-// Runs one conversion with a scripted Ui and returns the LAB lines.
-std::vector<std::string> Convert(MeshModel model, uint32_t options, const TempDir& dir, ScriptedUi* ui = nullptr,
-                                 float scale = 1.0f) {
-  ScriptedUi local;
-  SetUi(ui ? ui : &local);
-  const bool ok = ConvertToHmd(dir.File("model"), model, scale, scale, scale, options);
+// Runs one conversion and returns the LAB lines.
+std::vector<std::string> Convert(MeshModel model, const TempDir& dir) {
+  ScriptedUi ui;
+  SetUi(&ui);
+  EXPECT_TRUE(ConvertToHmd(dir.File("model"), model, 1, 1, 1, 0));
   SetUi(nullptr);
-  EXPECT_TRUE(ok);
   return ReadLines(dir.File("model.lab"));
 }
 
@@ -27,7 +25,7 @@ std::vector<std::string> Convert(MeshModel model, uint32_t options, const TempDi
 TEST(LabEmitter, WorkedExampleLineForLine) {
   TempDir dir;
   LabelCounter = 0;  // the first conversion of a run
-  const std::vector<std::string> lines = Convert(Cube(), 0, dir);
+  const std::vector<std::string> lines = Convert(Cube(), dir);
   const std::vector<std::string> head = {
       "/* LAB File produced by Vorlan Softworks LightWave Conversion Suite */",
       "",
@@ -117,9 +115,9 @@ TEST(LabEmitter, WorkedExampleLineForLine) {
 TEST(LabEmitter, LabelsGoOnAcrossConversionsOfARun) {
   TempDir dir;
   LabelCounter = 0;
-  Convert(Cube(), 0, dir);
+  Convert(Cube(), dir);
   EXPECT_EQ(LabelCounter, 11u);
-  const auto lines = Convert(Cube(), 0, dir);
+  const auto lines = Convert(Cube(), dir);
   EXPECT_EQ(lines[8], "\tToken_PrimHdrSect_12 / 4;");
   EXPECT_TRUE(Has(lines, "Token_PolyPrim_21:"));
   LabLabel nameless = MakeLabel(nullptr);
@@ -129,11 +127,10 @@ TEST(LabEmitter, LabelsGoOnAcrossConversionsOfARun) {
 TEST(LabEmitter, StripExtensionOnlyFromLongEnoughNames) {
   const auto lab = [](std::string s) { return StripLabExtension(s), s; };
   const auto hmd = [](std::string s) { return StripHmdExtension(s), s; };
-  EXPECT_EQ(lab("model.LaB"), "model");
-  EXPECT_EQ(lab("a.lab"), "a.lab");
-  EXPECT_EQ(lab("ab.lab"), "ab");
-  EXPECT_EQ(lab("model.hmd"), "model.hmd");
-  EXPECT_EQ(lab("/d/x.lab.lab"), "/d/x.lab");
+  for (const auto& [name, want] : std::vector<std::pair<std::string, std::string>>{
+           {"model.LaB", "model"}, {"a.lab", "a.lab"}, {"ab.lab", "ab"}, {"model.hmd", "model.hmd"},
+           {"/d/x.lab.lab", "/d/x.lab"}})
+    EXPECT_EQ(lab(name), want);
   EXPECT_EQ(hmd("model.HMD"), "model");
   EXPECT_EQ(hmd("a.hmd"), "a.hmd");
   EXPECT_EQ(hmd("model.lab"), "model.lab");

@@ -24,8 +24,6 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
 // A unit cube of six quads: 24 vertices (one normal per side), 8 distinct corners.
 MeshModel Cube(float half = 0.5f, const std::string& texture = {});
 
-rm::TexturePtr NamedTexture(const std::string& name);
-
 std::vector<std::string> ReadLines(const std::string& path);
 // Lines from the one equal to `from` (inclusive) up to the next blank line.
 std::vector<std::string> Block(const std::vector<std::string>& lines, const std::string& from);

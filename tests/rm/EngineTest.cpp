@@ -5,15 +5,13 @@
 
 using namespace rm;
 
-TEST(Viewport, ProjectsThroughTheCamera) {
+TEST(Viewport, ProjectsThroughTheCameraAndRendersThroughTheDevice) {
   auto engine = Engine::Create();
   FramePtr scene = engine->CreateFrame();
   FramePtr camera = engine->CreateFrame(scene);
-  DevicePtr device = engine->CreateNullDevice(640, 480);
+  auto device = std::make_shared<NullDevice>(640, 480);
   ViewportPtr viewport = engine->CreateViewport(device, camera, 0, 0, 640, 480);
   ASSERT_NE(viewport, nullptr);
-  EXPECT_EQ(viewport->GetBack(), 100.0f);
-  EXPECT_TRUE(viewport->SetBack(200));
   EXPECT_FALSE(viewport->SetField(0));
   EXPECT_TRUE(viewport->SetField(0.5f));
 
@@ -40,68 +38,34 @@ TEST(Viewport, ProjectsThroughTheCamera) {
   ASSERT_TRUE(viewport->Transform({1, 0, 0}, &s));
   EXPECT_LT(s.x, 320);  // world +x is now on the left
 
+  EXPECT_TRUE(viewport->Clear());
+  EXPECT_TRUE(viewport->Render(*scene));
+  EXPECT_EQ(device->clears + device->renders, 2u);
+  Viewport blind(device, nullptr, 0, 0, 1, 1);  // no camera: draws nothing
+  EXPECT_FALSE(blind.Render(*scene));
   testsupport::CapturedOutput out;
   EXPECT_EQ(engine->CreateViewport(nullptr, camera, 0, 0, 1, 1), nullptr);
 }
 
-TEST(Device, NullDeviceRendersNothingButCountsAndKeepsSettings) {
+TEST(Engine, LightsClampTheirColourAndClonesCopyState) {
   auto engine = Engine::Create();
-  FramePtr scene = engine->CreateFrame();
-  FramePtr camera = engine->CreateFrame(scene);
-  auto device = std::make_shared<NullDevice>(320, 240);
-  ViewportPtr viewport = engine->CreateViewport(device, camera, 0, 0, 320, 240);
-  EXPECT_TRUE(viewport->ForceUpdate(0, 0, 320, 240));
-  EXPECT_TRUE(viewport->Clear());
-  EXPECT_TRUE(viewport->Render(*scene));
-  EXPECT_TRUE(device->Update());
-  EXPECT_EQ(device->clears + device->renders + device->updates, 3u);
-  device->SetQuality(RENDER_FLAT);
-  device->SetDither(true);
-  device->SetTextureQuality(TEXTURE_LINEAR);
-  device->SetBufferCount(2);
-  EXPECT_EQ(device->GetQuality(), RENDER_FLAT);
-  EXPECT_TRUE(device->GetDither());
-  EXPECT_EQ(device->GetTextureQuality(), TEXTURE_LINEAR);
-  EXPECT_EQ(device->GetBufferCount(), 2u);
-  // A viewport without a camera draws nothing.
-  Viewport blind(device, nullptr, 0, 0, 1, 1);
-  EXPECT_FALSE(blind.Render(*scene));
-}
-
-TEST(Engine, ObjectsCarryNamesDataAndKinds) {
-  auto engine = Engine::Create();
-  int data = 7;
-  FramePtr frame = engine->CreateFrame();
-  frame->SetName("Mesh");
-  frame->SetAppData(&data);
-  EXPECT_EQ(frame->GetName(), "Mesh");
-  EXPECT_EQ(frame->GetAppData(), &data);
-  EXPECT_STREQ(frame->GetClassName(), "Frame");
-  EXPECT_EQ(frame->Clone(), nullptr);
-
   LightPtr light = engine->CreateLightRGB(LIGHT_SPOT, 2, 0.5f, -1);
-  light->SetUmbra(0.2f);
   light->SetPenumbra(0.4f);
   EXPECT_EQ(light->GetColor(), 0xFFFF8000u);  // clamped to 0..1
-  EXPECT_EQ(light->GetRed(), 2);
-  auto copy = std::dynamic_pointer_cast<Light>(light->Clone());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(copy->GetPenumbra(), 0.4f);
-  EXPECT_EQ(engine->CreateLight(LIGHT_AMBIENT, 0xFF4D4D4D)->GetColor(), 0xFF4D4D4Du);
-
+  EXPECT_EQ(std::dynamic_pointer_cast<Light>(light->Clone())->GetPenumbra(), 0.4f);
   MaterialPtr material = engine->CreateMaterial(5);
   material->SetEmissive(0.25f, 0.25f, 0.25f);
   EXPECT_EQ(std::dynamic_pointer_cast<Material>(material->Clone())->GetEmissive().green, 0.25f);
+  EXPECT_EQ(engine->CreateFrame()->Clone(), nullptr);
   EXPECT_EQ(engine->CreateTextureFromSurface(nullptr), nullptr);
 
-  int calls = 0;
+  int data = 7, calls = 0;
   UserVisualPtr visual = engine->CreateUserVisual(
       [&calls](UserVisual&, void* arg, UserVisualEvent event, Device*, Viewport*) {
         calls += *static_cast<int*>(arg);
         return event == USERVISUAL_CANSEE;
       },
       &data);
-  frame->AddVisual(visual);
   EXPECT_TRUE(visual->Call(USERVISUAL_CANSEE, nullptr, nullptr));
   EXPECT_FALSE(visual->Call(USERVISUAL_RENDER, nullptr, nullptr));
   EXPECT_EQ(calls, 14);
@@ -123,10 +87,7 @@ TEST(Surface, PixelsOfEveryDepthAndLimits) {
   EXPECT_EQ(s->GetColor(1, 0), 0xFF123456u);
   EXPECT_EQ(s->GetPixel(5, 0), 0u);  // outside
   s->SetPixel(5, 5, 1);              // ignored
-
-  std::vector<PaletteEntry> entries(300, PaletteEntry{1, 2, 3, 0});
-  Palette palette(PCAPS_8BIT, entries);
-  EXPECT_EQ(palette.size(), 256u);
+  EXPECT_EQ(Palette(PCAPS_8BIT, std::vector<PaletteEntry>(300, PaletteEntry{1, 2, 3, 0})).size(), 256u);
 
   testsupport::CapturedOutput out;
   EXPECT_EQ(Surface::Create(0, 5, PixelFormat::Rgb(32)), nullptr);

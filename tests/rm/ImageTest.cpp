@@ -33,18 +33,27 @@ std::vector<uint32_t> Greys(uint32_t n) {
   return p;
 }
 
-void ExpectPixels(const Surface& s, const std::vector<uint32_t>& values) {
-  for (uint32_t y = 0; y < s.GetHeight(); ++y)
-    for (uint32_t x = 0; x < s.GetWidth(); ++x)
-      ASSERT_EQ(s.GetPixel(x, y), values[y * s.GetWidth() + x]) << "at " << x << ", " << y;
+void ExpectPixels(const SurfacePtr& s, const std::vector<uint32_t>& values) {
+  ASSERT_NE(s, nullptr);
+  for (uint32_t y = 0; y < s->GetHeight(); ++y)
+    for (uint32_t x = 0; x < s->GetWidth(); ++x)
+      ASSERT_EQ(s->GetPixel(x, y), values[y * s->GetWidth() + x]) << "at " << x << ", " << y;
+}
+
+BmpSpec Spec(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> palette = {}) {
+  BmpSpec spec;
+  spec.width = w, spec.height = h, spec.bits = bits, spec.palette = std::move(palette);
+  return spec;
 }
 
 BmpSpec Indexed(uint32_t w, uint32_t h, uint16_t bits, uint32_t colours) {
-  BmpSpec spec;
-  spec.width = static_cast<int32_t>(w), spec.height = static_cast<int32_t>(h), spec.bits = bits;
-  spec.palette = Greys(colours);
+  BmpSpec spec = Spec(static_cast<int32_t>(w), static_cast<int32_t>(h), bits, Greys(colours));
   spec.pixelData = PackBmpRows(w, h, bits, Pattern(w, h, colours));
   return spec;
+}
+
+SurfacePtr Decode(const std::string& text) {
+  return DecodeImage(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 }  // namespace
@@ -52,25 +61,29 @@ BmpSpec Indexed(uint32_t w, uint32_t h, uint16_t bits, uint32_t colours) {
 TEST(Bmp, IndexedDepthsKeepTheirDepthAndColourTable) {
   struct Case {
     uint16_t bits;
-    uint32_t colours;
+    uint32_t colours, header;
     PixelFormatFlags flag;
     PaletteCaps caps;
   };
-  for (const Case c : {Case{1, 2, PF_PALETTEINDEXED1, PCAPS_4BIT}, Case{4, 16, PF_PALETTEINDEXED4, PCAPS_4BIT},
-                       Case{8, 256, PF_PALETTEINDEXED8, PCAPS_8BIT}, Case{8, 16, PF_PALETTEINDEXED8, PCAPS_4BIT}}) {
-    SCOPED_TRACE(c.bits);
-    BmpSpec spec = Indexed(13, 7, c.bits, c.colours);  // rows need padding at every depth
+  // 13 x 7: rows need padding at every depth. The core header has no colour
+  // count: its table of 3-byte entries runs up to the pixels.
+  for (const Case c : {Case{1, 2, 40, PF_PALETTEINDEXED1, PCAPS_4BIT}, Case{4, 16, 40, PF_PALETTEINDEXED4, PCAPS_4BIT},
+                       Case{8, 256, 40, PF_PALETTEINDEXED8, PCAPS_8BIT}, Case{8, 16, 40, PF_PALETTEINDEXED8, PCAPS_4BIT},
+                       Case{8, 5, 12, PF_PALETTEINDEXED8, PCAPS_4BIT}}) {
+    SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.colours << " colours, header " << c.header);
+    BmpSpec spec = Indexed(13, 7, c.bits, c.colours);
     spec.colorsUsed = c.colours == (1u << c.bits) ? 0 : c.colours;
+    spec.headerSize = c.header;
     SurfacePtr s = DecodeBmp(MakeBmp(spec));
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->GetWidth(), 13u);
+    ExpectPixels(s, Pattern(13, 7, c.colours));
     EXPECT_EQ(s->GetHeight(), 7u);
     EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, c.bits);
     EXPECT_TRUE(s->GetPixelFormat().flags & c.flag);
     ASSERT_NE(s->GetPalette(), nullptr);
     EXPECT_EQ(s->GetPalette()->size(), c.colours);
-    EXPECT_EQ(s->GetPalette()->GetCaps(), c.caps);
-    ExpectPixels(*s, Pattern(13, 7, c.colours));
+    if (c.header == 40) {
+      EXPECT_EQ(s->GetPalette()->GetCaps(), c.caps);
+    }
     EXPECT_EQ(s->GetColor(1, 0), 0xFF000000u | spec.palette[Pattern(13, 7, c.colours)[1]]);
   }
 }
@@ -79,28 +92,21 @@ TEST(Bmp, TrueColourDepthsMasksAndRowOrder) {
   // 24 bits, top-down.
   std::vector<uint32_t> rgb(5 * 3);
   for (uint32_t i = 0; i < rgb.size(); ++i) rgb[i] = 0x102030u * i + 0x0A0B0Cu;
-  BmpSpec spec;
-  spec.width = 5, spec.height = -3, spec.bits = 24;
+  BmpSpec spec = Spec(5, -3, 24);
   spec.pixelData = PackBmpRows(5, 3, 24, rgb, true);
   SurfacePtr s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, 24u);
+  ExpectPixels(s, rgb);
   EXPECT_EQ(s->GetPalette(), nullptr);
-  ExpectPixels(*s, rgb);
   EXPECT_EQ(s->GetColor(4, 2), 0xFF000000u | rgb[14]);
 
-  // 16 bits without masks are 5-5-5.
-  spec = BmpSpec{};
-  spec.width = 3, spec.height = 2, spec.bits = 16;
+  // 16 bits without masks are 5-5-5; with bit fields in a 40-byte header 5-6-5.
+  spec = Spec(3, 2, 16);
   const std::vector<uint32_t> w16{0x7C00, 0x03E0, 0x001F, 0x7FFF, 0, 0x4210};
   spec.pixelData = PackBmpRows(3, 2, 16, w16);
   s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  ExpectPixels(*s, w16);
+  ExpectPixels(s, w16);
   EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
   EXPECT_EQ(s->GetColor(1, 0), 0xFF00FF00u);
-
-  // 16 bits with 5-6-5 bit fields in a 40-byte header.
   spec.compression = 3;
   spec.masks = {0xF800, 0x07E0, 0x001F};
   s = DecodeBmp(MakeBmp(spec));
@@ -108,61 +114,41 @@ TEST(Bmp, TrueColourDepthsMasksAndRowOrder) {
   EXPECT_EQ(s->GetPixelFormat().greenMask, 0x07E0u);
   EXPECT_EQ(s->GetColor(2, 0), 0xFF0000FFu);
 
-  // 32 bits with alpha in the masks of a 124-byte header.
-  spec = BmpSpec{};
-  spec.width = 2, spec.height = 2, spec.bits = 32, spec.compression = 3, spec.headerSize = 124;
-  spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  // 32 bits with alpha in the masks of a 124-byte header; plain 32 bits have no alpha.
+  spec = Spec(2, 2, 32);
+  spec.compression = 3, spec.headerSize = 124, spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
   const std::vector<uint32_t> w32{0x80FF0000, 0x4000FF00, 0x000000FF, 0xFF123456};
   spec.pixelData = PackBmpRows(2, 2, 32, w32);
   s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
+  ExpectPixels(s, w32);
   EXPECT_TRUE(s->GetPixelFormat().flags & PF_ALPHAPIXELS);
-  ExpectPixels(*s, w32);
   EXPECT_EQ(s->GetColor(0, 0), 0x80FF0000u);
-
-  // Plain 32 bits: the top byte is not alpha.
   spec.compression = 0, spec.headerSize = 40, spec.masks.clear();
   s = DecodeBmp(MakeBmp(spec));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
 }
 
-TEST(Bmp, CoreHeaderHasThreeByteColourEntries) {
-  BmpSpec spec = Indexed(6, 4, 8, 5);
-  spec.headerSize = 12;
-  // The core header has no colour count: the table runs up to the pixels.
-  SurfacePtr s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetPalette()->size(), 5u);
-  ExpectPixels(*s, Pattern(6, 4, 5));
-  EXPECT_EQ(s->GetColor(0, 0), 0xFF000000u | spec.palette[0]);
-}
-
 TEST(Bmp, RunLengthCodedImages) {
   for (const bool four : {false, true}) {
     SCOPED_TRACE(four ? "RLE4" : "RLE8");
-    const uint32_t colours = four ? 16 : 256;
     const auto values = Pattern(11, 5, 7);
-    BmpSpec spec;
-    spec.width = 11, spec.height = 5, spec.bits = four ? 4 : 8, spec.compression = four ? 2 : 1;
-    spec.palette = Greys(colours);
+    BmpSpec spec = Spec(11, 5, four ? 4 : 8, Greys(four ? 16 : 256));
+    spec.compression = four ? 2 : 1;
     spec.pixelData = testsupport::RleEncode(11, 5, four, values);
     SurfacePtr s = DecodeBmp(MakeBmp(spec));
-    ASSERT_NE(s, nullptr);
+    ExpectPixels(s, values);
     EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, four ? 4u : 8u);
-    ExpectPixels(*s, values);
   }
   // Absolute runs, a delta, and pixels past the right edge, by hand (RLE8).
-  BmpSpec spec;
-  spec.width = 4, spec.height = 3, spec.bits = 8, spec.compression = 1, spec.palette = Greys(256);
+  BmpSpec spec = Spec(4, 3, 8, Greys(256));
+  spec.compression = 1;
   spec.pixelData = {0, 3, 7, 8, 9, 0,  // absolute run of 3 (padded), bottom row
                     0, 2, 1, 1,        // delta: right 1, up 1 -> (4, 1 from bottom)
                     0, 0,              // end of line
                     6, 5,              // six 5s: two of them fall off the edge
                     0, 1};
-  SurfacePtr s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  ExpectPixels(*s, {5, 5, 5, 5, 0, 0, 0, 0, 7, 8, 9, 0});
+  ExpectPixels(DecodeBmp(MakeBmp(spec)), {5, 5, 5, 5, 0, 0, 0, 0, 7, 8, 9, 0});
 }
 
 TEST(Bmp, HostileFilesAreRefusedWithAReport) {
@@ -173,47 +159,29 @@ TEST(Bmp, HostileFilesAreRefusedWithAReport) {
   for (size_t n = 0; n < good.size() - 3; n += 7)
     EXPECT_EQ(DecodeBmp(std::span(good.data(), n)), nullptr) << n;
 
-  BmpSpec huge = Indexed(1, 1, 8, 256);
-  huge.width = 100000;
-  EXPECT_EQ(DecodeBmp(MakeBmp(huge)), nullptr);
-  huge.width = 30000, huge.height = 30000;  // fits the limits, but the file holds one row
-  EXPECT_EQ(DecodeBmp(MakeBmp(huge)), nullptr);
-
-  BmpSpec rle = Indexed(4, 4, 8, 256);
-  rle.compression = 1;
-  rle.pixelData = {4, 1, 0, 0, 4, 1};  // no end of bitmap, rows missing
-  EXPECT_EQ(DecodeBmp(MakeBmp(rle)), nullptr);
-  rle.height = -4;
-  rle.pixelData = testsupport::RleEncode(4, 4, false, Pattern(4, 4, 9));
-  EXPECT_EQ(DecodeBmp(MakeBmp(rle)), nullptr);  // run-length coding is bottom-up only
-
-  BmpSpec odd = Indexed(4, 4, 8, 256);
-  odd.compression = 4;  // embedded JPEG
-  EXPECT_EQ(DecodeBmp(MakeBmp(odd)), nullptr);
-  odd = Indexed(4, 4, 8, 256);
-  odd.bits = 3;
-  EXPECT_EQ(DecodeBmp(MakeBmp(odd)), nullptr);
-  odd = Indexed(4, 4, 8, 256);
-  odd.headerSize = 64;
-  EXPECT_EQ(DecodeBmp(MakeBmp(odd)), nullptr);
+  std::vector<BmpSpec> bad(7, Indexed(4, 4, 8, 256));
+  bad[0].width = 100000;
+  bad[1].width = 30000, bad[1].height = 30000;  // fits the limits, but the file holds four rows
+  bad[2].compression = 1, bad[2].pixelData = {4, 1, 0, 0, 4, 1};  // no end of bitmap, rows missing
+  bad[3].compression = 1, bad[3].height = -4;  // run-length coding is bottom-up only
+  bad[3].pixelData = testsupport::RleEncode(4, 4, false, Pattern(4, 4, 9));
+  bad[4].compression = 4;  // embedded JPEG
+  bad[5].bits = 3;
+  bad[6].headerSize = 64;
+  for (size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(DecodeBmp(MakeBmp(bad[i])), nullptr) << i;
   EXPECT_TRUE(out.Contains("Bitmap refused"));
 }
 
 TEST(Ppm, BinaryAndTextImages) {
-  const std::string p6 = std::string("P6\n# made by hand\n2 1\n255\n") + std::string("\xFF\x00\x00\x10\x20\x30", 6);
-  SurfacePtr s = DecodeImage(std::span(reinterpret_cast<const uint8_t*>(p6.data()), p6.size()));
+  SurfacePtr s = Decode(std::string("P6\n# made by hand\n2 1\n255\n") + std::string("\xFF\x00\x00\x10\x20\x30", 6));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
   EXPECT_EQ(s->GetColor(1, 0), 0xFF102030u);
-
-  const std::string p3 = "P3 1 2 15 15 0 0 # red\n 0 0 15\n";
-  s = DecodeImage(std::span(reinterpret_cast<const uint8_t*>(p3.data()), p3.size()));
+  s = Decode("P3 1 2 15 15 0 0 # red\n 0 0 15\n");
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
   EXPECT_EQ(s->GetColor(0, 1), 0xFF0000FFu);
-
-  const std::string wide = std::string("P6 1 1 65535\n") + std::string("\xFF\xFF\x80\x00\x00\x00", 6);
-  s = DecodePpm(std::span(reinterpret_cast<const uint8_t*>(wide.data()), wide.size()));
+  s = Decode(std::string("P6 1 1 65535\n") + std::string("\xFF\xFF\x80\x00\x00\x00", 6));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetColor(0, 0), 0xFFFF8000u);
 
@@ -262,19 +230,15 @@ TEST(Engine, LoadTextureFollowsTheSearchPath) {
   EXPECT_EQ(engine->LoadTexture("wall.bmp"), nullptr);
   EXPECT_TRUE(out.Contains("wall.bmp not found"));
   engine->AddSearchPath(dir.File("a") + ";" + dir.File("b"));
-  EXPECT_EQ(engine->SearchDirectories().size(), 2u);
   TexturePtr t = engine->LoadTexture("wall.bmp");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->GetName(), "wall.bmp");
   ASSERT_NE(t->GetSurface(), nullptr);
   EXPECT_EQ(t->GetSurface()->GetPixelFormat().bitsPerPixel, 4u);
-  // A file found as given wins over the search path.
-  EXPECT_NE(engine->LoadTexture(dir.File("b/wall.bmp")), nullptr);
   // Names written on Windows: either separator, any case.
   EXPECT_NE(engine->LoadTexture("WALL.Bmp"), nullptr);
   engine->AddSearchPath(dir.path().string());
   EXPECT_NE(engine->LoadTexture("b\\WALL.bmp"), nullptr);
   engine->SetSearchPath(dir.File("a"));
-  EXPECT_EQ(engine->GetSearchPath(), dir.File("a"));
   EXPECT_EQ(engine->LoadTexture("wall.bmp"), nullptr);
 }

@@ -19,18 +19,19 @@ Vertex At(float x, float y, float z) {
   return v;
 }
 
+const std::vector<Vertex> kFive{At(0, 0, 0), At(1, 0, 0), At(1, 1, 0), At(0, 1, 0), At(2, 2, 2)};
+
 }  // namespace
 
-TEST(Mesh, AddGroupChecksItsFaces) {
+TEST(Mesh, GroupsCheckTheirFacesAndVertexRanges) {
   Mesh mesh;
   EXPECT_EQ(mesh.AddGroup(5, 2, 0, kFaces), 0);
   EXPECT_EQ(mesh.AddGroup(0, 0, 0, {}), 1);  // an empty surface still has a group
-  const std::vector<uint32_t> triangles{0, 1, 2, 2, 1, 3};
-  EXPECT_EQ(mesh.AddGroup(4, 2, 3, triangles), 2);
+  EXPECT_EQ(mesh.AddGroup(4, 2, 3, std::vector<uint32_t>{0, 1, 2, 2, 1, 3}), 2);
 
   testsupport::CapturedOutput out;
-  EXPECT_EQ(mesh.AddGroup(4, 2, 0, kFaces), -1);                            // index 4 of 4 vertices
-  EXPECT_EQ(mesh.AddGroup(5, 3, 0, kFaces), -1);                            // a third face is missing
+  EXPECT_EQ(mesh.AddGroup(4, 2, 0, kFaces), -1);                          // index 4 of 4 vertices
+  EXPECT_EQ(mesh.AddGroup(5, 3, 0, kFaces), -1);                          // a third face is missing
   EXPECT_EQ(mesh.AddGroup(5, 1, 0, std::vector<uint32_t>{4, 0, 1}), -1);  // the face is cut short
   EXPECT_EQ(mesh.AddGroup(5, 1, 0, std::vector<uint32_t>{2, 0, 1}), -1);  // two corners are no face
   EXPECT_EQ(mesh.AddGroup(5, 1, 2, std::vector<uint32_t>{0, 1}), -1);
@@ -40,49 +41,26 @@ TEST(Mesh, AddGroupChecksItsFaces) {
 
   uint32_t vertexCount, faceCount, perFace, dataSize;
   ASSERT_TRUE(mesh.GetGroup(0, &vertexCount, &faceCount, &perFace, &dataSize));
-  EXPECT_EQ(vertexCount, 5u);
-  EXPECT_EQ(faceCount, 2u);
-  EXPECT_EQ(perFace, 0u);
-  EXPECT_EQ(dataSize, kFaces.size());
+  EXPECT_EQ(std::vector<uint32_t>({vertexCount, faceCount, perFace, dataSize}),
+            std::vector<uint32_t>({5, 2, 0, static_cast<uint32_t>(kFaces.size())}));
   std::vector<uint32_t> data(dataSize - 1);
   EXPECT_FALSE(mesh.GetGroup(0, nullptr, nullptr, nullptr, nullptr, data));  // too small
   data.resize(dataSize);
   ASSERT_TRUE(mesh.GetGroup(0, nullptr, nullptr, nullptr, nullptr, data));
   EXPECT_EQ(data, kFaces);
   EXPECT_FALSE(mesh.GetGroup(3, &vertexCount, nullptr, nullptr, nullptr));
-}
 
-TEST(Mesh, VerticesStayInsideTheirGroup) {
-  Mesh mesh;
-  ASSERT_EQ(mesh.AddGroup(5, 2, 0, kFaces), 0);
-  const std::vector<Vertex> v{At(0, 0, 0), At(1, 0, 0), At(1, 1, 0), At(0, 1, 0), At(2, 2, 2)};
-  EXPECT_TRUE(mesh.SetVertices(0, 0, 5, v.data()));
-  EXPECT_FALSE(mesh.SetVertices(0, 3, 3, v.data()));
-  EXPECT_FALSE(mesh.SetVertices(0, 0xFFFFFFFFu, 2, v.data()));
-  EXPECT_FALSE(mesh.SetVertices(1, 0, 1, v.data()));
+  EXPECT_TRUE(mesh.SetVertices(0, 0, 5, kFive.data()));
+  EXPECT_FALSE(mesh.SetVertices(0, 3, 3, kFive.data()));
+  EXPECT_FALSE(mesh.SetVertices(0, 0xFFFFFFFFu, 2, kFive.data()));
+  EXPECT_FALSE(mesh.SetVertices(1, 0, 1, kFive.data()));
   std::vector<Vertex> back(2);
   ASSERT_TRUE(mesh.GetVertices(0, 3, 2, back.data()));
   EXPECT_EQ(back[1].position.z, 2);
   EXPECT_FALSE(mesh.GetVertices(0, 4, 2, back.data()));
-}
-
-TEST(Mesh, GroupAttributes) {
-  auto engine = Engine::Create();
-  MeshPtr mesh = engine->CreateMesh();
-  ASSERT_EQ(mesh->AddGroup(5, 2, 0, kFaces), 0);
-  EXPECT_EQ(mesh->GetGroupColor(0), 0xFFFFFFFFu);
-  EXPECT_EQ(mesh->GetGroupQuality(0), RENDER_GOURAUD);
-  EXPECT_TRUE(mesh->SetGroupColorRGB(0, 1, 0.5f, 0));
-  EXPECT_EQ(mesh->GetGroupColor(0), 0xFFFF8000u);
-  MaterialPtr material = engine->CreateMaterial(8);
-  material->SetSpecular(0.5f, 0.5f, 0.5f);
-  EXPECT_TRUE(mesh->SetGroupMaterial(0, material));
-  EXPECT_EQ(mesh->GetGroupMaterial(0), material);
-  EXPECT_TRUE(mesh->SetGroupQuality(0, RENDER_WIREFRAME));
-  EXPECT_TRUE(mesh->SetGroupMapping(0, MAP_PERSPCORRECT));
-  EXPECT_EQ(mesh->GetGroupMapping(0), MAP_PERSPCORRECT);
-  EXPECT_FALSE(mesh->SetGroupColor(1, 0));
-  EXPECT_EQ(mesh->GetGroupTexture(1), nullptr);
+  EXPECT_TRUE(mesh.SetGroupColorRGB(0, 1, 0.5f, 0));
+  EXPECT_EQ(mesh.GetGroupColor(0), 0xFFFF8000u);
+  EXPECT_FALSE(mesh.SetGroupColor(3, 0));
 }
 
 TEST(Mesh, BoxCoversEveryGroup) {
@@ -96,12 +74,8 @@ TEST(Mesh, BoxCoversEveryGroup) {
   mesh.SetVertices(0, 0, 5, a.data());
   mesh.SetVertices(1, 0, 3, b.data());
   ASSERT_TRUE(mesh.GetBox(&box));
-  EXPECT_EQ(box.min.x, -1);
-  EXPECT_EQ(box.max.x, 4);
-  EXPECT_EQ(box.min.y, -7);
-  EXPECT_EQ(box.max.y, 2);
-  EXPECT_EQ(box.min.z, 0);
-  EXPECT_EQ(box.max.z, 9);
+  EXPECT_EQ(std::vector<float>({box.min.x, box.min.y, box.min.z, box.max.x, box.max.y, box.max.z}),
+            std::vector<float>({-1, -7, 0, 4, 2, 9}));
 }
 
 TEST(Mesh, CloneCopiesGroupsDeeply) {
@@ -111,11 +85,9 @@ TEST(Mesh, CloneCopiesGroupsDeeply) {
   ASSERT_EQ(mesh->AddGroup(5, 2, 0, kFaces), 0);
   mesh->SetGroupColorRGB(0, 1, 0, 0);
   mesh->SetGroupTexture(0, engine->CreateTextureFromSurface(Surface::Create(2, 2, PixelFormat::Rgb(24))));
-  const std::vector<Vertex> v{At(0, 0, 0), At(1, 0, 0), At(1, 1, 0), At(0, 1, 0), At(2, 2, 2)};
-  mesh->SetVertices(0, 0, 5, v.data());
+  mesh->SetVertices(0, 0, 5, kFive.data());
 
-  ObjectPtr object = mesh->Clone();
-  auto copy = std::dynamic_pointer_cast<Mesh>(object);
+  auto copy = std::dynamic_pointer_cast<Mesh>(mesh->Clone());
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(copy->GetName(), "ball");
   ASSERT_EQ(copy->GetGroupCount(), 1u);
@@ -146,16 +118,12 @@ TEST(Wrap, PlanarMapOfASurfaceSizedTextureCoversItOnce) {
   const Vertex centre = At(cx, cy, cz + 7);  // depth along the direction does not matter
   mesh.SetVertices(1, 0, 1, &centre);
   ASSERT_TRUE(wrap->Apply(mesh));
-  const auto v = mesh.GroupVertices(0);
   // Top left is (0, 0), bottom right (1, 1): the texture once, upright.
-  EXPECT_NEAR(v[0].tu, 0, 1e-6f);
-  EXPECT_NEAR(v[0].tv, 0, 1e-6f);
-  EXPECT_NEAR(v[1].tu, 1, 1e-6f);
-  EXPECT_NEAR(v[1].tv, 0, 1e-6f);
-  EXPECT_NEAR(v[2].tu, 1, 1e-6f);
-  EXPECT_NEAR(v[2].tv, 1, 1e-6f);
-  EXPECT_NEAR(v[3].tu, 0, 1e-6f);
-  EXPECT_NEAR(v[3].tv, 1, 1e-6f);
+  const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(mesh.GroupVertices(0)[i].tu, uv[i][0], 1e-6f) << i;
+    EXPECT_NEAR(mesh.GroupVertices(0)[i].tv, uv[i][1], 1e-6f) << i;
+  }
   EXPECT_NEAR(mesh.GroupVertices(1)[0].tu, 0.5f, 1e-6f);
   EXPECT_NEAR(mesh.GroupVertices(1)[0].tv, 0.5f, 1e-6f);
 

@@ -11,7 +11,7 @@
 #include "rm/Engine.h"
 
 using namespace rm;
-using testsupport::XEncoding;
+using namespace testsupport;
 
 namespace {
 
@@ -28,14 +28,12 @@ Vertex V(float x, float y, float z, float nx, float ny, float nz, float u, float
 // vertices from face corners gives them back.
 MeshPtr TwoGroups(Engine& engine) {
   MeshPtr mesh = engine.CreateMesh();
-  const std::vector<uint32_t> quads{4, 0, 1, 2, 3, 4, 1, 4, 5, 2};
-  EXPECT_EQ(mesh->AddGroup(6, 2, 0, quads), 0);
+  EXPECT_EQ(mesh->AddGroup(6, 2, 0, std::vector<uint32_t>{4, 0, 1, 2, 3, 4, 1, 4, 5, 2}), 0);
   const std::vector<Vertex> a{V(0, 0, 0, 0, 0, -1, 0, 1), V(1, 0, 0, 0, 0, -1, 0.5f, 1),
                               V(1, 1, 0, 0, 1, -1, 0.5f, 0), V(0, 1, 0, 0, 0, -1, 0, 0),
                               V(2, 0, 0.25f, 1, 0, -1, 1, 1), V(2, 1, 0.25f, 1, 0, -1, 1, 0)};
   mesh->SetVertices(0, 0, 6, a.data());
-  const std::vector<uint32_t> triangle{0, 1, 2};
-  EXPECT_EQ(mesh->AddGroup(3, 1, 3, triangle), 1);
+  EXPECT_EQ(mesh->AddGroup(3, 1, 3, std::vector<uint32_t>{0, 1, 2}), 1);
   const std::vector<Vertex> b{V(-1, -1, -1, 0, 1, 0, 0.125f, 0.75f), V(-3, -1, -1, 0, 1, 0, 0, 0),
                               V(-1, -1, -3.5f, 0, 1, 0, 1, 1)};
   mesh->SetVertices(1, 0, 3, b.data());
@@ -53,27 +51,22 @@ MeshPtr TwoGroups(Engine& engine) {
   return mesh;
 }
 
-void ExpectSameVertex(const Vertex& a, const Vertex& b) {
-  EXPECT_FLOAT_EQ(a.position.x, b.position.x);
-  EXPECT_FLOAT_EQ(a.position.y, b.position.y);
-  EXPECT_FLOAT_EQ(a.position.z, b.position.z);
-  EXPECT_NEAR(a.normal.x, b.normal.x, 1e-6f);
-  EXPECT_NEAR(a.normal.y, b.normal.y, 1e-6f);
-  EXPECT_NEAR(a.normal.z, b.normal.z, 1e-6f);
-  EXPECT_FLOAT_EQ(a.tu, b.tu);
-  EXPECT_FLOAT_EQ(a.tv, b.tv);
+XMaterialSpec XMaterial(std::array<float, 4> color, const std::string& texture = {}) {
+  XMaterialSpec m;
+  m.color = color, m.texture = texture;
+  return m;
 }
 
-// "Vertices:" and "Faces:" of `assimp info` (raw import when asked).
-std::map<std::string, int> AssimpInfo(const std::string& path, bool raw, const testsupport::TempDir& dir) {
-  const std::string out = dir.File(raw ? "info-raw.txt" : "info.txt");
+// "Meshes:", "Vertices:" and "Faces:" of `assimp info` (raw import when asked).
+std::map<std::string, int> AssimpInfo(const std::string& path, bool raw, const TempDir& dir) {
+  const std::string out = dir.File("info.txt");
   std::vector<std::string> argv{"assimp", "info", path};
   if (raw) argv.push_back("-r");
   const ProcessResult r = RunProgram(argv, {}, out);
   EXPECT_TRUE(r.Succeeded()) << r.Describe();
   std::map<std::string, int> counts;
+  const std::string text = ReadText(out);
   for (const std::string key : {"Meshes:", "Vertices:", "Faces:"}) {
-    const std::string text = testsupport::ReadText(out);
     const size_t at = text.find("\n" + key);
     if (at != std::string::npos) counts[key] = std::stoi(text.substr(at + key.size() + 1));
   }
@@ -83,16 +76,16 @@ std::map<std::string, int> AssimpInfo(const std::string& path, bool raw, const t
 }  // namespace
 
 TEST(XFile, SavedMeshLoadsBackTheSame) {
-  testsupport::TempDir dir;
+  TempDir dir;
   auto engine = Engine::Create();
   MeshPtr mesh = TwoGroups(*engine);
   MeshBuilderPtr builder = engine->CreateMeshBuilder();
   ASSERT_TRUE(builder->AddMesh(*mesh));
   const std::string path = dir.File("two groups.x");
   ASSERT_TRUE(builder->Save(path, XOF_TEXT, XOFSAVE_ALL));
-  EXPECT_EQ(testsupport::ReadText(path).rfind("xof 0302txt 0032\n", 0), 0u);
+  EXPECT_EQ(ReadText(path).rfind("xof 0302txt 0032\n", 0), 0u);
 
-  testsupport::CapturedOutput out;  // brick.bmp is nowhere: kept by name
+  CapturedOutput out;  // brick.bmp is nowhere: kept by name
   MeshBuilderPtr loader = engine->CreateMeshBuilder();
   ASSERT_TRUE(loader->Load(path));
   MeshPtr back = loader->CreateMesh();
@@ -103,7 +96,17 @@ TEST(XFile, SavedMeshLoadsBackTheSame) {
     const MeshGroupData& got = *back->Group(g);
     ASSERT_EQ(got.vertices.size(), want.vertices.size());
     EXPECT_EQ(got.faceCount, want.faceCount);
-    for (size_t i = 0; i < want.vertices.size(); ++i) ExpectSameVertex(got.vertices[i], want.vertices[i]);
+    for (size_t i = 0; i < want.vertices.size(); ++i) {
+      const Vertex &a = got.vertices[i], &b = want.vertices[i];
+      EXPECT_FLOAT_EQ(a.position.x, b.position.x);
+      EXPECT_FLOAT_EQ(a.position.y, b.position.y);
+      EXPECT_FLOAT_EQ(a.position.z, b.position.z);
+      EXPECT_NEAR(a.normal.x, b.normal.x, 1e-6f);
+      EXPECT_NEAR(a.normal.y, b.normal.y, 1e-6f);
+      EXPECT_NEAR(a.normal.z, b.normal.z, 1e-6f);
+      EXPECT_FLOAT_EQ(a.tu, b.tu);
+      EXPECT_FLOAT_EQ(a.tv, b.tv);
+    }
     EXPECT_EQ(got.color, want.color);
     ASSERT_NE(got.material, nullptr);
     EXPECT_EQ(got.material->GetPower(), want.material->GetPower());
@@ -119,6 +122,16 @@ TEST(XFile, SavedMeshLoadsBackTheSame) {
   EXPECT_EQ(back->GetGroupTexture(1), nullptr);
   EXPECT_TRUE(out.Contains("brick.bmp is not loaded"));
 
+  // A texture beside the file is loaded.
+  BmpSpec bmp;
+  bmp.width = 2, bmp.height = 2, bmp.bits = 24;
+  bmp.pixelData = PackBmpRows(2, 2, 24, {1, 2, 3, 4});
+  WriteFile(dir.File("brick.bmp"), MakeBmp(bmp));
+  ASSERT_TRUE(loader->Load(path));
+  TexturePtr t = loader->GetMesh().GetGroupTexture(0);
+  ASSERT_TRUE(t && t->GetSurface());
+  EXPECT_EQ(t->GetSurface()->GetPixel(1, 1), 4u);
+
   // Another reader sees the same counts: 9 vertices; 3 faces, or 5 once
   // they are cut into triangles.
   const auto raw = AssimpInfo(path, true, dir);
@@ -129,86 +142,53 @@ TEST(XFile, SavedMeshLoadsBackTheSame) {
   EXPECT_EQ(processed.at("Faces:"), 5);
 }
 
-TEST(XFile, TextureBesideTheFileIsLoaded) {
-  testsupport::TempDir dir;
-  testsupport::BmpSpec bmp;
-  bmp.width = 2, bmp.height = 2, bmp.bits = 24;
-  bmp.pixelData = testsupport::PackBmpRows(2, 2, 24, {1, 2, 3, 4});
-  testsupport::WriteFile(dir.File("brick.bmp"), testsupport::MakeBmp(bmp));
-  auto engine = Engine::Create();
-  MeshBuilderPtr builder = engine->CreateMeshBuilder();
-  ASSERT_TRUE(builder->AddMesh(*TwoGroups(*engine)));
-  ASSERT_TRUE(builder->Save(dir.File("m.x"), XOF_TEXT, XOFSAVE_ALL));
-  ASSERT_TRUE(builder->Load(dir.File("m.x")));
-  TexturePtr t = builder->GetMesh().GetGroupTexture(0);
-  ASSERT_NE(t, nullptr);
-  ASSERT_NE(t->GetSurface(), nullptr);
-  EXPECT_EQ(t->GetSurface()->GetPixel(1, 1), 4u);
-}
-
 TEST(XFile, SaveOptionsLeaveOutWhatIsNotAsked) {
-  testsupport::TempDir dir;
+  TempDir dir;
   auto engine = Engine::Create();
   MeshBuilder builder(engine);
   builder.SetName("plain");
   ASSERT_TRUE(builder.AddMesh(*TwoGroups(*engine)));
   ASSERT_TRUE(builder.Save(dir.File("p.x"), XOF_TEXT, 0));
-  const std::string text = testsupport::ReadText(dir.File("p.x"));
+  const std::string text = ReadText(dir.File("p.x"));
   EXPECT_NE(text.find("Mesh plain {"), std::string::npos);
   for (const char* absent : {"MeshNormals", "MeshTextureCoords", "MeshMaterialList", "TextureFilename"})
     EXPECT_EQ(text.find(absent), std::string::npos) << absent;
   ASSERT_TRUE(builder.Save(dir.File("p.x"), XOF_TEXT, XOFSAVE_MATERIALS));
-  EXPECT_EQ(testsupport::ReadText(dir.File("p.x")).find("TextureFilename"), std::string::npos);
+  EXPECT_EQ(ReadText(dir.File("p.x")).find("TextureFilename"), std::string::npos);
 
-  testsupport::CapturedOutput out;
+  CapturedOutput out;
   EXPECT_FALSE(builder.Save(dir.File("p.x"), XOF_BINARY, XOFSAVE_ALL));
   EXPECT_FALSE(builder.Save(dir.File("no such folder/p.x"), XOF_TEXT, XOFSAVE_ALL));
   EXPECT_TRUE(out.Contains("cannot create"));
 }
 
 TEST(XFile, TextBinaryAndCompressedFilesLoadWithTheirFrames) {
-  // A quad in a frame moved by (10, 0, 0) inside a frame scaled by 2, a
-  // triangle in a second top-level frame, and two materials over the quad's
-  // two halves. (The reader would put a mesh outside every frame into the
-  // first frame, so none is written here.)
-  testsupport::XMeshSpec quad;
-  quad.name = "quad";
-  quad.positions = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 1, 0}};
-  quad.faces = {{0, 1, 2, 3}, {1, 4, 5, 2}};
-  quad.normals = {{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}};
-  quad.uvs = {{0, 1}, {0.5f, 1}, {0.5f, 0}, {0, 0}, {1, 1}, {1, 0}};
-  quad.materials = {testsupport::XMaterialSpec{}, testsupport::XMaterialSpec{}};
-  quad.materials[0].color = {1, 0, 0, 1};
-  quad.materials[1].color = {0, 0, 1, 1};
-  quad.materials[1].texture = "sky.bmp";
-  quad.faceMaterials = {0, 1};
-  testsupport::XFrameSpec inner;
-  inner.name = "inner";
-  inner.matrix[12] = 10;
-  inner.meshes = {quad};
-  testsupport::XFrameSpec outer;
-  outer.name = "outer";
+  // A quad in a frame moved by (10, 0, 0) inside a frame scaled by 2, and a
+  // triangle in a second top-level frame; two materials over the quad's two
+  // halves. (The reader would put a mesh outside every frame into the first
+  // frame, and give a mesh without a material list the file's first
+  // material, so neither is written here.)
+  XMeshSpec quad{"quad",
+                 {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 1, 0}},
+                 {{0, 1, 2, 3}, {1, 4, 5, 2}},
+                 std::vector<std::array<float, 3>>(6, {0, 0, -1}),
+                 {{0, 1}, {0.5f, 1}, {0.5f, 0}, {0, 0}, {1, 1}, {1, 0}},
+                 {XMaterial({1, 0, 0, 1}), XMaterial({0, 0, 1, 1}, "sky.bmp")},
+                 {0, 1}};
+  const XMeshSpec loose{"", {{0, 0, 5}, {0, 1, 5}, {1, 0, 5}}, {{0, 1, 2}}, {}, {}, {XMaterial({0, 1, 0, 1})}, {0}};
+  XFrameSpec inner, outer, other;
+  inner.name = "inner", inner.meshes = {quad}, inner.matrix[12] = 10;
+  outer.name = "outer", outer.children = {inner};
   outer.matrix[0] = outer.matrix[5] = outer.matrix[10] = 2;
-  outer.children = {inner};
-  testsupport::XMeshSpec loose;
-  loose.positions = {{0, 0, 5}, {0, 1, 5}, {1, 0, 5}};
-  loose.faces = {{0, 1, 2}};
-  // (A mesh without a material list would share the file's first material.)
-  testsupport::XFrameSpec other;
-  other.name = "other";
-  loose.materials = {testsupport::XMaterialSpec{}};
-  loose.materials[0].color = {0, 1, 0, 1};
-  loose.faceMaterials = {0};
-  other.meshes = {loose};
+  other.name = "other", other.meshes = {loose};
 
-  testsupport::TempDir dir;
-  testsupport::CapturedOutput out;
+  TempDir dir;
+  CapturedOutput out;
   for (const XEncoding encoding : {XEncoding::Text, XEncoding::Binary, XEncoding::Compressed}) {
     SCOPED_TRACE(static_cast<int>(encoding));
-    const std::string path = dir.File("scene.x");
-    testsupport::WriteFile(path, testsupport::MakeXFile({outer, other}, {}, encoding));
+    WriteFile(dir.File("scene.x"), MakeXFile({outer, other}, {}, encoding));
     MeshBuilder builder;
-    ASSERT_TRUE(builder.Load(path));
+    ASSERT_TRUE(builder.Load(dir.File("scene.x")));
     const Mesh& mesh = builder.GetMesh();
     ASSERT_EQ(mesh.GetGroupCount(), 3u);  // red, blue, green
     uint32_t faces = 0, vertices = 0;
@@ -218,14 +198,11 @@ TEST(XFile, TextBinaryAndCompressedFilesLoadWithTheirFrames) {
     Box box;
     ASSERT_TRUE(mesh.GetBox(&box));
     // (v + (10, 0, 0)) * 2 for the quad; the loose triangle as it stands.
-    EXPECT_FLOAT_EQ(box.max.x, 24);
-    EXPECT_FLOAT_EQ(box.min.x, 0);
-    EXPECT_FLOAT_EQ(box.max.y, 2);
-    EXPECT_FLOAT_EQ(box.max.z, 5);
-    bool sawBlue = false;
+    EXPECT_EQ(std::vector<float>({box.min.x, box.max.x, box.max.y, box.max.z}), std::vector<float>({0, 24, 2, 5}));
+    int blue = 0;
     for (uint32_t g = 0; g < 3; ++g) {
       if (mesh.GetGroupColor(g) != 0xFF0000FFu) continue;
-      sawBlue = true;
+      ++blue;
       ASSERT_NE(mesh.GetGroupTexture(g), nullptr);
       EXPECT_EQ(mesh.GetGroupTexture(g)->GetName(), "sky.bmp");
       const Vertex& first = mesh.Group(g)->vertices[0];
@@ -234,22 +211,21 @@ TEST(XFile, TextBinaryAndCompressedFilesLoadWithTheirFrames) {
       EXPECT_FLOAT_EQ(first.tv, 1);
       EXPECT_NEAR(first.normal.z, -1, 1e-6f);
     }
-    EXPECT_TRUE(sawBlue);
+    EXPECT_EQ(blue, 1);
   }
 }
 
 TEST(XFile, UnreadableFilesFailWithAReport) {
-  testsupport::TempDir dir;
-  testsupport::CapturedOutput out;
+  TempDir dir;
+  CapturedOutput out;
   MeshBuilder builder;
   EXPECT_FALSE(builder.Load(dir.File("missing.x")));
-  testsupport::WriteText(dir.File("junk.x"), "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;");
-  EXPECT_FALSE(builder.Load(dir.File("junk.x")));
-  testsupport::WriteText(dir.File("empty.x"), "xof 0302txt 0032\n");
-  EXPECT_FALSE(builder.Load(dir.File("empty.x")));
-  // Faces naming vertices that do not exist.
-  testsupport::WriteText(dir.File("bad.x"), "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }\n");
-  EXPECT_FALSE(builder.Load(dir.File("bad.x")));
+  for (const char* text : {"xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;", "xof 0302txt 0032\n",
+                           // Faces naming vertices that do not exist.
+                           "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }\n"}) {
+    WriteText(dir.File("bad.x"), text);
+    EXPECT_FALSE(builder.Load(dir.File("bad.x"))) << text;
+  }
   EXPECT_EQ(builder.GetMesh().GetGroupCount(), 0u);
   EXPECT_GE(out.lines().size(), 4u);
 }

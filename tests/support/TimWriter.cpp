@@ -9,8 +9,8 @@ std::vector<uint8_t> Block(const std::vector<TimRectSpec>& rects) {
   ByteWriter body;
   for (const TimRectSpec& r : rects) {
     body.LeU2(r.x).LeU2(r.y).LeU2(r.width).LeU2(r.height);
-    const size_t n = size_t{r.width} * r.height;
-    for (size_t i = 0; i < n; ++i) body.LeU2(r.values.empty() ? static_cast<uint16_t>(i) : r.values[i]);
+    for (size_t i = 0; i < size_t{r.width} * r.height; ++i)
+      body.LeU2(r.values.empty() ? static_cast<uint16_t>(i) : r.values[i]);
   }
   ByteWriter block;
   block.LeU4(static_cast<uint32_t>(body.size() + 4)).Bytes(body.bytes());
@@ -27,27 +27,15 @@ std::vector<uint8_t> MakeTim(const TimLayout& layout) {
   return w.bytes();
 }
 
+// Widths are in 16-bit units; the palette is one row of 16 or 256 entries.
 TimLayout Tim4Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
-  TimLayout s;
-  s.mode = 0;
-  s.palettes.push_back({palX, palY, 16, 1, {}});
-  s.images.push_back({x, y, width, height, {}});
-  return s;
+  return {0x10, 0, {{palX, palY, 16, 1, {}}}, {{x, y, width, height, {}}}, false};
 }
-
 TimLayout Tim8Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX, uint16_t palY) {
-  TimLayout s;
-  s.mode = 1;
-  s.palettes.push_back({palX, palY, 256, 1, {}});
-  s.images.push_back({x, y, width, height, {}});
-  return s;
+  return {0x10, 1, {{palX, palY, 256, 1, {}}}, {{x, y, width, height, {}}}, false};
 }
-
 TimLayout Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height) {
-  TimLayout s;
-  s.mode = 2;
-  s.images.push_back({x, y, width, height, {}});
-  return s;
+  return {0x10, 2, {}, {{x, y, width, height, {}}}, false};
 }
 
 }  // namespace testsupport

@@ -49,15 +49,10 @@ TEST(Labp, CoordinateMatrixAndLineMarkers) {
   const auto out = Assemble("# 1 \"m.lab\"\n@coordm(0, 0, 1024, 10, -20, 30);\n");
   ASSERT_EQ(out.size(), 32u);
   const auto half = [&](size_t i) { return static_cast<int16_t>(out[2 * i] | out[2 * i + 1] << 8); };
-  // A quarter turn about z: x goes to y.
-  EXPECT_EQ(half(0), 0);
-  EXPECT_EQ(half(1), -4096);
-  EXPECT_EQ(half(3), 4096);
-  EXPECT_EQ(half(8), 4096);
-  EXPECT_EQ(out[20], 10);
-  EXPECT_EQ(out[24], 0xEC);
-  EXPECT_EQ(out[27], 0xFF);
-  EXPECT_EQ(out[28], 30);
+  const auto word = [&](size_t i) { return static_cast<int32_t>(static_cast<uint16_t>(half(2 * i)) | half(2 * i + 1) << 16); };
+  // A quarter turn about z (x goes to y), then the translation as words.
+  EXPECT_EQ(std::vector<int>({half(0), half(1), half(3), half(8), word(5), word(6), word(7)}),
+            std::vector<int>({0, -4096, 4096, 4096, 10, -20, 30}));
 }
 
 TEST(Labp, BadInputNamesItsLine) {
