@@ -19,16 +19,10 @@ class HmdImages : public ::testing::Test {
   void Group(MeshModel& model, const std::string& texture) {
     AddGroup(model, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2}}, texture.empty() ? "" : dir.File(texture + ".bmp"));
   }
-  // Converts with every option on and returns the lines after the polygon data.
-  bool Convert(MeshModel& model, std::vector<std::string>& lines, std::vector<std::string>* boxes = nullptr) {
-    ScriptedUi ui;
-    SetUi(&ui);
-    const bool ok = ConvertToHmd(dir.File("m"), model, 1, 1, 1, HMD_OPT_ALL);
-    SetUi(nullptr);
-    if (boxes)
-      for (const auto& a : ui.asked()) boxes->push_back(a.text);
-    lines = ReadLines(dir.File("m.lab"));
-    return ok;
+  std::vector<std::string> Lines(MeshModel& model) {
+    const Conversion run = Convert(model, dir, HMD_OPT_ALL);
+    EXPECT_TRUE(run.ok);
+    return run.lines;
   }
   static std::string Label(const std::vector<std::string>& lines, const std::string& prefix, size_t nth = 0) {
     for (const std::string& l : lines)
@@ -46,8 +40,7 @@ TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
   Tim("c", Tim15Bit(128, 0, 2, 1));
   MeshModel model;
   Group(model, "a"), Group(model, "b"), Group(model, "a"), Group(model, ""), Group(model, "c");
-  std::vector<std::string> lines;
-  ASSERT_TRUE(Convert(model, lines));
+  const std::vector<std::string> lines = Lines(model);
   const std::string set = Label(lines, "Token_ImagePrimSet_");
   const std::string header = Label(lines, "Token_ImagePrimHeader_");
   const std::string image = Label(lines, "Token_Image_");
@@ -56,10 +49,9 @@ TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
   EXPECT_EQ(Block(lines, header + ":"),
             (std::vector<std::string>{header + ":", "\t2;", "\tM(" + image + " / 4);", "\tM(" + clut + " / 4);"}));
   const auto setBlock = std::find(lines.begin(), lines.end(), set + ":");
-  ASSERT_NE(setBlock, lines.end());
-  EXPECT_EQ(*(setBlock + 1), "\tTERMINATE;");
-  EXPECT_EQ(*(setBlock + 2), "\t" + header + " / 4;");
-  EXPECT_EQ(*(setBlock + 3), "\tM(3);");
+  ASSERT_LT(setBlock + 4, lines.end());
+  EXPECT_EQ(std::vector<std::string>(setBlock, setBlock + 4),
+            (std::vector<std::string>{set + ":", "\tTERMINATE;", "\t" + header + " / 4;", "\tM(3);"}));
   // c, b, a: c owns the Image label, and the x halves follow that order.
   const std::string data1 = Label(lines, "Token_ImageData_"), data2 = Label(lines, "Token_ImageData_", 1);
   const std::vector<std::string> prim0 = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(NOCLUT);",
@@ -86,8 +78,7 @@ TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
   Tim("eight", eight);
   MeshModel model;
   Group(model, "eight"), Group(model, "four");
-  std::vector<std::string> lines;
-  ASSERT_TRUE(Convert(model, lines));
+  const std::vector<std::string> lines = Lines(model);
   const std::string image = Label(lines, "Token_Image_"), clut = Label(lines, "Token_Clut_");
   const std::vector<std::string> four = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(WITHCLUT);",
                                          "\tH(7);", "\tM(H(1));", "\tH(0);", "\tH(0);", "\tH(64);", "\tH(64);",
@@ -123,10 +114,10 @@ TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
     MeshModel model;
     Group(model, name.empty() ? "nameless" : name);
     if (name.empty()) model.groupMaterials[0].texture->SetName("");
-    std::vector<std::string> lines, boxes;
     CapturedOutput quiet;
-    EXPECT_FALSE(Convert(model, lines, &boxes)) << name;
-    EXPECT_EQ(boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
+    const Conversion run = Convert(model, dir, HMD_OPT_ALL);
+    EXPECT_FALSE(run.ok) << name;
+    EXPECT_EQ(run.boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
         << name;
   }
 }

@@ -13,26 +13,6 @@ using testsupport::TempDir;
 
 namespace {
 
-struct Result {
-  bool ok = false;
-  std::vector<std::string> lines;
-  std::vector<std::string> boxes;  // texts shown in the HMD Error box
-};
-
-Result Convert(MeshModel& model, uint32_t options, const TempDir& dir, float scale = 1.0f) {
-  ScriptedUi ui;
-  SetUi(&ui);
-  Result run;
-  run.ok = ConvertToHmd(dir.File("m"), model, scale, scale, scale, options);
-  SetUi(nullptr);
-  for (const auto& a : ui.asked()) {
-    EXPECT_EQ(a.caption, "HMD Error");
-    run.boxes.push_back(a.text);
-  }
-  run.lines = ReadLines(dir.File("m.lab"));
-  return run;
-}
-
 // Each polygon block's type, count and offset lines.
 std::vector<std::string> Headers(const std::vector<std::string>& lines) {
   std::vector<std::string> out;
@@ -52,7 +32,7 @@ TEST(HmdConversion, TrianglesAndQuadsMakeTwoBlocksWithRunningOffsets) {
   MeshModel model;
   AddGroup(model, Square(), {{0, 1, 2}, {0, 1, 3}, {0, 1, 2, 3}, {1, 4, 5, 2}, {0, 1, 2, 3}});
   AddGroup(model, Square(), {{0, 1, 2}});
-  const Result run = Convert(model, 0, dir);
+  const Conversion run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(Headers(run.lines), (std::vector<std::string>{
@@ -71,7 +51,7 @@ TEST(HmdConversion, BadPolygonsAndEmptyGroupsAreSkippedWithTheirMessages) {
   TempDir dir;
   MeshModel model;
   AddGroup(model, Square(), {{0, 1, 4, 5, 3}, {0, 1, 2}, {0, 2, 3}, {0, 1, 9}});
-  Result run = Convert(model, 0, dir);
+  Conversion run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   // The pentagon, and a triangle naming a vertex the group lacks.
   EXPECT_EQ(run.boxes, (std::vector<std::string>{"Polygon data contains polygons with > 4 points - will skip bad data",
@@ -82,7 +62,7 @@ TEST(HmdConversion, BadPolygonsAndEmptyGroupsAreSkippedWithTheirMessages) {
   model = MeshModel{};
   AddGroup(model, Square(), {{0, 1}});
   AddGroup(model, Square(), {{0, 1, 2, 3}});
-  run = Convert(model, 0, dir);
+  run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   EXPECT_EQ(run.boxes, (std::vector<std::string>{"Polygon data contains polygons with > 4 points - will skip bad data",
                                                  "Poly data contains no valid data - nothing to convert"}));
@@ -95,7 +75,7 @@ TEST(HmdConversion, InversionsMirrorPositionsAndReverseEveryFace) {
   TempDir dir;
   MeshModel model;
   AddGroup(model, {{1, 2, 3, 0, 0, 1}, {-1, 0.5f, 0, 0, 0, 1}, {0, 0, -2, 0, 0, 1}}, {{0, 1, 2}});
-  const Result run = Convert(model, HMD_OPT_DEFAULT & ~HMD_OPT_WRITE_TEXTURES, dir);
+  const Conversion run = Convert(model, dir, HMD_OPT_DEFAULT & ~HMD_OPT_WRITE_TEXTURES);
   ASSERT_TRUE(run.ok);
   // Reversed to 2, 1, 0, and triangles are written from their last vertex.
   EXPECT_EQ(Block(run.lines, "\tB(0x30);"),
@@ -116,7 +96,7 @@ TEST(HmdConversion, QuantisationScalingAndNormals) {
   TempDir dir;
   MeshModel model;
   AddGroup(model, {{1, 1, 1, 0, 3, 0}, {2, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0.5f}}, {{0, 1, 2}});
-  const Result run = Convert(model, 0, dir, 0.25f);
+  const Conversion run = Convert(model, dir, 0, 0.25f);
   ASSERT_TRUE(run.ok);
   EXPECT_TRUE(Has(run.lines, "\tSVECTOR(1024, 1024, 1024);"));
   EXPECT_TRUE(Has(run.lines, "\tSVECTOR(2048, 0, 0);"));
@@ -146,7 +126,7 @@ TEST(HmdConversion, PacketsCarryPlacementAndTexelsWithoutImagesWhenTexturesAreOf
   AddGroup(model, {{0, 0, 0, 0, 0, 1, 1.0f, 0.5f}, {1, 0, 0, 0, 0, 1, 0, 1}, {1, 1, 0, 0, 0, 1, 0.25f, 0}},
            {{0, 1, 2}}, dir.File("wood.bmp"));
   CapturedOutput out;
-  const Result run = Convert(model, 0, dir);
+  const Conversion run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   EXPECT_FALSE(out.Contains("out of range"));
   EXPECT_EQ(run.lines[10], "\t0x00000000;");  // no image block
@@ -173,7 +153,7 @@ TEST(HmdConversion, TexelsAbove255AndMissingTims) {
   AddGroup(model, {{0, 0, 0, 0, 0, 1, 1, 0}, {1, 0, 0, 0, 0, 1, 0, 0}, {1, 1, 0, 0, 0, 1, 0, 0}}, {{0, 1, 2}},
            dir.File("big.x.bmp"));
   CapturedOutput out;
-  Result run = Convert(model, 0, dir);
+  Conversion run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   EXPECT_TRUE(Has(run.lines, "\tB(256);"));  // counted and written as it is
   EXPECT_TRUE(out.Contains("Warning: 1 texture coordinates were out of range"));
@@ -181,7 +161,7 @@ TEST(HmdConversion, TexelsAbove255AndMissingTims) {
   // A TIM that does not load is reported and its fields are zero.
   model = MeshModel{};
   AddGroup(model, Square(), {{0, 1, 2, 3}}, dir.File("gone.bmp"));
-  run = Convert(model, 0, dir);
+  run = Convert(model, dir);
   ASSERT_TRUE(run.ok);
   EXPECT_TRUE(out.Contains("Could not load texture " + dir.File("gone.tim")));
   EXPECT_TRUE(Has(run.lines, "\t0xe2000000;"));

@@ -9,23 +9,12 @@
 using namespace psxtest;
 using testsupport::TempDir;
 
-namespace {
-
-// Runs one conversion and returns the LAB lines.
-std::vector<std::string> Convert(MeshModel model, const TempDir& dir) {
-  ScriptedUi ui;
-  SetUi(&ui);
-  EXPECT_TRUE(ConvertToHmd(dir.File("model"), model, 1, 1, 1, 0));
-  SetUi(nullptr);
-  return ReadLines(dir.File("model.lab"));
-}
-
-}  // namespace
 
 TEST(LabEmitter, WorkedExampleLineForLine) {
   TempDir dir;
   LabelCounter = 0;  // the first conversion of a run
-  const std::vector<std::string> lines = Convert(Cube(), dir);
+  MeshModel cube = Cube();
+  const std::vector<std::string> lines = Convert(cube, dir).lines;
   const std::vector<std::string> head = {
       "/* LAB File produced by Vorlan Softworks LightWave Conversion Suite */",
       "",
@@ -115,9 +104,10 @@ TEST(LabEmitter, WorkedExampleLineForLine) {
 TEST(LabEmitter, LabelsGoOnAcrossConversionsOfARun) {
   TempDir dir;
   LabelCounter = 0;
-  Convert(Cube(), dir);
+  MeshModel cube = Cube();
+  Convert(cube, dir);
   EXPECT_EQ(LabelCounter, 11u);
-  const auto lines = Convert(Cube(), dir);
+  const auto lines = Convert(cube, dir).lines;
   EXPECT_EQ(lines[8], "\tToken_PrimHdrSect_12 / 4;");
   EXPECT_TRUE(Has(lines, "Token_PolyPrim_21:"));
   LabLabel nameless = MakeLabel(nullptr);

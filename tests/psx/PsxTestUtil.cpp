@@ -1,8 +1,12 @@
 #include "PsxTestUtil.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 
+#include "platform/Ui.h"
+#include "psx/Hmd.h"
 #include "rm/Texture.h"
 
 namespace psxtest {
@@ -58,6 +62,20 @@ MeshModel Cube(float h, const std::string& texture) {
   MeshModel model;
   AddGroup(model, vertices, faces, texture);
   return model;
+}
+
+Conversion Convert(MeshModel& model, const testsupport::TempDir& dir, uint32_t options, float scale) {
+  ScriptedUi ui;
+  SetUi(&ui);
+  Conversion run;
+  run.ok = ConvertToHmd(dir.File("m"), model, scale, scale, scale, options);
+  SetUi(nullptr);
+  for (const auto& a : ui.asked()) {
+    EXPECT_EQ(a.caption, "HMD Error");
+    run.boxes.push_back(a.text);
+  }
+  run.lines = ReadLines(dir.File("m.lab"));
+  return run;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

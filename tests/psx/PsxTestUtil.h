@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "lwlib/MeshModel.h"
 
 namespace psxtest {
@@ -23,6 +24,14 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
 
 // A unit cube of six quads: 24 vertices (one normal per side), 8 distinct corners.
 MeshModel Cube(float half = 0.5f, const std::string& texture = {});
+
+struct Conversion {
+  bool ok = false;
+  std::vector<std::string> lines;  // of the LAB file
+  std::vector<std::string> boxes;  // texts shown in the HMD Error box
+};
+// Converts `model` to dir/m.lab through a scripted Ui.
+Conversion Convert(MeshModel& model, const testsupport::TempDir& dir, uint32_t options = 0, float scale = 1.0f);
 
 std::vector<std::string> ReadLines(const std::string& path);
 // Lines from the one equal to `from` (inclusive) up to the next blank line.

@@ -96,17 +96,11 @@ TEST(XFile, SavedMeshLoadsBackTheSame) {
     const MeshGroupData& got = *back->Group(g);
     ASSERT_EQ(got.vertices.size(), want.vertices.size());
     EXPECT_EQ(got.faceCount, want.faceCount);
-    for (size_t i = 0; i < want.vertices.size(); ++i) {
-      const Vertex &a = got.vertices[i], &b = want.vertices[i];
-      EXPECT_FLOAT_EQ(a.position.x, b.position.x);
-      EXPECT_FLOAT_EQ(a.position.y, b.position.y);
-      EXPECT_FLOAT_EQ(a.position.z, b.position.z);
-      EXPECT_NEAR(a.normal.x, b.normal.x, 1e-6f);
-      EXPECT_NEAR(a.normal.y, b.normal.y, 1e-6f);
-      EXPECT_NEAR(a.normal.z, b.normal.z, 1e-6f);
-      EXPECT_FLOAT_EQ(a.tu, b.tu);
-      EXPECT_FLOAT_EQ(a.tv, b.tv);
-    }
+    const auto floats = [](const Vertex& v) {
+      return std::array{v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.tu, v.tv};
+    };
+    for (size_t i = 0; i < want.vertices.size(); ++i)
+      for (size_t k = 0; k < 8; ++k) EXPECT_NEAR(floats(got.vertices[i])[k], floats(want.vertices[i])[k], 1e-6f) << i;
     EXPECT_EQ(got.color, want.color);
     ASSERT_NE(got.material, nullptr);
     EXPECT_EQ(got.material->GetPower(), want.material->GetPower());
