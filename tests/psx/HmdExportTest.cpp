@@ -73,12 +73,15 @@ TEST_F(HmdExport, CubeBecomesAnHmdThatReadsBack) {
   // Primitive header section: one header of four mapped pointers.
   EXPECT_EQ(Word(primHdr), 1u);
   EXPECT_EQ(Word(primHdr + 1), 4u);
-  const uint32_t poly = Word(primHdr + 2), vert = Word(primHdr + 3), norm = Word(primHdr + 4), coord = Word(primHdr + 5);
+  const uint32_t poly = Word(primHdr + 2), vert = Word(primHdr + 3), norm = Word(primHdr + 4);
+  const uint32_t coord = Word(primHdr + 5);
   for (uint32_t p : {poly, vert, norm, coord}) EXPECT_TRUE(p & 0x80000000u);
   EXPECT_EQ(Word(coord & 0x7FFFFFFF), 1u);  // one coordinate
   // Polygon primitive set: terminated, its header, one block of six mapped quads.
   const uint32_t set = Word(5);
-  EXPECT_EQ(std::vector<uint32_t>({Word(set), Word(set + 1), Word(set + 2), Word(set + 3), Word(set + 4), Word(set + 5)}),
+  std::vector<uint32_t> words;
+  for (uint32_t i = 0; i < 6; ++i) words.push_back(Word(set + i));
+  EXPECT_EQ(words,
             std::vector<uint32_t>({0xFFFFFFFF, primHdr + 1, 0x80000001, 0x00800014, 0x80060002, 0}));
   // Eight corners, then six normals, then the packets.
   const uint32_t v = vert & 0x7FFFFFFF, n = norm & 0x7FFFFFFF, p = poly & 0x7FFFFFFF;

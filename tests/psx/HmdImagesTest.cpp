@@ -57,9 +57,7 @@ TEST_F(HmdImages, SharedTexturesAreWrittenOnceNewestFirst) {
   const std::vector<std::string> prim0 = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(NOCLUT);",
                                           "\tH(4);", "\tM(H(1));", "\tH(128);", "\tH(0);", "\tH(2);", "\tH(1);",
                                           "\t(" + image + " - " + image + ") / 4;"};
-  const auto prim = std::find(setBlock, lines.end(), prim0[0]);
-  ASSERT_NE(prim, lines.end());
-  EXPECT_EQ(std::vector<std::string>(prim, prim + 8), prim0);
+  EXPECT_EQ(Block(lines, prim0[0]), prim0);
   EXPECT_TRUE(Has(lines, "\t(" + data1 + " - " + image + ") / 4;"));
   EXPECT_TRUE(Has(lines, "\t(" + data2 + " - " + image + ") / 4;"));
   EXPECT_EQ(Count(lines, "/* Writing texture map data */"), 3u);
@@ -83,10 +81,8 @@ TEST_F(HmdImages, PaletteImagesCarryTheirClut) {
   const std::vector<std::string> four = {"\tDEV_ID(SCE) | CTG(CTG_IMAGE) | DRV(0) | PRIM_TYPE(WITHCLUT);",
                                          "\tH(7);", "\tM(H(1));", "\tH(0);", "\tH(0);", "\tH(64);", "\tH(64);",
                                          "\t(" + image + " - " + image + ") / 4;", "\tH(0);", "\tH(480);",
-                                         "\tH(16);", "\tH(1);", "\t(" + clut + " - " + clut + ") / 4;", ""};
-  const auto at = std::find(lines.begin(), lines.end(), four[0]);
-  ASSERT_NE(at, lines.end());
-  EXPECT_EQ(std::vector<std::string>(at, at + static_cast<long>(four.size())), four);
+                                         "\tH(16);", "\tH(1);", "\t(" + clut + " - " + clut + ") / 4;"};
+  EXPECT_EQ(Block(lines, four[0]), four);
   // 64 x 64 units: 2048 words.
   EXPECT_EQ(Block(lines, image + ":").size(), 1u + 2048u);
   EXPECT_EQ(Block(lines, image + ":")[1], "\t0x00010000;");
@@ -117,7 +113,8 @@ TEST_F(HmdImages, TexturesThatCannotBeWrittenFailTheConversion) {
     CapturedOutput quiet;
     const Conversion run = Convert(model, dir, HMD_OPT_ALL);
     EXPECT_FALSE(run.ok) << name;
-    EXPECT_EQ(run.boxes, (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
+    EXPECT_EQ(run.boxes,
+              (std::vector<std::string>{"Error while writing texture map data", "Converison ended in an error"}))
         << name;
   }
 }

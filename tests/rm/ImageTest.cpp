@@ -68,7 +68,8 @@ TEST(Bmp, IndexedDepthsKeepTheirDepthAndColourTable) {
   // 13 x 7: rows need padding at every depth. The core header has no colour
   // count: its table of 3-byte entries runs up to the pixels.
   for (const Case c : {Case{1, 2, 40, PF_PALETTEINDEXED1, PCAPS_4BIT}, Case{4, 16, 40, PF_PALETTEINDEXED4, PCAPS_4BIT},
-                       Case{8, 256, 40, PF_PALETTEINDEXED8, PCAPS_8BIT}, Case{8, 16, 40, PF_PALETTEINDEXED8, PCAPS_4BIT},
+                       Case{8, 256, 40, PF_PALETTEINDEXED8, PCAPS_8BIT}, 
+                       Case{8, 16, 40, PF_PALETTEINDEXED8, PCAPS_4BIT},
                        Case{8, 5, 12, PF_PALETTEINDEXED8, PCAPS_4BIT}}) {
     SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.colours << " colours, header " << c.header);
     BmpSpec spec = Indexed(13, 7, c.bits, c.colours);
@@ -89,44 +90,33 @@ TEST(Bmp, IndexedDepthsKeepTheirDepthAndColourTable) {
 }
 
 TEST(Bmp, TrueColourDepthsMasksAndRowOrder) {
-  // 24 bits, top-down.
-  std::vector<uint32_t> rgb(5 * 3);
-  for (uint32_t i = 0; i < rgb.size(); ++i) rgb[i] = 0x102030u * i + 0x0A0B0Cu;
-  BmpSpec spec = Spec(5, -3, 24);
-  spec.pixelData = PackBmpRows(5, 3, 24, rgb, true);
-  SurfacePtr s = DecodeBmp(MakeBmp(spec));
-  ExpectPixels(s, rgb);
-  EXPECT_EQ(s->GetPalette(), nullptr);
-  EXPECT_EQ(s->GetColor(4, 2), 0xFF000000u | rgb[14]);
-
-  // 16 bits without masks are 5-5-5; with bit fields in a 40-byte header 5-6-5.
-  spec = Spec(3, 2, 16);
-  const std::vector<uint32_t> w16{0x7C00, 0x03E0, 0x001F, 0x7FFF, 0, 0x4210};
-  spec.pixelData = PackBmpRows(3, 2, 16, w16);
-  s = DecodeBmp(MakeBmp(spec));
-  ExpectPixels(s, w16);
-  EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
-  EXPECT_EQ(s->GetColor(1, 0), 0xFF00FF00u);
-  spec.compression = 3;
-  spec.masks = {0xF800, 0x07E0, 0x001F};
-  s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetPixelFormat().greenMask, 0x07E0u);
-  EXPECT_EQ(s->GetColor(2, 0), 0xFF0000FFu);
-
-  // 32 bits with alpha in the masks of a 124-byte header; plain 32 bits have no alpha.
-  spec = Spec(2, 2, 32);
-  spec.compression = 3, spec.headerSize = 124, spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-  const std::vector<uint32_t> w32{0x80FF0000, 0x4000FF00, 0x000000FF, 0xFF123456};
-  spec.pixelData = PackBmpRows(2, 2, 32, w32);
-  s = DecodeBmp(MakeBmp(spec));
-  ExpectPixels(s, w32);
-  EXPECT_TRUE(s->GetPixelFormat().flags & PF_ALPHAPIXELS);
-  EXPECT_EQ(s->GetColor(0, 0), 0x80FF0000u);
-  spec.compression = 0, spec.headerSize = 40, spec.masks.clear();
-  s = DecodeBmp(MakeBmp(spec));
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
+  struct Case {
+    int32_t height;  // negative: top-down
+    uint16_t bits;
+    uint32_t compression, header;
+    std::vector<uint32_t> masks, values, firstRowColours;
+  };
+  const Case cases[] = {
+      {-2, 24, 0, 40, {}, {0x0A0B0C, 0x1A2B3C, 0x102030, 0xFFFFFF}, {0xFF0A0B0C, 0xFF1A2B3C}},
+      {2, 16, 0, 40, {}, {0x7C00, 0x03E0, 0x001F, 0x4210}, {0xFFFF0000, 0xFF00FF00}},  // 5-5-5 without masks
+      {2, 16, 3, 40, {0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800, 0}, {0xFF0000FF, 0xFF00FF00}},
+      // Alpha in the masks of a 124-byte header; plain 32 bits have no alpha.
+      {2, 32, 3, 124, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, {0x80FF0000, 0x4000FF00, 0xFF, 0},
+       {0x80FF0000, 0x4000FF00}},
+      {2, 32, 0, 40, {}, {0x80FF0000, 0x4000FF00, 0xFF, 0}, {0xFFFF0000, 0xFF00FF00}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bits << " bits, compression " << c.compression << ", height " << c.height);
+    BmpSpec spec = Spec(2, c.height, c.bits);
+    spec.compression = c.compression, spec.headerSize = c.header, spec.masks = c.masks;
+    spec.pixelData = PackBmpRows(2, 2, c.bits, c.values, c.height < 0);
+    SurfacePtr s = DecodeBmp(MakeBmp(spec));
+    ExpectPixels(s, c.values);
+    EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, c.bits);
+    EXPECT_EQ(s->GetPalette(), nullptr);
+    EXPECT_EQ(std::vector<uint32_t>({s->GetColor(0, 0), s->GetColor(1, 0)}), c.firstRowColours);
+    EXPECT_EQ((s->GetPixelFormat().flags & PF_ALPHAPIXELS) != 0, c.header == 124);
+  }
 }
 
 TEST(Bmp, RunLengthCodedImages) {

@@ -49,7 +49,9 @@ TEST(Labp, CoordinateMatrixAndLineMarkers) {
   const auto out = Assemble("# 1 \"m.lab\"\n@coordm(0, 0, 1024, 10, -20, 30);\n");
   ASSERT_EQ(out.size(), 32u);
   const auto half = [&](size_t i) { return static_cast<int16_t>(out[2 * i] | out[2 * i + 1] << 8); };
-  const auto word = [&](size_t i) { return static_cast<int32_t>(static_cast<uint16_t>(half(2 * i)) | half(2 * i + 1) << 16); };
+  const auto word = [&](size_t i) {
+    return static_cast<int32_t>(static_cast<uint16_t>(half(2 * i)) | half(2 * i + 1) << 16);
+  };
   // A quarter turn about z (x goes to y), then the translation as words.
   EXPECT_EQ(std::vector<int>({half(0), half(1), half(3), half(8), word(5), word(6), word(7)}),
             std::vector<int>({0, -4096, 4096, 4096, 10, -20, 30}));
