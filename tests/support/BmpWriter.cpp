@@ -6,10 +6,10 @@ namespace testsupport {
 
 std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
   const bool core = spec.headerSize == 12;
-  const uint32_t entrySize = core ? 3 : 4;
+  // A 40-byte header is followed by the masks; larger ones hold them.
   const uint32_t extraMasks = spec.headerSize == 40 ? static_cast<uint32_t>(spec.masks.size()) * 4 : 0;
-  const uint32_t offBits =
-      14 + spec.headerSize + extraMasks + static_cast<uint32_t>(spec.palette.size()) * entrySize;
+  const uint32_t paletteSize = static_cast<uint32_t>(spec.palette.size()) * (core ? 3 : 4);
+  const uint32_t offBits = 14 + spec.headerSize + extraMasks + paletteSize;
   ByteWriter w;
   w.Text("BM").LeU4(offBits + static_cast<uint32_t>(spec.pixelData.size())).LeU4(0).LeU4(offBits);
   w.LeU4(spec.headerSize);
@@ -18,21 +18,16 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
   } else {
     w.LeI4(spec.width).LeI4(spec.height).LeU2(1).LeU2(spec.bits).LeU4(spec.compression);
     w.LeU4(static_cast<uint32_t>(spec.pixelData.size())).LeU4(2835).LeU4(2835).LeU4(spec.colorsUsed).LeU4(0);
-    // Larger headers carry the masks themselves, then colour space data.
     std::vector<uint32_t> masks = spec.masks;
-    masks.resize(4, 0);
-    size_t written = 40;
-    for (size_t i = 0; i < 4 && written < spec.headerSize; ++i, written += 4) w.LeU4(masks[i]);
-    for (; written < spec.headerSize; ++written) w.U1(0);
-    if (spec.headerSize == 40)
-      for (uint32_t m : spec.masks) w.LeU4(m);
+    masks.resize(std::max<size_t>(4, masks.size()), 0);
+    for (size_t at = 40, i = 0; at < spec.headerSize; at += 4, ++i) w.LeU4(i < 4 ? masks[i] : 0);  // then colour space
+    for (size_t i = 0; i < extraMasks / 4; ++i) w.LeU4(masks[i]);
   }
   for (uint32_t c : spec.palette) {
     w.U1(static_cast<uint8_t>(c)).U1(static_cast<uint8_t>(c >> 8)).U1(static_cast<uint8_t>(c >> 16));
     if (!core) w.U1(0);
   }
-  w.Bytes(spec.pixelData);
-  return w.bytes();
+  return w.Bytes(spec.pixelData).bytes();
 }
 
 std::vector<uint8_t> PackBmpRows(uint32_t width, uint32_t height, uint16_t bits, const std::vector<uint32_t>& values,
@@ -42,13 +37,9 @@ std::vector<uint8_t> PackBmpRows(uint32_t width, uint32_t height, uint16_t bits,
   for (uint32_t y = 0; y < height; ++y) {
     uint8_t* row = out.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * stride;
     for (uint32_t x = 0; x < width; ++x) {
-      const uint32_t v = values[static_cast<size_t>(y) * width + x];
-      if (bits < 8) {
-        const uint32_t bit = x * bits;
-        row[bit / 8] |= static_cast<uint8_t>(v << (8 - bits - bit % 8));
-      } else {
-        for (uint32_t i = 0; i < bits / 8u; ++i) row[x * (bits / 8) + i] = static_cast<uint8_t>(v >> (8 * i));
-      }
+      const uint32_t v = values[static_cast<size_t>(y) * width + x], bit = x * bits;
+      if (bits < 8) row[bit / 8] |= static_cast<uint8_t>(v << (8 - bits - bit % 8));
+      for (uint32_t i = 0; bits >= 8 && i < bits / 8u; ++i) row[bit / 8 + i] = static_cast<uint8_t>(v >> (8 * i));
     }
   }
   return out;
@@ -58,17 +49,14 @@ std::vector<uint8_t> RleEncode(uint32_t width, uint32_t height, bool fourBits, c
   std::vector<uint8_t> out;
   for (uint32_t r = 0; r < height; ++r) {
     const uint32_t* row = values.data() + static_cast<size_t>(height - 1 - r) * width;
-    uint32_t x = 0;
-    while (x < width) {
-      uint32_t n = 1;
+    for (uint32_t x = 0, n = 1; x < width; x += n, n = 1) {
       while (x + n < width && row[x + n] == row[x] && n < 255) ++n;
       out.push_back(static_cast<uint8_t>(n));
       out.push_back(static_cast<uint8_t>(fourBits ? (row[x] << 4 | row[x]) : row[x]));
-      x += n;
     }
-    out.push_back(0), out.push_back(0);
+    out.insert(out.end(), {0, 0});
   }
-  out.push_back(0), out.push_back(1);
+  out.insert(out.end(), {0, 1});
   return out;
 }
 
