@@ -1,32 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "Lwconv.h"
 #include "LwsWriter.h"
-#include "TestSupport.h"
-#include "platform/Process.h"
 
-using testsupport::LwsWriter;
-
-namespace {
-
-struct LwconvRun {
-  int status;
-  std::string out;
-};
-
-LwconvRun Lwconv(const testsupport::TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), {LWCONV_PATH, "--quiet", "scene"});
-  const std::string out = dir.File("out.txt");
-  const ProcessResult r = RunProgram(args, {}, out);
-  return {r.exitStatus, testsupport::ReadText(out)};
-}
-
-}  // namespace
+using clitest::Lwconv;
 
 TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
   testsupport::TempDir dir;
-  LwsWriter w;
+  testsupport::LwsWriter w;
   w.Header();
   w.Line("LoadObject C:\\Objects\\ball.lwo").Motion("ObjectMotion", {{.frame = 0}, {.x = 10, .frame = 10}});
   w.Line("PivotPoint 1 0 0").Line("AddNullObject Null").Line("ParentObject 1");
@@ -36,7 +17,7 @@ TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
   const std::string scene = dir.File("scene.lws");
   testsupport::WriteText(scene, w.text());
 
-  const LwconvRun r = Lwconv(dir, {"--json", scene, "--time", "5"});
+  const clitest::LwconvRun r = Lwconv(dir, {"--quiet", "scene", "--json", scene, "--time", "5"});
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "{\"header\":{\"version\":1,\"firstFrame\":0,\"lastFrame\":60,\"frameStep\":1,\"fps\":30},"
@@ -53,26 +34,14 @@ TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
             "\"camera\":[2,0,0,0,0,1,0,0,0,0,1,0,0,0,-4,1]}]}\n");
 
   // Without the ZXY path the pivot is not applied.
-  const LwconvRun plain = Lwconv(dir, {"--json", scene, "--time", "5", "--no-zxy", "--rotation-order", "0"});
-  ASSERT_EQ(plain.status, 0);
-  EXPECT_NE(plain.out.find("\"objects\":[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],null]"), std::string::npos);
+  EXPECT_NE(Lwconv(dir, {"scene", "--json", scene, "--time", "5", "--no-zxy", "--rotation-order", "0"})
+                .out.find("\"objects\":[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],null]"),
+            std::string::npos);
+  const std::string text = Lwconv(dir, {"--quiet", "scene", scene, "--time", "0"}).out;
+  EXPECT_NE(text.find("object 1 ball: parent -1"), std::string::npos);
+  EXPECT_NE(text.find("object 2: no keys"), std::string::npos);
 
-  const LwconvRun text = Lwconv(dir, {scene, "--time", "0"});
-  ASSERT_EQ(text.status, 0);
-  EXPECT_NE(text.out.find("object 1 ball: parent -1"), std::string::npos);
-  EXPECT_NE(text.out.find("object 2: no keys"), std::string::npos);
-}
-
-TEST(SceneCommand, FailuresAndUsage) {
-  testsupport::TempDir dir;
-  EXPECT_EQ(Lwconv(dir, {dir.File("missing.lws")}).status, 1);
-  EXPECT_EQ(Lwconv(dir, {dir.path().string()}).status, 1);
-  const std::string bad = dir.File("bad.lws");
-  testsupport::WriteText(bad, "LWSC\n1\nFirstFrame 0\n");
-  EXPECT_EQ(Lwconv(dir, {bad}).status, 1);
-  EXPECT_EQ(Lwconv(dir, {}).status, 2);
-  EXPECT_EQ(Lwconv(dir, {bad, "--time"}).status, 2);
-  EXPECT_EQ(Lwconv(dir, {bad, "--time", "x"}).status, 2);
-  EXPECT_EQ(Lwconv(dir, {bad, "--rotation-order", "6"}).status, 2);
-  EXPECT_EQ(Lwconv(dir, {bad, "--bogus"}).status, 2);
+  testsupport::WriteText(dir.File("bad.lws"), "LWSC\n1\nFirstFrame 0\n");
+  for (const std::string& bad : {dir.File("missing.lws"), dir.path().string(), dir.File("bad.lws")})
+    EXPECT_EQ(Lwconv(dir, {"--quiet", "scene", bad}).status, 1) << bad;
 }
