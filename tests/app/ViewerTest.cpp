@@ -17,6 +17,13 @@ class RecordingDevice : public rm::NullDevice {
   int qualityCalls = 0, ditherCalls = 0, textureCalls = 0;
 };
 
+// What CreateDisplay made of a request: success, size and full-screen flag.
+struct Shown {
+  bool ok;
+  int32_t w, h;
+  bool full;
+};
+
 class ViewerTest : public ::testing::Test {
  protected:
   ViewerTest() : viewer(view, render) {
@@ -28,14 +35,13 @@ class ViewerTest : public ::testing::Test {
       return d;
     });
   }
-  void StartDisplay() {
-    int32_t w = 400, h = 300;
-    bool full = false;
-    ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
-    ASSERT_TRUE(viewer.SetUpViewerScene());
+  Shown Display(int32_t w, int32_t h, bool full = false, const DeviceGuid* device = nullptr) {
+    const bool ok = viewer.CreateDisplay(w, h, full, device);
+    return {ok, w, h, full};
   }
-  // Loads a one-quad object.
-  rm::MeshPtr LoadQuad() {
+  // A display with the viewer scene and a one-quad object loaded.
+  rm::MeshPtr Start() {
+    EXPECT_TRUE(Display(400, 300).ok && viewer.SetUpViewerScene());
     rm::MeshPtr mesh = viewer.engine()->CreateMesh();
     const uint32_t face[] = {0, 1, 2, 3};
     EXPECT_EQ(mesh->AddGroup(4, 1, 4, face), 0);
@@ -55,37 +61,30 @@ class ViewerTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(ViewerTest, FullScreenTakesTheSmallestModeThatHoldsTheClient) {
-  struct Case {
+  const struct {
     int32_t w, h, modeW, modeH;
   } cases[] = {{700, 500, 800, 600}, {300, 200, 320, 240}, {1024, 768, 800, 600}, {640, 480, 640, 480}};
-  for (const Case& c : cases) {
-    int32_t w = c.w, h = c.h;
-    bool full = true;
-    ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
-    EXPECT_EQ(std::pair(w, h), std::pair(c.modeW, c.modeH));
+  for (const auto& c : cases) {
+    const Shown s = Display(c.w, c.h, true);
+    ASSERT_TRUE(s.ok && s.full);
+    EXPECT_EQ(std::pair(s.w, s.h), std::pair(c.modeW, c.modeH));
     EXPECT_EQ(viewer.viewport()->GetWidth(), static_cast<uint32_t>(c.modeW));
-    EXPECT_TRUE(full);
   }
 }
 
 TEST_F(ViewerTest, DisplayIsRemadeOnlyWhenSomethingChanged) {
-  int32_t w = 0, h = 0;
-  bool full = false;
-  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
-  EXPECT_EQ(std::pair(w, h), std::pair(1, 1));  // a minimised window still gets a 1 x 1 display
-  EXPECT_EQ(requests.size(), 1u);
+  const Shown minimised = Display(0, 0);
+  ASSERT_TRUE(minimised.ok);
+  EXPECT_EQ(std::pair(minimised.w, minimised.h), std::pair(1, 1));  // still a 1 x 1 display
   EXPECT_EQ(viewer.viewport()->GetWidth(), 1u);
-  w = 320, h = 200;
-  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
-  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  ASSERT_TRUE(Display(320, 200).ok && Display(320, 200).ok);
   EXPECT_EQ(requests.size(), 2u);
   EXPECT_EQ(viewer.displaysCreated(), 2u);
 
   // The fixed frames survive a re-creation; only the viewport is new.
   ASSERT_TRUE(viewer.SetUpViewerScene());
   const rm::FramePtr scene = viewer.scene(), camera = viewer.camera();
-  w = 321;
-  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, nullptr));
+  ASSERT_TRUE(Display(321, 200).ok);
   EXPECT_EQ(viewer.scene(), scene);
   EXPECT_EQ(viewer.viewport()->GetCamera(), camera);
   EXPECT_EQ(viewer.meshFrame()->GetParent(), scene);
@@ -101,38 +100,32 @@ TEST_F(ViewerTest, DeviceAndFullScreenFallBacksAndNoDeviceFails) {
     asked.push_back(full);
     return !full;
   });
-  int32_t w = 300, h = 200;
-  bool full = true;
-  ASSERT_TRUE(viewer.CreateDisplay(w, h, full, &chosen));
-  EXPECT_FALSE(full);  // full screen could not be had: a window
+  const Shown s = Display(300, 200, true, &chosen);
+  ASSERT_TRUE(s.ok);
+  EXPECT_FALSE(s.full);  // full screen could not be had: a window
   EXPECT_EQ(asked, (std::vector<bool>{true, false}));
   EXPECT_EQ(requests, (std::vector<bool>{true, false}));  // the chosen device, then the default
   EXPECT_TRUE(viewer.device());
 
   refuseAll = true;
-  w = 250;
-  EXPECT_FALSE(viewer.CreateDisplay(w, h, full, nullptr));
+  EXPECT_FALSE(Display(250, 200).ok);
   EXPECT_FALSE(viewer.device());
   EXPECT_FALSE(viewer.RenderScene());  // harmless without a display
 }
 
 TEST_F(ViewerTest, RenderOptionsReachTheEngineOnlyWhenChanged) {
-  StartDisplay();
-  const rm::MeshPtr mesh = LoadQuad();
+  const rm::MeshPtr mesh = Start();
   const int setUpQualityCalls = last->qualityCalls;
   viewer.ApplyRenderOptions();
   EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 200);
   EXPECT_FLOAT_EQ(viewer.viewport()->GetField(), 0.5f);
   EXPECT_EQ(last->qualityCalls, setUpQualityCalls);  // the flags were never changed
   EXPECT_EQ(last->ditherCalls + last->textureCalls, 0);
-
   viewer.viewport()->SetBack(50);  // anything else that moved it is not overridden
   viewer.ApplyRenderOptions();
   EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 50);
 
-  render.flatShading = 1;
-  render.bilinearFiltering = 1;
-  render.perspectiveCorrection = 1;
+  render.flatShading = render.bilinearFiltering = render.perspectiveCorrection = 1;
   viewer.ApplyRenderOptions();
   viewer.ApplyRenderOptions();
   EXPECT_EQ(last->qualityCalls, setUpQualityCalls + 1);
@@ -144,14 +137,12 @@ TEST_F(ViewerTest, RenderOptionsReachTheEngineOnlyWhenChanged) {
 }
 
 TEST_F(ViewerTest, ResetWaitsForAnInputModeAndMouseTurnsTheObject) {
-  StartDisplay();
-  LoadQuad();
+  Start();
   viewer.meshFrame()->AddTranslation(rm::COMBINE_REPLACE, 3, 0, 0);
   view.reset = 1;
   viewer.ControlObjectAndCamera();
   EXPECT_EQ(view.reset, 1);  // "No input": still pending
   EXPECT_FLOAT_EQ(viewer.meshFrame()->GetPosition(nullptr).x, 3);
-
   view.moveObject = 1;
   viewer.ControlObjectAndCamera();
   EXPECT_EQ(view.reset, 0);
@@ -175,22 +166,18 @@ TEST_F(ViewerTest, ResetWaitsForAnInputModeAndMouseTurnsTheObject) {
 }
 
 TEST_F(ViewerTest, GridIsBuiltWhenSwitchedOnAndRebuiltWhenItsSizeChanges) {
-  StartDisplay();
+  ASSERT_TRUE(Display(400, 300).ok && viewer.SetUpViewerScene());
   view.gridOn = 1;
   viewer.UpdateGrid();
   const rm::MeshPtr grid = viewer.grid().mesh;
-  ASSERT_TRUE(grid);
   uint32_t vertices = 0, faces = 0;
-  ASSERT_TRUE(grid->GetGroup(0, &vertices, &faces, nullptr, nullptr));
+  rm::Box box;
+  ASSERT_TRUE(grid && grid->GetGroup(0, &vertices, &faces, nullptr, nullptr) && grid->GetBox(&box));
   EXPECT_EQ(vertices, 21u * 21u);
   EXPECT_EQ(faces, 400u);
-  rm::Box box;
-  ASSERT_TRUE(grid->GetBox(&box));
   EXPECT_FLOAT_EQ(box.min.x, -10);
   EXPECT_EQ(grid->GetGroupQuality(0), rm::RENDER_WIREFRAME);
   EXPECT_EQ(grid->GetName(), "20 x 20 Grid @ 1.000000 x 1.000000 resolution");
-  EXPECT_EQ(viewer.scene()->GetVisuals().size(), 1u);
-
   viewer.UpdateGrid();
   EXPECT_EQ(viewer.grid().mesh, grid);  // nothing changed, nothing rebuilt
 
@@ -199,7 +186,6 @@ TEST_F(ViewerTest, GridIsBuiltWhenSwitchedOnAndRebuiltWhenItsSizeChanges) {
   ASSERT_TRUE(viewer.grid().mesh && viewer.grid().mesh->GetBox(&box));
   EXPECT_FLOAT_EQ(box.max.x, 25);
   EXPECT_EQ(viewer.scene()->GetVisuals().size(), 1u);  // the old grid went
-
   view.gridOn = 0;
   viewer.UpdateGrid();
   EXPECT_FALSE(viewer.grid().mesh);
