@@ -53,30 +53,22 @@ class AnimTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(AnimTest, InterpolationWrapsAndClampsToTheFirstKey) {
-  const MotionKeys keys = Table({Key(0, 0), Key(10, 10)});
-  const auto x = [&](float t) { return InterpolateKeys(KeySpan(keys), t, true).position[0]; };
-  EXPECT_FLOAT_EQ(x(5), 5);
-  EXPECT_FLOAT_EQ(x(0), 0);
-  EXPECT_FLOAT_EQ(x(-3), 0);
-  EXPECT_FLOAT_EQ(x(15), 5);  // past the last key the time wraps
-  EXPECT_FLOAT_EQ(x(10), 10);
-  EXPECT_FLOAT_EQ(x(2.5f), 2.5f);
-
-  const MotionKeys one = Table({Key(0, 7)});
-  for (float t : {-1.0f, 0.0f, 3.0f, 1e9f, INFINITY, NAN})
-    EXPECT_EQ(InterpolateKeys(KeySpan(one), t, true).position[0], 7) << t;
-}
-
-TEST_F(AnimTest, AnglesInterpolateAsPlainNumbers) {
-  MotionKey a = Key(0), b = Key(10);
+TEST_F(AnimTest, InterpolationWrapsClampsAndTreatsAnglesAsPlainNumbers) {
+  MotionKey a = Key(0, 0), b = Key(10, 10);
   a.heading = 350;
   b.heading = 10;
   b.scale[1] = 3;
   const MotionKeys keys = Table({a, b});
+  // Past the last key the time wraps; before the first it clamps.
+  for (const auto& [t, x] : {std::pair{5.0f, 5.0f}, {0, 0}, {-3, 0}, {15, 5}, {10, 10}, {2.5f, 2.5f}})
+    EXPECT_FLOAT_EQ(InterpolateKeys(KeySpan(keys), t, true).position[0], x) << t;
   const MotionKey mid = InterpolateKeys(KeySpan(keys), 5, true);
   EXPECT_FLOAT_EQ(mid.heading, 180);  // the long way round, not through 0
   EXPECT_FLOAT_EQ(mid.scale[1], 2);
+
+  const MotionKeys one = Table({Key(0, 7)});
+  for (float t : {-1.0f, 0.0f, 3.0f, 1e9f, INFINITY, NAN})
+    EXPECT_EQ(InterpolateKeys(KeySpan(one), t, true).position[0], 7) << t;
 }
 
 TEST_F(AnimTest, KeysAtTheSameFrameNeverDivideByZero) {
@@ -106,9 +98,8 @@ TEST_F(AnimTest, BinarySearchFindsTheSameKeyAsAWalkInKeyOrder) {
   // Frames out of order: the walk's answer, not a search's.
   const MotionKeys unordered = Table({Key(10), Key(0), Key(20)});
   EXPECT_FALSE(unordered->framesAscending);
-  EXPECT_EQ(FindKey(KeySpan(unordered), 5, false), 0);
-  EXPECT_EQ(FindKey(KeySpan(unordered), 15, false), 2);
-  EXPECT_EQ(FindKey(KeySpan(unordered), 25, false), -1);
+  for (const auto& [t, index] : {std::pair{5.0f, 0}, {15, 2}, {25, -1}})
+    EXPECT_EQ(FindKey(KeySpan(unordered), t, false), index) << t;
   EXPECT_EQ(FindKey(KeySpan(unordered), NAN, true), -1);
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -15,31 +14,28 @@
 #include "diag/Dbug.h"
 #include "lwlib/Bsp.h"
 
+using testsupport::AddMeshGroup;
 using testsupport::CapturedOutput;
+using testsupport::CubeMeshModel;
 using testsupport::LiveTrackedBlocks;
+using testsupport::TriangleSoupModel;
+using testsupport::TwoTetrahedraMeshModel;
 
 namespace {
 
 using V = rm::Vector;
-
-using testsupport::AddMeshGroup;
-using testsupport::CubeMeshModel;
-using testsupport::TriangleSoupModel;
-using testsupport::TwoTetrahedraMeshModel;
 
 bool Same(const V& a, const V& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 bool SameCorners(const BspTriangle& t, const V& p0, const V& p1, const V& p2) {
   return Same(t.p0, p0) && Same(t.p1, p1) && Same(t.p2, p2);
 }
 bool SameTriangle(const BspTriangle& a, const BspTriangle& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-int CountNodes(const BspNode* node) {
-  return node ? 1 + CountNodes(node->ahead) + CountNodes(node->behind) : 0;
-}
-
-std::string Statistics(int polys, int nodes, int splits) {
-  return "Message: Model with " + std::to_string(polys) + " polys generated " + std::to_string(nodes) +
-         " nodes with " + std::to_string(splits) + " splits in BSP tree";
+int CountNodes(const BspNode* node) { return node ? 1 + CountNodes(node->ahead) + CountNodes(node->behind) : 0; }
+BspTriangle Unit() { return MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}); }
+// Triangles in, nodes, splits of the last build.
+std::array<int32_t, 3> Counts() {
+  const BspCounters c = GetBspCounters();
+  return {c.trianglesIn, c.nodes, c.splits};
 }
 
 // The plain build: recursive, one vector per list, the back of a vector being
@@ -50,14 +46,12 @@ struct RefNode {
 };
 
 struct RefBuild {
-  int nodes = 0;
-  int splits = 0;
+  int nodes = 0, splits = 0;
 
   std::unique_ptr<RefNode> Build(std::vector<BspTriangle> list) {
     if (list.empty()) return nullptr;
     ++nodes;
-    auto node = std::make_unique<RefNode>();
-    node->splitter = list.back();
+    auto node = std::make_unique<RefNode>(RefNode{list.back(), nullptr, nullptr});
     list.pop_back();
     std::vector<BspTriangle> ahead, behind;
     while (!list.empty()) {
@@ -65,16 +59,13 @@ struct RefBuild {
       list.pop_back();
       int32_t corners[3];
       const int32_t side = BspClassifyTriangle(node->splitter, t, corners);
-      if (side == BSP_AHEAD) {
-        ahead.push_back(t);
-      } else if (side == BSP_BEHIND) {
-        behind.push_back(t);
-      } else {
-        ++splits;
-        BspTriangle pieces[3];
-        const int n = BspSplitTriangle(node->splitter, t, corners, pieces);
-        for (int i = 0; i < n; ++i) list.push_back(pieces[i]);
+      if (side == BSP_AHEAD || side == BSP_BEHIND) {
+        (side == BSP_AHEAD ? ahead : behind).push_back(t);
+        continue;
       }
+      ++splits;
+      BspTriangle pieces[3];
+      list.insert(list.end(), pieces, pieces + BspSplitTriangle(node->splitter, t, corners, pieces));
     }
     node->behind = Build(std::move(behind));
     node->ahead = Build(std::move(ahead));
@@ -82,18 +73,12 @@ struct RefBuild {
   }
 };
 
+// The list of a model of one group of triangles, last face at the front.
 std::vector<BspTriangle> RefTriangles(const MeshModel& model) {
+  const MeshGroup& g = model.groups.at(0);
+  const auto at = [&](uint32_t i) { return g.vertices[g.faceData[i]].position; };
   std::vector<BspTriangle> list;
-  for (const MeshGroup& g : model.groups) {
-    uint32_t p = 0;
-    for (uint32_t f = 0; f < g.faceCount; ++f) {
-      const uint32_t first = g.verticesPerFace == 0 ? p + 1 : p;
-      const uint32_t n = g.verticesPerFace == 0 ? g.faceData[p] : g.verticesPerFace;
-      list.push_back(MakeBspTriangle(g.vertices[g.faceData[first]].position, g.vertices[g.faceData[first + 1]].position,
-                                     g.vertices[g.faceData[first + 2]].position));
-      p = first + n;
-    }
-  }
+  for (uint32_t i = 0; i + 2 < g.faceDataSize; i += 3) list.push_back(MakeBspTriangle(at(i), at(i + 1), at(i + 2)));
   return list;
 }
 
@@ -118,43 +103,43 @@ MeshModel RandomModel(unsigned seed, int count, float extent, float size) {
 
 }  // namespace
 
-TEST(BspSteps, PointsAreClassifiedByDistanceAndCosine) {
-  // Normal (0, 0, 1): ahead is +z.
-  const BspTriangle unit = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+TEST(BspSteps, PointsAndTrianglesAreClassified) {
+  const BspTriangle unit = Unit();  // ahead is +z
   EXPECT_TRUE(Same(unit.normal, {0, 0, 1}));
-  EXPECT_EQ(BspClassifyPoint(unit, {0, 0, 1}), BSP_AHEAD);
-  EXPECT_EQ(BspClassifyPoint(unit, {0, 0, -1}), BSP_BEHIND);
-  EXPECT_EQ(BspClassifyPoint(unit, {0.0005f, 0.0005f, 0.0005f}), BSP_ON_PLANE);  // next to the first corner
-  EXPECT_EQ(BspClassifyPoint(unit, {100, 0, 0.05f}), BSP_ON_PLANE);  // far off the plane, but at a flat angle
-  EXPECT_EQ(BspClassifyPoint(unit, {1, 0, 0.002f}), BSP_AHEAD);
+  const std::pair<V, int32_t> points[] = {
+      {{0, 0, 1}, BSP_AHEAD},
+      {{0, 0, -1}, BSP_BEHIND},
+      {{0.0005f, 0.0005f, 0.0005f}, BSP_ON_PLANE},  // next to the first corner
+      {{100, 0, 0.05f}, BSP_ON_PLANE},              // far off the plane, but at a flat angle
+      {{1, 0, 0.002f}, BSP_AHEAD},
+      {{1, 0, 0.0015f}, BSP_AHEAD}};
+  for (const auto& [p, side] : points) EXPECT_EQ(BspClassifyPoint(unit, p), side) << p.x << " " << p.z;
   // A 30 degree corner gives a normal of length 0.5, which loosens the test.
-  const BspTriangle narrow =
-      MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {std::cos(0.5235988f), std::sin(0.5235988f), 0});
+  const BspTriangle narrow = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {std::cos(0.5235988f), std::sin(0.5235988f), 0});
   EXPECT_NEAR(narrow.normal.z, 0.5f, 1e-6f);
   EXPECT_EQ(BspClassifyPoint(narrow, {1, 0, 0.0015f}), BSP_ON_PLANE);
-  EXPECT_EQ(BspClassifyPoint(unit, {1, 0, 0.0015f}), BSP_AHEAD);
   // A triangle with a zero-length edge still gets a usable normal.
-  const BspTriangle degenerate = MakeBspTriangle({0, 0, 0}, {0, 0, 0}, {0, 1, 0});
-  EXPECT_TRUE(Same(degenerate.normal, {0, 0, 1}));
-}
+  EXPECT_TRUE(Same(MakeBspTriangle({0, 0, 0}, {0, 0, 0}, {0, 1, 0}).normal, {0, 0, 1}));
 
-TEST(BspSteps, CornersOnThePlaneFollowTheSidesPresent) {
-  const BspTriangle s = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
-  int32_t c[3];
-  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 0}, {2, 1, 0}), c), BSP_AHEAD);  // coplanar
-  EXPECT_EQ(c[0], BSP_AHEAD);
-  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 0}, {2, 1, -1}), c), BSP_BEHIND);
-  EXPECT_EQ(c[0], BSP_BEHIND);
-  EXPECT_EQ(c[1], BSP_BEHIND);
-  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 1}, {2, 1, 0}), c), BSP_AHEAD);
-  EXPECT_EQ(BspClassifyTriangle(s, MakeBspTriangle({2, 0, 0}, {3, 0, 1}, {2, 1, -1}), c), BSP_SPANNING);
-  EXPECT_EQ(c[0], BSP_AHEAD);
-  EXPECT_EQ(c[1], BSP_AHEAD);
-  EXPECT_EQ(c[2], BSP_BEHIND);
+  // Corners on the plane follow the sides present; all on it counts as ahead.
+  const struct {
+    V a, b, c;
+    int32_t side;
+    std::array<int32_t, 3> corners;
+  } triangles[] = {
+      {{2, 0, 0}, {3, 0, 0}, {2, 1, 0}, BSP_AHEAD, {BSP_AHEAD, BSP_AHEAD, BSP_AHEAD}},
+      {{2, 0, 0}, {3, 0, 0}, {2, 1, -1}, BSP_BEHIND, {BSP_BEHIND, BSP_BEHIND, BSP_BEHIND}},
+      {{2, 0, 0}, {3, 0, 1}, {2, 1, 0}, BSP_AHEAD, {BSP_AHEAD, BSP_AHEAD, BSP_AHEAD}},
+      {{2, 0, 0}, {3, 0, 1}, {2, 1, -1}, BSP_SPANNING, {BSP_AHEAD, BSP_AHEAD, BSP_BEHIND}}};
+  for (const auto& t : triangles) {
+    std::array<int32_t, 3> c{};
+    EXPECT_EQ(BspClassifyTriangle(unit, MakeBspTriangle(t.a, t.b, t.c), c.data()), t.side) << t.c.z;
+    EXPECT_EQ(c, t.corners) << t.c.z;
+  }
 }
 
 TEST(BspSteps, SplitKeepsWindingDropsThinPiecesAndReportsOddParameters) {
-  const BspTriangle s = MakeBspTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  const BspTriangle s = Unit();
   // P0 lies on the plane and counts as ahead, so P2 is the corner alone; the
   // cut through P2-P0 lands on P0 itself.
   const V p0{5, 0, 0}, p1{5, 1, 1}, p2{5, 1, -1};
@@ -166,122 +151,93 @@ TEST(BspSteps, SplitKeepsWindingDropsThinPiecesAndReportsOddParameters) {
   EXPECT_STREQ(GetBspLastError(), "BSP Tree Error : Invalid t value 1.000000\n");
   EXPECT_TRUE(SameCorners(pieces[0], p2, p0, {5, 1, 0}));
   EXPECT_TRUE(SameCorners(pieces[1], p0, p1, {5, 1, 0}));  // (I0, P0, P1) was too thin
-  for (int i = 0; i < 2; ++i) {
-    const BspTriangle& piece = pieces[i];
+  for (const BspTriangle& piece : {pieces[0], pieces[1]}) {
     EXPECT_GT(piece.normal.x * t.normal.x, 0);  // same facing as the original
     EXPECT_TRUE(SameTriangle(piece, MakeBspTriangle(piece.p0, piece.p1, piece.p2)));
   }
   // The other two patterns, with clean cuts at z = 0.
-  const V a{0, 0, -1}, b{2, 0, 1}, d{0, 2, 1};
+  const V a{0, 0, -1}, b{2, 0, 1}, d{0, 2, 1}, x{1, 0, 0}, y{0, 1, 0};
   const int32_t aloneFirst[3] = {BSP_BEHIND, BSP_AHEAD, BSP_AHEAD};
   ASSERT_EQ(BspSplitTriangle(s, MakeBspTriangle(a, b, d), aloneFirst, pieces), 3);
-  EXPECT_TRUE(SameCorners(pieces[0], a, {1, 0, 0}, {0, 1, 0}));
-  EXPECT_TRUE(SameCorners(pieces[1], {1, 0, 0}, b, {0, 1, 0}));
-  EXPECT_TRUE(SameCorners(pieces[2], {0, 1, 0}, b, d));
+  EXPECT_TRUE(SameCorners(pieces[0], a, x, y) && SameCorners(pieces[1], x, b, y) && SameCorners(pieces[2], y, b, d));
   const int32_t aloneSecond[3] = {BSP_AHEAD, BSP_BEHIND, BSP_AHEAD};
   ASSERT_EQ(BspSplitTriangle(s, MakeBspTriangle(b, a, d), aloneSecond, pieces), 3);
-  EXPECT_TRUE(SameCorners(pieces[0], a, {0, 1, 0}, {1, 0, 0}));
-  EXPECT_TRUE(SameCorners(pieces[1], {1, 0, 0}, d, b));
-  EXPECT_TRUE(SameCorners(pieces[2], {1, 0, 0}, {0, 1, 0}, d));
+  EXPECT_TRUE(SameCorners(pieces[0], a, y, x) && SameCorners(pieces[1], x, d, b) && SameCorners(pieces[2], x, y, d));
   const int32_t none[3] = {BSP_AHEAD, BSP_AHEAD, BSP_AHEAD};
   EXPECT_EQ(BspSplitTriangle(s, MakeBspTriangle(a, b, d), none, pieces), 0);
   EXPECT_STREQ(GetBspLastError(), "BSP Tree Error : Attempt to split a polygon which does not reequire it\n");
 }
 
-TEST(BspBuild, SmallModelsGiveTheDocumentedTreesAndStatistics) {
+TEST(BspBuild, SmallModelsGiveTheDocumentedTrees) {
   CapturedOutput out;
   BspTree tree;
-  {
-    MeshModel empty;
-    EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
-    EXPECT_EQ(tree.root, nullptr);
-    AddMeshGroup(empty, {}, {}, 3, 0);
-    EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
-    EXPECT_EQ(tree.root, nullptr);
-    ASSERT_EQ(out.lines().size(), 2u);
-    EXPECT_NE(out.lines()[1].find(Statistics(0, 0, 0)), std::string::npos);
-  }
-  {
-    out.Clear();
-    EXPECT_TRUE(BuildBspTree(tree, TriangleSoupModel({{V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}), BSP_TREE_SPLIT));
-    ASSERT_NE(tree.root, nullptr);
-    EXPECT_EQ(tree.root->ahead, nullptr);
-    EXPECT_EQ(tree.root->behind, nullptr);
-    EXPECT_EQ(tree.root->data, nullptr);
-    EXPECT_EQ(tree.depth, 1);
-    EXPECT_TRUE(out.Contains(Statistics(1, 1, 0)));
-  }
-  {
-    // Same plane: the last face is the root and the first goes ahead of it.
-    out.Clear();
-    const V first[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, second[3] = {{5, 5, 0}, {6, 5, 0}, {5, 6, 0}};
-    EXPECT_TRUE(BuildBspTree(
-        tree, TriangleSoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
-    ASSERT_NE(tree.root, nullptr);
-    EXPECT_TRUE(SameCorners(tree.root->splitter, second[0], second[1], second[2]));
-    ASSERT_NE(tree.root->ahead, nullptr);
-    EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, first[0], first[1], first[2]));
-    EXPECT_EQ(tree.root->behind, nullptr);
-    EXPECT_TRUE(out.Contains(Statistics(2, 2, 0)));
-  }
-  {
-    // A triangle crossing the root's plane with one corner on it: one split,
-    // the thin piece dropped, the two others on either side.
-    out.Clear();
-    EXPECT_TRUE(BuildBspTree(tree,
-                             TriangleSoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
-                             BSP_TREE_SPLIT));
-    EXPECT_TRUE(out.Contains(Statistics(2, 3, 1)));
-    ASSERT_NE(tree.root->ahead, nullptr);
-    ASSERT_NE(tree.root->behind, nullptr);
-    EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, {5, 0, 0}, {5, 1, 1}, {5, 1, 0}));
-    EXPECT_TRUE(SameCorners(tree.root->behind->splitter, {5, 1, -1}, {5, 0, 0}, {5, 1, 0}));
-    const BspCounters counters = GetBspCounters();
-    EXPECT_EQ(counters.trianglesIn, 2);
-    EXPECT_EQ(counters.nodes, 3);
-    EXPECT_EQ(counters.splits, 1);
-  }
+  MeshModel empty;
+  EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
+  EXPECT_EQ(tree.root, nullptr);
+  AddMeshGroup(empty, {}, {}, 3, 0);
+  EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
+  EXPECT_EQ(tree.root, nullptr);
+  EXPECT_TRUE(out.Contains("Message: Model with 0 polys generated 0 nodes with 0 splits in BSP tree"));
+
+  ASSERT_TRUE(BuildBspTree(tree, TriangleSoupModel({{V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}), BSP_TREE_SPLIT));
+  ASSERT_NE(tree.root, nullptr);
+  EXPECT_TRUE(tree.root->ahead == nullptr && tree.root->behind == nullptr && tree.root->data == nullptr);
+  EXPECT_EQ(tree.depth, 1);
+
+  // Same plane: the last face is the root and the first goes ahead of it.
+  const V first[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, second[3] = {{5, 5, 0}, {6, 5, 0}, {5, 6, 0}};
+  ASSERT_TRUE(BuildBspTree(
+      tree, TriangleSoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
+  EXPECT_TRUE(SameCorners(tree.root->splitter, second[0], second[1], second[2]));
+  ASSERT_NE(tree.root->ahead, nullptr);
+  EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, first[0], first[1], first[2]));
+  EXPECT_EQ(tree.root->behind, nullptr);
+
+  // A triangle crossing the root's plane with one corner on it: one split,
+  // the thin piece dropped, the two others on either side.
+  out.Clear();
+  ASSERT_TRUE(BuildBspTree(
+      tree, TriangleSoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
+      BSP_TREE_SPLIT));
+  EXPECT_TRUE(out.Contains("Message: Model with 2 polys generated 3 nodes with 1 splits in BSP tree"));
+  EXPECT_EQ(Counts(), (std::array<int32_t, 3>{2, 3, 1}));
+  ASSERT_TRUE(tree.root->ahead && tree.root->behind);
+  EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, {5, 0, 0}, {5, 1, 1}, {5, 1, 0}));
+  EXPECT_TRUE(SameCorners(tree.root->behind->splitter, {5, 1, -1}, {5, 0, 0}, {5, 1, 0}));
 }
 
 TEST(BspBuild, FacesGiveTheirFirstThreeCornersAndBadFaceDataIsRefused) {
-  CapturedOutput out;
-  const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
-  MeshModel model;
-  AddMeshGroup(model, corners, {0, 1, 2, 3}, 4, 1);
-  // Faces of varying size; a two-corner face has no plane and is left out.
-  AddMeshGroup(model, corners, {4, 3, 2, 1, 0, 2, 4, 0, 3, 4, 0, 1}, 0, 3);
-  BspTree tree;
-  ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
-  EXPECT_TRUE(out.Contains(Statistics(3, 3, 0)));
-  // Last face first: (4 0 1) is the root, (3 2 1) comes last.
-  EXPECT_TRUE(SameCorners(tree.root->splitter, corners[4], corners[0], corners[1]));
-  int found = 0;
-  for (const BspNode* n : {tree.root->ahead, tree.root->behind}) {
-    for (; n; n = n->ahead ? n->ahead : n->behind) {
-      found += SameCorners(n->splitter, corners[0], corners[1], corners[2]);
-      found += SameCorners(n->splitter, corners[3], corners[2], corners[1]);
-    }
-  }
-  EXPECT_EQ(found, 2);
-
-}
-
-TEST(BspBuild, FaceDataOutsideItsGroupIsRefusedWithoutLeaks) {
   const int32_t live = LiveTrackedBlocks();
   {
-    const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
     CapturedOutput out;
+    const std::vector<V> corners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 5}};
+    MeshModel model;
+    AddMeshGroup(model, corners, {0, 1, 2, 3}, 4, 1);
+    // Faces of varying size; a two-corner face has no plane and is left out.
+    AddMeshGroup(model, corners, {4, 3, 2, 1, 0, 2, 4, 0, 3, 4, 0, 1}, 0, 3);
     BspTree tree;
-    MeshModel badIndex;
+    ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
+    EXPECT_EQ(Counts(), (std::array<int32_t, 3>{3, 3, 0}));
+    // Last face first: (4 0 1) is the root, (3 2 1) comes last.
+    EXPECT_TRUE(SameCorners(tree.root->splitter, corners[4], corners[0], corners[1]));
+    int found = 0;
+    for (const BspNode* n : {tree.root->ahead, tree.root->behind}) {
+      for (; n; n = n->ahead ? n->ahead : n->behind) {
+        found += SameCorners(n->splitter, corners[0], corners[1], corners[2]);
+        found += SameCorners(n->splitter, corners[3], corners[2], corners[1]);
+      }
+    }
+    EXPECT_EQ(found, 2);
+
+    out.Clear();
+    MeshModel badIndex, overrun, tooManyFaces;
     AddMeshGroup(badIndex, corners, {0, 1, 2, 0, 1, 5}, 3, 2);
+    AddMeshGroup(overrun, corners, {3, 0, 1, 2, 9, 0, 1}, 0, 2);
+    AddMeshGroup(tooManyFaces, corners, {0, 1, 2}, 3, 2);
     EXPECT_FALSE(BuildBspTree(tree, badIndex, BSP_TREE_SPLIT));
     EXPECT_TRUE(out.Contains("Warning: Face names a vertex its group does not have"));
     EXPECT_EQ(tree.root, nullptr);
-    MeshModel overrun;
-    AddMeshGroup(overrun, corners, {3, 0, 1, 2, 9, 0, 1}, 0, 2);
     EXPECT_FALSE(BuildBspTree(tree, overrun, BSP_TREE_SPLIT));
-    MeshModel tooManyFaces;
-    AddMeshGroup(tooManyFaces, corners, {0, 1, 2}, 3, 2);
     EXPECT_FALSE(BuildBspTree(tree, tooManyFaces, BSP_TREE_SPLIT));
     EXPECT_EQ(out.lines().size(), 3u);
     EXPECT_TRUE(out.Contains("Warning: Face data runs past the end of its group"));
@@ -295,7 +251,7 @@ TEST(BspBuild, TreeTypes) {
   BspTree tree;
   ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
   out.Clear();
-  EXPECT_FALSE(BuildBspTree(tree, model, 2));
+  EXPECT_FALSE(BuildBspTree(tree, model, 2));  // silently nothing
   EXPECT_EQ(tree.root, nullptr);
   EXPECT_TRUE(out.lines().empty());
   EXPECT_EQ(GetBspCounters().trianglesIn, 12);
@@ -307,42 +263,26 @@ TEST(BspBuild, TreeTypes) {
   EXPECT_NE(tree.root, nullptr);
 }
 
-TEST(BspBuild, ClosedMeshesWorkedOutByHand) {
+TEST(BspBuild, ClosedMeshesWorkedOutByHandAndTheSameTreeAsAPlainRecursiveBuild) {
   CapturedOutput out(DEBUG_MODE_SILENT);
   BspTree tree;
   // Cube: every other side lies behind a side's plane and its partner
   // triangle lies in it (ahead). The chain down the behind side takes the
-  // list from alternate ends: faces 11, 0, 9, 2, 7, 4.
-  const MeshModel cube = CubeMeshModel();
-  ASSERT_TRUE(BuildBspTree(tree, cube, BSP_TREE_SPLIT));
-  EXPECT_EQ(GetBspCounters().nodes, 12);
-  EXPECT_EQ(GetBspCounters().splits, 0);
+  // list from alternate ends (faces 11, 0, 9, 2, 7, 4), each with its partner
+  // ahead: six levels and a leaf.
+  ASSERT_TRUE(BuildBspTree(tree, CubeMeshModel(), BSP_TREE_SPLIT));
+  EXPECT_EQ(Counts(), (std::array<int32_t, 3>{12, 12, 0}));
   EXPECT_EQ(tree.depth, 7);
-  const std::vector<BspTriangle> faces = RefTriangles(cube);
-  const int chain[6][2] = {{11, 10}, {0, 1}, {9, 8}, {2, 3}, {7, 6}, {4, 5}};
-  const BspNode* node = tree.root;
-  for (const auto& [splitter, partner] : chain) {
-    ASSERT_NE(node, nullptr);
-    EXPECT_TRUE(SameTriangle(node->splitter, faces[splitter])) << splitter;
-    ASSERT_NE(node->ahead, nullptr);
-    EXPECT_TRUE(SameTriangle(node->ahead->splitter, faces[partner])) << partner;
-    node = node->behind;
-  }
-  EXPECT_EQ(node, nullptr);
+  EXPECT_EQ(CountNodes(tree.root->ahead), 1);
 
   // Two tetrahedra: z = 0 cuts the three faces of EFGH that meet at E into
   // three pieces each (one ahead, two behind); nothing else is cut. Ahead:
   // the three corner pieces; behind: three faces of ABCD, six pieces and FGH.
   ASSERT_TRUE(BuildBspTree(tree, TwoTetrahedraMeshModel(), BSP_TREE_SPLIT));
-  EXPECT_EQ(GetBspCounters().trianglesIn, 8);
-  EXPECT_EQ(GetBspCounters().nodes, 14);
-  EXPECT_EQ(GetBspCounters().splits, 3);
+  EXPECT_EQ(Counts(), (std::array<int32_t, 3>{8, 14, 3}));
   EXPECT_EQ(CountNodes(tree.root->ahead), 3);
   EXPECT_EQ(CountNodes(tree.root->behind), 10);
-}
 
-TEST(BspBuild, SameTreeAsAPlainRecursiveBuild) {
-  CapturedOutput out(DEBUG_MODE_SILENT);
   std::vector<MeshModel> models;
   models.push_back(CubeMeshModel());
   models.push_back(TwoTetrahedraMeshModel());
@@ -351,11 +291,9 @@ TEST(BspBuild, SameTreeAsAPlainRecursiveBuild) {
   for (const MeshModel& model : models) {
     RefBuild ref;
     const std::unique_ptr<RefNode> expected = ref.Build(RefTriangles(model));
-    BspTree tree;
     ASSERT_TRUE(BuildBspTree(tree, model, BSP_TREE_SPLIT));
     EXPECT_EQ(GetBspCounters().nodes, ref.nodes);
     EXPECT_EQ(GetBspCounters().splits, ref.splits);
-    EXPECT_EQ(CountNodes(tree.root), ref.nodes);
     EXPECT_TRUE(SameTree(tree.root, expected.get()));
     splits += ref.splits;
   }
@@ -421,22 +359,10 @@ TEST(BspBuild, PiecesThatRoundingPutsAcrossThePlaneAgainAreNotCutAgain) {
   const V s0{0x1.6p+5f, 0x1.3p+4f, -0x1.191ad6p-1f}, s1{0x1.606e5ap+5f, 0x1.2e45dap+4f, -0x1.07e59p-1f},
       s2{0x1.60775ep+5f, 0x1.3p+4f, -0x1.0678d8p-1f};
   const V t0{0x1.607cb6p+5f, 0x1.30f96cp+4f, -0x1.05b4eep-1f}, t1{0x1.6p+5f, 0x1.4p+4f, -0x1.10d652p-1f};
-  const BspTriangle splitter = MakeBspTriangle(s0, s1, s2);
-  const BspTriangle triangle = MakeBspTriangle(t0, t1, s0);
-  int32_t corners[3];
-  ASSERT_EQ(BspClassifyTriangle(splitter, triangle, corners), BSP_SPANNING);
-  BspTriangle pieces[3];
-  int32_t sides[3];
-  ASSERT_EQ(BspSplitTriangle(splitter, triangle, corners, pieces, sides), 3);
-  EXPECT_EQ(sides[0], BSP_BEHIND);
-  EXPECT_EQ(sides[1], BSP_AHEAD);
-  EXPECT_EQ(BspClassifyTriangle(splitter, pieces[1]), BSP_SPANNING);
-
   CapturedOutput out(DEBUG_MODE_SILENT);
   BspTree tree;
   ASSERT_TRUE(BuildBspTree(tree, TriangleSoupModel({{t0, t1, s0}, {s0, s1, s2}}), BSP_TREE_SPLIT));
-  EXPECT_EQ(GetBspCounters().splits, 1);
-  EXPECT_EQ(GetBspCounters().nodes, 4);
+  EXPECT_EQ(Counts(), (std::array<int32_t, 3>{2, 4, 1}));
   EXPECT_EQ(CountNodes(tree.root->ahead), 2);
   EXPECT_EQ(CountNodes(tree.root->behind), 1);
 }
