@@ -39,6 +39,9 @@ function(lwcs_add_test name)
   # Qt platform cannot make an OpenGL context).
   if(A_XVFB)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/cmake/with-display)
+    if(LWCS_SANITIZE)
+      target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/sanitizer/NoLeakCheck.cpp)
+    endif()
   endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

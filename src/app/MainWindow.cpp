@@ -57,7 +57,7 @@ ViewerWidget::ViewerWidget(MainWindow& window) : QOpenGLWidget(&window), window_
 
 rm::DevicePtr ViewerWidget::MakeDevice(uint32_t width, uint32_t height) {
   std::shared_ptr<render::GlDevice> device = render::GlDevice::Create(width, height);
-  glDevice_ = device.get();
+  glDevice_ = device;
   if (device) device->SetTargetSize(static_cast<uint32_t>(std::max(1, this->width())),
                                     static_cast<uint32_t>(std::max(1, this->height())));
   return device;
@@ -69,14 +69,15 @@ void ViewerWidget::initializeGL() {
 }
 
 void ViewerWidget::resizeGL(int w, int h) {
-  if (glDevice_) glDevice_->SetTargetSize(static_cast<uint32_t>(std::max(1, w)), static_cast<uint32_t>(std::max(1, h)));
+  if (auto device = glDevice_.lock())
+    device->SetTargetSize(static_cast<uint32_t>(std::max(1, w)), static_cast<uint32_t>(std::max(1, h)));
   window_.ResizeDisplay(w, h);
 }
 
 void ViewerWidget::paintGL() {
-  if (glDevice_) {
+  if (auto device = glDevice_.lock()) {
     const qreal ratio = devicePixelRatioF();
-    glDevice_->SetTargetSize(static_cast<uint32_t>(std::max(1.0, width() * ratio)),
+    device->SetTargetSize(static_cast<uint32_t>(std::max(1.0, width() * ratio)),
                              static_cast<uint32_t>(std::max(1.0, height() * ratio)));
   }
   // A display made since the last step (a resize) has not had the options yet.
@@ -252,7 +253,7 @@ void MainWindow::CleanUp() {
   viewer_.FreeGrid();
   if (view_->initialised()) {
     view_->makeCurrent();
-    if (render::GlDevice* device = view_->glDevice()) device->ReleaseResources();
+    if (auto device = view_->glDevice()) device->ReleaseResources();
   }
   chosenDevice_.reset();
   ClearTextureSearch();

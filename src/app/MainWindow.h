@@ -30,7 +30,8 @@ struct KeyTable {
 class ViewerWidget : public QOpenGLWidget {
  public:
   explicit ViewerWidget(MainWindow& window);
-  render::GlDevice* glDevice() const { return glDevice_; }
+  // The device of the current display, or null once the display dropped it.
+  std::shared_ptr<render::GlDevice> glDevice() const { return glDevice_.lock(); }
   bool initialised() const { return initialised_; }
   // Makes the device for the display (the context must be current).
   rm::DevicePtr MakeDevice(uint32_t width, uint32_t height);
@@ -48,7 +49,9 @@ class ViewerWidget : public QOpenGLWidget {
  private:
   void Buttons(QMouseEvent* event);
   MainWindow& window_;
-  render::GlDevice* glDevice_ = nullptr;
+  // The viewer owns the device and replaces it when the display is remade, so
+  // the widget only watches it.
+  std::weak_ptr<render::GlDevice> glDevice_;
   bool initialised_ = false;
 };
 
