@@ -57,6 +57,18 @@ struct MergedFace {
   uint32_t count;
 };
 
+// A count, then one vector of every vertex (its position or its normal).
+void WriteVectors(std::string& out, const std::vector<Vertex>& vertices, Vector Vertex::*member,
+                  const char* indent) {
+  Number(out, static_cast<uint32_t>(vertices.size()));
+  out += ";\n";
+  for (size_t i = 0; i < vertices.size(); ++i) {
+    const Vector& v = vertices[i].*member;
+    out += indent;
+    Triple(out, v.x, v.y, v.z, i + 1 < vertices.size() ? ";,\n" : ";;\n");
+  }
+}
+
 void WriteFaces(std::string& out, const std::vector<MergedFace>& faces, const std::vector<uint32_t>& indices,
                 const char* indent) {
   Number(out, static_cast<uint32_t>(faces.size()));
@@ -92,13 +104,7 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
   std::string out = "xof 0302txt 0032\n\nMesh ";
   if (IsIdentifier(name)) out += name + ' ';
   out += "{\n  ";
-  Number(out, static_cast<uint32_t>(vertices.size()));
-  out += ";\n";
-  for (size_t i = 0; i < vertices.size(); ++i) {
-    const Vector& p = vertices[i].position;
-    out += "  ";
-    Triple(out, p.x, p.y, p.z, i + 1 < vertices.size() ? ";,\n" : ";;\n");
-  }
+  WriteVectors(out, vertices, &Vertex::position, "  ");
   out += "  ";
   WriteFaces(out, faces, indices, "  ");
 
@@ -139,13 +145,7 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
 
   if (flags & XOFSAVE_NORMALS) {
     out += "\n  MeshNormals {\n    ";
-    Number(out, static_cast<uint32_t>(vertices.size()));
-    out += ";\n";
-    for (size_t i = 0; i < vertices.size(); ++i) {
-      const Vector& n = vertices[i].normal;
-      out += "    ";
-      Triple(out, n.x, n.y, n.z, i + 1 < vertices.size() ? ";,\n" : ";;\n");
-    }
+    WriteVectors(out, vertices, &Vertex::normal, "    ");
     out += "    ";
     WriteFaces(out, faces, indices, "    ");
     out += "  }\n";
