@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "diag/Dbug.h"
-#include "lwlib/Bsp.h"
+#include "lwlib/model/Bsp.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 #include "psx/Hmd.h"
 
 namespace {

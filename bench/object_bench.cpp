@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "diag/Dbug.h"
-#include "lwlib/Mesh.h"
-#include "lwlib/ObjectMesh.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
 #include "rm/Rm.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "diag/Dbug.h"
-#include "lwlib/Anim.h"
-#include "lwlib/Lws.h"
+#include "lwlib/scene/Anim.h"
+#include "lwlib/scene/Lws.h"
 
 namespace {
 

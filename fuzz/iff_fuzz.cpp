@@ -7,7 +7,7 @@
 
 #include "FuzzFile.h"
 #include "diag/Dbug.h"
-#include "lwlib/Iff.h"
+#include "lwlib/object/Iff.h"
 
 namespace {
 

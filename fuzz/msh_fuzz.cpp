@@ -7,8 +7,8 @@
 
 #include "FuzzFile.h"
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
-#include "lwlib/Mesh.h"
+#include "platform/File.h"
+#include "lwlib/model/Mesh.h"
 #include "rm/Rm.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "FuzzFile.h"
 #include "diag/Dbug.h"
-#include "lwlib/Iff.h"
-#include "lwlib/Mesh.h"
-#include "lwlib/ObjectMesh.h"
+#include "lwlib/object/Iff.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
 #include "rm/Rm.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "diag/Dbug.h"
-#include "lwlib/Anim.h"
-#include "lwlib/Lws.h"
-#include "lwlib/Parse.h"
+#include "lwlib/scene/Anim.h"
+#include "lwlib/scene/Lws.h"
+#include "lwlib/scene/Parse.h"
 #include "rm/Engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

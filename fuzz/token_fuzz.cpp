@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "diag/Dbug.h"
-#include "lwlib/Parse.h"
+#include "lwlib/scene/Parse.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -6,8 +6,8 @@
 
 #include "FuzzFile.h"
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
-#include "lwlib/Uv.h"
+#include "platform/File.h"
+#include "lwlib/object/Uv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const FuzzFile file(".uv");

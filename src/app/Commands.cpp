@@ -4,9 +4,9 @@
 #include <cctype>
 
 #include "diag/Dbug.h"
-#include "lwlib/Mesh.h"
-#include "lwlib/ObjectMesh.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
+#include "lwlib/object/TextureSearch.h"
 #include "platform/Path.h"
 #include "platform/Ui.h"
 

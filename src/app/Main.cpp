@@ -15,8 +15,8 @@
 #include "app/QtDialogs.h"
 #include "app/QtUi.h"
 #include "diag/Dbug.h"
-#include "lwlib/TextureSearch.h"
-#include "lwlib/Uv.h"
+#include "lwlib/object/TextureSearch.h"
+#include "lwlib/object/Uv.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "app/QtDialogs.h"
 #include "diag/Dbug.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/object/TextureSearch.h"
 #include "render/GlDevice.h"
 
 void QuitWithError() {

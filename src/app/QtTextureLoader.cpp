@@ -4,7 +4,7 @@
 
 #include "app/NumberedDialog.h"
 #include "app/QtDialogs.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/object/TextureSearch.h"
 
 void RunTextureLoaderDialog(TextureLoaderDialog& dialog, QWidget* owner) {
   NumberedDialog d(owner, "Texture Loader...", false);

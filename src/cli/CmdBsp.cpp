@@ -6,8 +6,8 @@
 
 #include "cli/Command.h"
 #include "cli/MeshInput.h"
-#include "lwlib/Bsp.h"
-#include "lwlib/Mesh.h"
+#include "lwlib/model/Bsp.h"
+#include "lwlib/model/Mesh.h"
 
 namespace cli {
 namespace {

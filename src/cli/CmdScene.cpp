@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/Command.h"
-#include "lwlib/Anim.h"
-#include "lwlib/Lws.h"
+#include "lwlib/scene/Anim.h"
+#include "lwlib/scene/Lws.h"
 
 namespace cli {
 namespace {

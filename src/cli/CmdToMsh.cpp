@@ -1,6 +1,6 @@
 #include "cli/Command.h"
 #include "cli/MeshInput.h"
-#include "lwlib/Mesh.h"
+#include "lwlib/model/Mesh.h"
 
 namespace cli {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "lwlib/Mesh.h"
-#include "lwlib/ObjectMesh.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
+#include "lwlib/object/TextureSearch.h"
 #include "platform/Path.h"
 #include "rm/Rm.h"
 

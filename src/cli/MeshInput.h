@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 #include "rm/Types.h"
 
 namespace cli {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
-#include "lwlib/Mesh.h"
+#include "platform/File.h"
+#include "lwlib/model/Mesh.h"
 #include "platform/Path.h"
 #include "psx/Lab.h"
 #include "rm/Mesh.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 #include "psx/Tim.h"
 
 enum : uint32_t {

@@ -5,7 +5,7 @@
 #include "LwobWriter.h"
 #include "TestSupport.h"
 #include "app/Commands.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/object/TextureSearch.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "Lwconv.h"
 #include "MeshModelMaker.h"
-#include "lwlib/Mesh.h"
+#include "lwlib/model/Mesh.h"
 
 using clitest::Lwconv;
 

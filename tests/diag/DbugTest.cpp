@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "diag/Dbug.h"
+#include "diag/Failure.h"
 
 using testsupport::CapturedOutput;
 
@@ -100,4 +101,19 @@ TEST(DebugTrace, WritesTheTextAsItIs) {
 
 TEST(DebugTraceDeathTest, ExitAfterEndsTheProgramWithStatusZero) {
   EXPECT_EXIT(DebugTrace(1, "bye"), testing::ExitedWithCode(0), "bye");
+}
+
+TEST(Failure, TextNamesTheChunkOffsetAndLineAndTheFirstReasonWins) {
+  Failure why;
+  why.file = "ball.lwo";
+  EXPECT_FALSE(FailAt(&why, "POLS", 1204, "polygon %d names point %s of %s", 17, Thousands(3000).c_str(),
+                      Thousands(2400).c_str()));
+  EXPECT_FALSE(Fail(&why, "outer reason"));
+  EXPECT_EQ(why.FileText(), "ball.lwo: POLS chunk at byte 1,204: polygon 17 names point 3,000 of 2,400");
+  Failure line;
+  FailAtLine(&line, 12, "no value");
+  EXPECT_EQ(line.Text(), "line 12: no value");
+  EXPECT_FALSE(Fail(nullptr, "nobody asked"));
+  EXPECT_EQ(Thousands(-1234567), "-1,234,567");
+  EXPECT_EQ(Thousands(999), "999");
 }

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "lwlib/Anim.h"
+#include "lwlib/scene/Anim.h"
 
 namespace {
 

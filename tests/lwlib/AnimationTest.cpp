@@ -8,7 +8,7 @@
 #include "LwobWriter.h"
 #include "LwsWriter.h"
 #include "TestSupport.h"
-#include "lwlib/Anim.h"
+#include "lwlib/scene/Anim.h"
 #include "rm/Engine.h"
 
 using testsupport::LwsKey;

@@ -13,7 +13,7 @@
 #include "MeshModelMaker.h"
 #include "TestSupport.h"
 #include "diag/Dbug.h"
-#include "lwlib/Bsp.h"
+#include "lwlib/model/Bsp.h"
 
 using testsupport::AddMeshGroup;
 using testsupport::CapturedOutput;

@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "diag/Dbug.h"
-#include "lwlib/Iff.h"
+#include "lwlib/object/Iff.h"
 
 using testsupport::ByteWriter;
 using testsupport::CapturedOutput;

@@ -7,8 +7,8 @@
 
 #include "LwobWriter.h"
 #include "TestSupport.h"
-#include "lwlib/Iff.h"
-#include "lwlib/Lwo.h"
+#include "lwlib/object/Iff.h"
+#include "lwlib/object/Lwo.h"
 
 using testsupport::LwobPolygon;
 using testsupport::LwobSurface;

@@ -7,8 +7,8 @@
 #include "LwsWriter.h"
 #include "TestSupport.h"
 #include "diag/Dbug.h"
-#include "lwlib/Lws.h"
-#include "lwlib/Parse.h"
+#include "lwlib/scene/Lws.h"
+#include "lwlib/scene/Parse.h"
 
 using testsupport::LwsWriter;
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "lwlib/File.h"
-#include "lwlib/Mesh.h"
+#include "platform/File.h"
+#include "lwlib/model/Mesh.h"
 #include "rm/Rm.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "LwobWriter.h"
 #include "TestSupport.h"
-#include "lwlib/Iff.h"
-#include "lwlib/Mesh.h"
-#include "lwlib/ObjectMesh.h"
+#include "lwlib/object/Iff.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
 #include "rm/Rm.h"
 
 using testsupport::LwobPolygon;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "lwlib/Parse.h"
+#include "lwlib/scene/Parse.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "BmpWriter.h"
 #include "TestSupport.h"
-#include "lwlib/Bitmap.h"
-#include "lwlib/TextureSearch.h"
+#include "lwlib/object/Bitmap.h"
+#include "lwlib/object/TextureSearch.h"
 #include "platform/Ui.h"
 #include "rm/Rm.h"
 

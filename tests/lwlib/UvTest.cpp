@@ -5,8 +5,8 @@
 
 #include "LwobWriter.h"
 #include "TestSupport.h"
-#include "lwlib/File.h"
-#include "lwlib/Uv.h"
+#include "platform/File.h"
+#include "lwlib/object/Uv.h"
 
 using testsupport::UvFileText;
 

@@ -7,7 +7,7 @@
 #include "PsxTestUtil.h"
 #include "TestSupport.h"
 #include "TimWriter.h"
-#include "lwlib/Mesh.h"
+#include "lwlib/model/Mesh.h"
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
 #include "psx/HmdExport.h"

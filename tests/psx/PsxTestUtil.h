@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 
 namespace psxtest {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 #include "rm/Types.h"
 
 namespace testsupport {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
-#include "lwlib/Mesh.h"
+#include "platform/File.h"
+#include "lwlib/model/Mesh.h"
 #include "rm/Rm.h"
 
 namespace {

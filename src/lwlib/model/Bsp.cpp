@@ -5,7 +5,7 @@
 // The lists keep their last-in-first-out order and the pending subtrees are
 // taken behind side first, so the tree, the counters and the order of the
 // module's errors are those of a plain recursive build.
-#include "lwlib/Bsp.h"
+#include "lwlib/model/Bsp.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "diag/Dbug.h"
-#include "lwlib/Mesh.h"
+#include "lwlib/model/Mesh.h"
 #include "rm/Rm.h"
 
 namespace {

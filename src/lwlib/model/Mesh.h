@@ -2,8 +2,8 @@
 // reads, its .X export, and its binary ".msh" file.
 #pragma once
 
-#include "lwlib/MeshModel.h"
-#include "lwlib/TextureLoader.h"
+#include "lwlib/model/MeshModel.h"
+#include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
 
 // Fills model from mesh, group by group. False (model empty) without a mesh,

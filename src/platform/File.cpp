@@ -1,4 +1,4 @@
-#include "lwlib/File.h"
+#include "platform/File.h"
 
 #include "diag/Dbug.h"
 

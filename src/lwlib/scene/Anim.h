@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lwlib/Lws.h"
-#include "lwlib/TextureLoader.h"
+#include "lwlib/scene/Lws.h"
+#include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
 
 enum RotationOrder : int32_t {

@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
+#include "platform/File.h"
 
 using testsupport::CapturedOutput;
 

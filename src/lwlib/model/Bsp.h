@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "lwlib/MeshModel.h"
+#include "lwlib/model/MeshModel.h"
 #include "rm/Types.h"
 
 // One tolerance for every plane test.

@@ -1,9 +1,9 @@
-#include "lwlib/TextureSearch.h"
+#include "lwlib/object/TextureSearch.h"
 
 #include <cstdio>
 #include <unordered_map>
 
-#include "lwlib/Bitmap.h"
+#include "lwlib/object/Bitmap.h"
 #include "platform/Path.h"
 #include "platform/Ui.h"
 #include "rm/Image.h"

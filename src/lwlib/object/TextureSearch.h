@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lwlib/TextureLoader.h"
+#include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
 
 struct TextureSearch {

@@ -1,4 +1,4 @@
-#include "lwlib/Bitmap.h"
+#include "lwlib/object/Bitmap.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,7 +7,7 @@
 
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
-#include "lwlib/File.h"
+#include "platform/File.h"
 #include "rm/Image.h"
 #include "rm/Surface.h"
 

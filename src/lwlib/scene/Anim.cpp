@@ -1,11 +1,11 @@
-#include "lwlib/Anim.h"
+#include "lwlib/scene/Anim.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "diag/Dbug.h"
-#include "lwlib/ObjectMesh.h"
+#include "lwlib/object/ObjectMesh.h"
 #include "platform/Path.h"
 #include "rm/Engine.h"
 

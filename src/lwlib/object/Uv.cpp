@@ -1,10 +1,10 @@
-#include "lwlib/Uv.h"
+#include "lwlib/object/Uv.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "lwlib/File.h"
+#include "platform/File.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "lwlib/Lwo.h"
-#include "lwlib/TextureLoader.h"
+#include "lwlib/object/Lwo.h"
+#include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
 
 enum : uint32_t {

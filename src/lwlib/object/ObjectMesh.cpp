@@ -1,4 +1,4 @@
-#include "lwlib/ObjectMesh.h"
+#include "lwlib/object/ObjectMesh.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "lwlib/Lws.h"
+#include "lwlib/scene/Lws.h"
 
 #include <cmath>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
-#include "lwlib/Parse.h"
+#include "platform/File.h"
+#include "lwlib/scene/Parse.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "diag/TrackedBuffer.h"
-#include "lwlib/Iff.h"
-#include "lwlib/TrackedList.h"
-#include "lwlib/Uv.h"
+#include "lwlib/object/Iff.h"
+#include "diag/TrackedList.h"
+#include "lwlib/object/Uv.h"
 #include "rm/Types.h"
 
 struct LwoPoints {

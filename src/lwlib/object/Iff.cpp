@@ -1,9 +1,9 @@
-#include "lwlib/Iff.h"
+#include "lwlib/object/Iff.h"
 
 #include <cstring>
 
 #include "diag/Dbug.h"
-#include "lwlib/File.h"
+#include "platform/File.h"
 
 namespace {
 IffHandlerEntry* g_registry = nullptr;

@@ -1,4 +1,4 @@
-#include "lwlib/Parse.h"
+#include "lwlib/scene/Parse.h"
 
 #include <array>
 #include <cstdlib>

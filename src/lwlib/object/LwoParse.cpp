@@ -5,7 +5,7 @@
 #include <new>
 
 #include "diag/Dbug.h"
-#include "lwlib/Lwo.h"
+#include "lwlib/object/Lwo.h"
 
 namespace {
 
