@@ -13,6 +13,7 @@
 #include "cli/Command.h"
 #include "lwlib/scene/Anim.h"
 #include "lwlib/scene/Lws.h"
+#include "platform/File.h"
 
 namespace cli {
 namespace {
@@ -182,6 +183,7 @@ int RunScene(const std::vector<std::string>& args) {
     }
   }
   if (options.file.empty()) return UsageError("scene", "needs a scene file");
+  options.file = FindFileAnyCase(options.file);
 
   std::error_code ec;
   if (!std::filesystem::is_regular_file(options.file, ec)) return Fail("cannot read " + options.file);

@@ -6,6 +6,7 @@
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
 #include "lwlib/object/TextureSearch.h"
+#include "platform/File.h"
 #include "platform/Path.h"
 #include "rm/Rm.h"
 
@@ -48,7 +49,8 @@ bool LoadMeshInput(const std::string& path, const MeshInputOptions& options, Loa
   }
   // An object name loads the file the object loader makes of it (cube.LWO
   // reads cube.lwo), so that is the file that must exist.
-  const std::string file = extension == ".lwo" ? LightWaveFileNames(path.c_str()).objectFile : path;
+  const std::string file =
+      FindFileAnyCase(extension == ".lwo" ? LightWaveFileNames(path.c_str()).objectFile : path);
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) {
     error = file + ": no such file";

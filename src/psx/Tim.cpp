@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/File.h"
+
 namespace {
 
 uint32_t Le16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8; }
@@ -79,7 +81,7 @@ bool ParseTim(TimImage& tim, std::span<const uint8_t> data) {
 
 bool LoadTim(TimImage& tim, const char* path) {
   FreeTim(tim);
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(FindFileAnyCase(path ? path : "").c_str(), "rb"), std::fclose);
   if (!file) return false;
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
   const long size = std::ftell(file.get());

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "diag/Dbug.h"
+#include "platform/File.h"
 
 namespace rm {
 
@@ -79,18 +80,9 @@ std::string FindImageFile(const std::string& name, const std::string& directory)
     std::replace(dir.begin(), dir.end(), '\\', '/');
     path = std::filesystem::path(dir) / path;
   }
+  const std::string found = FindFileAnyCase(path.string());
   std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec)) return path.string();
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  const std::string wanted = path.filename().string();
-  auto lower = [](std::string t) {
-    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return t;
-  };
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (lower(it->path().filename().string()) == lower(wanted) && it->is_regular_file(ec)) return it->path().string();
-  }
-  return {};
+  return std::filesystem::is_regular_file(found, ec) ? found : std::string();
 }
 
 TexturePtr Engine::LoadTexture(const std::string& name) {

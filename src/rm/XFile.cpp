@@ -15,6 +15,7 @@
 #include <string>
 
 #include "diag/Dbug.h"
+#include "platform/File.h"
 #include "rm/Engine.h"
 #include "rm/Image.h"
 #include "rm/Material.h"
@@ -256,7 +257,7 @@ bool MeshBuilder::Load(const std::string& path) {
     // The reader turns the file's left-handed data into right-handed data;
     // the same two steps turn it back, so we see the file's own numbers.
     const aiScene* scene = importer.ReadFile(
-        path, aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_JoinIdenticalVertices);
+        FindFileAnyCase(path), aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_JoinIdenticalVertices);
     if (!scene || !scene->mRootNode) {
       ReportWarning(DebugFormat("Load %s: %s", path.c_str(), importer.GetErrorString()));
       return false;

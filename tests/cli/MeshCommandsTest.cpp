@@ -69,6 +69,28 @@ TEST(MeshCommands, TexturesComeFromTheTextureDirectoriesOnly) {
   EXPECT_FALSE(Has(Lwconv(dir, {"info", "--json", dir.File("dressed.lwo")}).out, "skin.bmp"));
 }
 
+TEST(MeshCommands, NamesFromWindowsDisksAreFoundInAnyCase) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directories(dir.File("ART/MAPS"));
+  testsupport::LwobWriter()
+      .Points(testsupport::CubePoints())
+      .SurfaceNames({"Skin"})
+      .Polygons(testsupport::CubeFaces())
+      .UvImages({"C:\\ART\\SKIN.BMP"})
+      .UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}))
+      .Save(dir.File("ART/CUBE.LWO"));
+  testsupport::BmpSpec grey;
+  grey.width = grey.height = 1;
+  grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
+  testsupport::WriteFile(dir.File("ART/MAPS/Skin.Bmp"), testsupport::MakeBmp(grey));
+  for (const char* name : {"ART/CUBE.LWO", "art/cube.lwo", "Art/Cube.Lwo"}) {
+    const clitest::LwconvRun r =
+        Lwconv(dir, {"info", "--json", "--texture-dir", dir.File("art/maps"), dir.File(name)});
+    EXPECT_EQ(r.status, 0) << name << r.err;
+    EXPECT_TRUE(Has(r.out, "\"texture\":\"SKIN.BMP\"}")) << name << r.out;
+  }
+}
+
 TEST(MeshCommands, FailuresNameTheFile) {
   testsupport::TempDir dir;
   const std::string cube = clitest::WriteCube(dir);
