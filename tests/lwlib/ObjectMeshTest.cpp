@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -185,6 +187,30 @@ TEST_F(ObjectMeshTest, PlanarImageMapsWrapTheirGroup) {
   for (const rm::Vertex& v : Vertices(*mesh, 0)) {
     EXPECT_NEAR(v.tu, v.position.x + 1.5f, 1e-5f);
     EXPECT_NEAR(v.tv, 1.5f - v.position.z, 1e-5f);
+  }
+}
+
+TEST_F(ObjectMeshTest, PlanarMapsRefuseOnlyTheSizesTheyUse) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    uint16_t flags;  // 1 x, 2 y, 4 z axis
+    float x, y, z;
+    bool textured;
+  } cases[] = {
+      {2, 2, 0, 3, true},  {2, 2, 1, 0, false}, {2, 0, 1, 3, false},  // a decal flat in y
+      {1, 0, 2, 3, true},  {1, 1, inf, 3, false}, {4, 2, 3, 0, true}, {4, 2, NAN, 1, false},
+  };
+  for (const auto& c : cases) {
+    LwobWriter w = Cube({"Decal"});
+    w.Surface(LwobSurface("Decal")
+                  .Name("CTEX", "Planar Image Map")
+                  .Name("TIMG", "decal.bmp")
+                  .U2("TFLG", c.flags)
+                  .Vec("TSIZ", c.x, c.y, c.z));
+    FakeLoader loader;
+    rm::MeshPtr mesh = Load(w, 0, FakeLoader::Load, &loader);
+    ASSERT_TRUE(mesh);
+    EXPECT_EQ(mesh->GetGroupTexture(0) != nullptr, c.textured) << c.flags << " " << c.x << " " << c.y << " " << c.z;
   }
 }
 

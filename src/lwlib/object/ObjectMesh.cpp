@@ -333,9 +333,11 @@ rm::WrapPtr PlanarWrapForSurface(const LwoSurface& surface, const rm::EnginePtr&
   else if (t.textureFlags & 2) axis = PLANAR_AXIS_Y;
   else if (t.textureFlags & 4) axis = PLANAR_AXIS_Z;
   else return nullptr;
-  // A size of 0 would scale the map to infinity: no map then.
-  for (float extent : size)
-    if (!std::isfinite(extent) || extent == 0) return nullptr;
+  // A size of 0 would scale the map to infinity: no map then. Only the two
+  // sizes across the axis count; a flat decal's size along it is 0.
+  const int across[3][2] = {{2, 1}, {0, 2}, {0, 1}};
+  for (int i : across[axis])
+    if (!std::isfinite(size[i]) || size[i] == 0) return nullptr;
   const PlanarWrapFlags& f = GetPlanarWrapFlags();
   const float dir = PlanarSign(f, axis, PLANAR_PARAM_DIRECTION), up = PlanarSign(f, axis, PLANAR_PARAM_UP);
   const float su = PlanarSign(f, axis, PLANAR_PARAM_SCALE_U), sv = PlanarSign(f, axis, PLANAR_PARAM_SCALE_V);
