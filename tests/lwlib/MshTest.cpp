@@ -79,6 +79,11 @@ TEST_F(MshTest, CaptureKeepsGroupsAndClearsRecordsWithoutMaterial) {
   const GroupMaterial& none = model.groupMaterials[1];
   EXPECT_TRUE(!none.material && !none.texture && none.red == 0);
   EXPECT_EQ(model.groups[1].verticesPerFace, 4u);
+  EXPECT_EQ(BuildRMMesh(&model, engine_)->GetGroupCount(), 2u);
+  // A group the engine refuses fails the build rather than moving the next
+  // group into its place.
+  model.groups[0].faceData[0] = 2;
+  EXPECT_FALSE(BuildRMMesh(&model, engine_));
   FreeMeshModel(&model);
   EXPECT_EQ(model.groupCount, 0);
   EXPECT_TRUE(model.groups.empty());
@@ -177,6 +182,8 @@ TEST_F(MshTest, DamagedFilesAreRefusedWithoutReadingPastTheEnd) {
   EXPECT_TRUE(refused(patched(group + 16, 0x40000000u)));  // face data beyond the file
   EXPECT_TRUE(refused(patched(group + 24 + 4, 3)));        // a face naming vertex 3 of 3
   EXPECT_TRUE(refused(patched(group + 12, 2)));            // two faces in four words
+  EXPECT_TRUE(refused(patched(group + 24, 2)));            // a face of two corners
+  EXPECT_TRUE(refused(patched(group + 4, 2)));             // two corners a face
   // The writer's own output still loads.
   EXPECT_FALSE(refused(bytes));
 }

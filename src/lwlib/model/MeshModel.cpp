@@ -88,7 +88,9 @@ rm::MeshPtr BuildRMMesh(const MeshModel* model, const rm::EnginePtr& engine) {
     const int32_t index = mesh->AddGroup(group.vertexCount, group.faceCount, group.verticesPerFace,
                                          group.faceData.span().first(std::min<size_t>(group.faceDataSize,
                                                                                       group.faceData.size())));
-    if (index < 0) continue;  // the engine has said why
+    // The engine has said why. Skipping the group would give every later one
+    // this one's index, and so another group's colours and texture.
+    if (index < 0) return nullptr;
     const uint32_t at = static_cast<uint32_t>(index);
     if (group.vertexCount && group.vertices.size() >= group.vertexCount)
       mesh->SetVertices(at, 0, group.vertexCount, group.vertices.data());

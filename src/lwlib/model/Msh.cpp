@@ -108,8 +108,11 @@ bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
 }
 
 // A group's faces must lie inside its face data and name only its vertices,
-// or the exporters that walk them would read past the arrays.
+// or the exporters that walk them would read past the arrays. A face of fewer
+// than three corners is refused here as the engine would refuse it: a group
+// dropped later would move every later group onto another material.
 bool FacesAreSound(const MeshGroup& g) {
+  if (g.vertexCount > rm::Mesh::kMaxGroupVertices) return false;
   uint64_t at = 0;
   for (uint32_t f = 0; f < g.faceCount; ++f) {
     uint32_t n = g.verticesPerFace;
@@ -117,7 +120,7 @@ bool FacesAreSound(const MeshGroup& g) {
       if (at >= g.faceDataSize) return false;
       n = g.faceData[at++];
     }
-    if (n > g.faceDataSize - at) return false;
+    if (n < 3 || n > g.faceDataSize - at) return false;
     for (uint32_t k = 0; k < n; ++k)
       if (g.faceData[at + k] >= g.vertexCount) return false;
     at += n;
@@ -165,7 +168,7 @@ bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string
     SwapWords(group.vertices.data(), static_cast<size_t>(group.vertexCount) * (kVertexRecord / 4));
   }
   if (!FacesAreSound(group)) {
-    ReportWarning("Mesh file group with faces outside its data or vertices refused");
+    ReportWarning("Mesh file group with faces of fewer than three corners, or outside its data or vertices, refused");
     return false;
   }
   return true;
