@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "diag/Failure.h"
+
 namespace cli {
 
 // What a command reports back to main: 0 success, 1 failure (with a one-line
@@ -27,6 +29,9 @@ const std::vector<Command>& Commands();
 
 // Prints "lwconv: <message>" on standard error and returns kFailure.
 int Fail(const std::string& message);
+// "file: reason" for a failure: the file the reason names, else `file`; the
+// `otherwise` text when there is no reason.
+std::string FailureText(const std::string& file, const Failure& why, const char* otherwise);
 // Prints "lwconv <name>: <message>" and the command's synopsis; returns kUsage.
 int UsageError(const char* command, const std::string& message);
 

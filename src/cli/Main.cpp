@@ -47,6 +47,11 @@ int Fail(const std::string& message) {
   return kFailure;
 }
 
+std::string FailureText(const std::string& file, const Failure& why, const char* otherwise) {
+  if (why.empty()) return file + ": " + otherwise;
+  return why.file.empty() ? file + ": " + why.Text() : why.FileText();
+}
+
 int UsageError(const char* command, const std::string& message) {
   std::fprintf(stderr, "lwconv %s: %s\n", command, message.c_str());
   for (const Command& c : Registry())
@@ -116,7 +121,12 @@ int main(int argc, char** argv) {
   const std::string name = argv[i];
   for (const Command& c : Commands()) {
     if (name == c.name) {
-      std::vector<std::string> args(argv + i + 1, argv + argc);
+      std::vector<std::string> args;
+      // The global options may follow the command too.
+      for (int k = i + 1; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--quiet") == 0) SetDebugMode(DEBUG_MODE_SILENT);
+        else args.push_back(argv[k]);
+      }
       for (const std::string& a : args) {
         if (a == "--help") {
           std::printf("usage: lwconv %s\n", c.synopsis);

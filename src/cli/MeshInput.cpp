@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/Command.h"
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
 #include "lwlib/object/TextureSearch.h"
@@ -72,14 +73,15 @@ bool LoadMeshInput(const std::string& path, const MeshInputOptions& options, Loa
   }
   search.searchDirs.insert(search.searchDirs.begin(), dirs.begin(), dirs.end());
 
+  Failure why;
   if (extension == ".lwo") {
     // The viewer's start-up options: manual texture search, nothing forced.
     search.forceSearch = 0;
     loaded.mesh = options.noTextureLoader
-                      ? LoadLightWaveObject(path.c_str(), loaded.engine, nullptr, nullptr, options.buildFlags)
+                      ? LoadLightWaveObject(path.c_str(), loaded.engine, nullptr, nullptr, options.buildFlags, &why)
                       : LoadLightWaveObject(path.c_str(), loaded.engine, TextureLoadCallback, &search,
-                                            options.buildFlags);
-    if (!loaded.mesh) error = path + ": could not load the LightWave object";
+                                            options.buildFlags, &why);
+    if (!loaded.mesh) error = FailureText(path, why, "could not load the LightWave object");
   } else if (extension == ".msh") {
     loaded.fromMsh = true;
     if (LoadMeshModel(&loaded.model, path.c_str(), loaded.engine, TextureLoadCallback, &search))

@@ -103,7 +103,7 @@ TEST(MeshCommands, FailuresNameTheFile) {
   } cases[] = {
       {{"info", dir.File("missing.lwo")}, "missing.lwo: no such file"},
       {{"to-x", dir.File("notes.txt"), dir.File("o.x")}, "notes.txt: not a .lwo, .msh or .x file"},
-      {{"--quiet", "to-msh", dir.File("broken.lwo"), dir.File("o.msh")}, "broken.lwo: could not load the LightWave object"},
+      {{"--quiet", "to-msh", dir.File("broken.lwo"), dir.File("o.msh")}, "broken.lwo: FORM chunk at byte 0"},
       {{"info", dir.File("broken.msh")}, "broken.msh"},
       {{"to-msh", cube, dir.File("no-dir") + "/o.msh"}, "o.msh: could not write the .msh file"},
       {{"to-x", cube, dir.File("no-dir") + "/o.x"}, "o.x: could not write the .x file"},

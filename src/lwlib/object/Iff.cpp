@@ -9,31 +9,30 @@ namespace {
 IffHandlerEntry* g_registry = nullptr;
 }
 
-bool IffLoad(IffFile* iff, const char* fileName) {
-  std::memset(iff, 0, sizeof *iff);
-  FILE* file = FileOpen(fileName, "rb");
-  if (!file) return false;
-  ScopedFile closer(file);
+namespace {
 
-  uint8_t header[12];
-  if (FileRead(header, 1, 12, file) != 12) return false;
-  if (std::memcmp(header, "FORM", 4) != 0 || std::memcmp(header + 8, "LWOB", 4) != 0) return false;
+// The 12-byte header of a form LWOB, against the bytes that follow it; the
+// body length on success.
+bool CheckHeader(const uint8_t* header, size_t available, int64_t fileLength, uint32_t& bodyLength, Failure* why) {
+  if (available < 12)
+    return FailAt(why, "FORM", 0, "the file ends after %s bytes, inside the 12-byte header",
+                  Thousands(static_cast<int64_t>(available)).c_str());
+  if (std::memcmp(header, "FORM", 4) != 0 || std::memcmp(header + 8, "LWOB", 4) != 0)
+    return FailAt(why, "FORM", 0, "not an IFF file of form LWOB");
   const uint32_t formSize = ReadU4(header + 4);
-  if (formSize < 4) return false;
-  const uint32_t bodyLength = formSize - 4;
+  if (formSize < 4) return FailAt(why, "FORM", 0, "form size %u leaves no room for the form type", formSize);
+  bodyLength = formSize - 4;
   // A body longer than the file cannot be read: refuse it before allocating.
-  const int64_t fileLength = FileLength(file);
-  if (fileLength < 0 || static_cast<uint64_t>(bodyLength) > static_cast<uint64_t>(fileLength - 12)) return false;
+  if (fileLength < 12 || static_cast<uint64_t>(bodyLength) > static_cast<uint64_t>(fileLength - 12))
+    return FailAt(why, "FORM", 0, "the form needs %s bytes but the file ends after %s",
+                  Thousands(static_cast<int64_t>(formSize) + 8).c_str(), Thousands(fileLength).c_str());
+  return true;
+}
 
-  auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
-  if (!body) return false;
-  if (FileRead(body, 1, bodyLength, file) != bodyLength) {
-    TrackedFree(body);
-    return false;
-  }
-  iff->bodyLength = bodyLength;
-  iff->body = body;
-
+// Cuts the body into chunks.
+bool CutChunks(IffFile* iff, Failure* why) {
+  const uint32_t bodyLength = iff->bodyLength;
+  const uint8_t* body = iff->body;
   uint32_t offset = 0;
   while (offset < bodyLength) {
     if (bodyLength - offset < 8) break;
@@ -42,7 +41,7 @@ bool IffLoad(IffFile* iff, const char* fileName) {
     auto* chunk = static_cast<IffChunk*>(TrackedAlloc(sizeof(IffChunk)));
     if (!chunk) {
       IffFree(iff);
-      return false;
+      return Fail(why, "out of memory");
     }
     std::memcpy(chunk->id, body + offset, 4);
     chunk->size = size;
@@ -52,6 +51,42 @@ bool IffLoad(IffFile* iff, const char* fileName) {
     offset += size + 8;  // no pad byte after an odd-sized chunk
   }
   return true;
+}
+
+}  // namespace
+
+bool IffLoad(IffFile* iff, const char* fileName, Failure* why) {
+  std::memset(iff, 0, sizeof *iff);
+  FILE* file = FileOpen(fileName, "rb");
+  if (!file) return Fail(why, "cannot be opened");
+  ScopedFile closer(file);
+
+  uint8_t header[12];
+  const size_t got = FileRead(header, 1, 12, file);
+  uint32_t bodyLength = 0;
+  if (!CheckHeader(header, got, FileLength(file), bodyLength, why)) return false;
+
+  auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
+  if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
+  if (FileRead(body, 1, bodyLength, file) != bodyLength) {
+    TrackedFree(body);
+    return Fail(why, "cannot be read");
+  }
+  iff->bodyLength = bodyLength;
+  iff->body = body;
+  return CutChunks(iff, why);
+}
+
+bool IffLoadMemory(IffFile* iff, std::span<const uint8_t> bytes, Failure* why) {
+  std::memset(iff, 0, sizeof *iff);
+  uint32_t bodyLength = 0;
+  if (!CheckHeader(bytes.data(), bytes.size(), static_cast<int64_t>(bytes.size()), bodyLength, why)) return false;
+  auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
+  if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
+  if (bodyLength) std::memcpy(body, bytes.data() + 12, bodyLength);
+  iff->bodyLength = bodyLength;
+  iff->body = body;
+  return CutChunks(iff, why);
 }
 
 void IffFree(IffFile* iff) {

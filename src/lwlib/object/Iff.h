@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "diag/Failure.h"
 
 struct IffChunk {
   uint32_t size;         // from the chunk header
@@ -31,7 +34,11 @@ struct IffHandlerEntry {
 // caller must not call IffFree. A chunk whose header or declared size runs
 // past the end of the body ends the walk; it and anything after it are
 // dropped, so a handler never sees data beyond the body.
-bool IffLoad(IffFile* iff, const char* fileName);
+// why, when given, says what was refused and where (fileName is left to the
+// caller).
+bool IffLoad(IffFile* iff, const char* fileName, Failure* why = nullptr);
+// The same over a whole file's bytes in memory; the body is a copy.
+bool IffLoadMemory(IffFile* iff, std::span<const uint8_t> bytes, Failure* why = nullptr);
 void IffFree(IffFile* iff);
 
 bool IffRegisterHandler(const char* id, IffHandler handler, void* userData);

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 
+#include "diag/Failure.h"
 #include "diag/TrackedBuffer.h"
 #include "lwlib/object/Iff.h"
 #include "diag/TrackedList.h"
@@ -136,6 +138,7 @@ struct LwoObject {
   bool uvimSeen = false;
   bool uvcvSeen = false;
   bool outOfMemory = false;  // a handler could not keep what it read
+  Failure* why = nullptr;    // where the handlers put their reason while a parse runs
 };
 
 // The file names an object name stands for: the name with a last ".lwo" (any
@@ -148,5 +151,10 @@ struct LwoFileNames {
 LwoFileNames LightWaveFileNames(const char* name);
 
 // Reads the object file and its texture coordinates. False (object emptied,
-// handler registry empty) when the file does not load or is refused.
-bool ParseLightWaveObject(const char* name, LwoObject& object);
+// handler registry empty) when the file does not load or is refused; why,
+// when given, then says why and names the file.
+bool ParseLightWaveObject(const char* name, LwoObject& object, Failure* why = nullptr);
+// The same over an object file's bytes; uvBytes, when not null, are the .uv
+// file beside it. why names no file.
+bool ParseLightWaveObjectBytes(std::span<const uint8_t> bytes, LwoObject& object, Failure* why = nullptr,
+                               std::span<const uint8_t> uvBytes = {});

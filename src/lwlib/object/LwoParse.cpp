@@ -15,19 +15,27 @@ constexpr size_t kMaxObjectName = 1019;
 
 bool IdIs(const uint8_t* id, const char* name) { return std::memcmp(id, name, 4) == 0; }
 
+// Where a chunk's header starts in the file, from its data inside the body.
+int64_t ChunkOffset(const LwoObject& o, const uint8_t* data) { return data - o.iff.body - 8 + 12; }
+
 // ---- PNTS -----------------------------------------------------------------
 
 uint32_t HandlePoints(uint32_t size, const uint8_t* data, void* user) {
-  LwoPoints& p = static_cast<LwoObject*>(user)->points;
+  LwoObject& o = *static_cast<LwoObject*>(user);
+  LwoPoints& p = o.points;
   ++p.chunkCount;
   // Point data is words of big-endian floats: an odd size cannot be such data
   // even when its whole words make whole points.
   if (p.chunkCount > 1 || (size / 4) % 3 != 0 || size % 2 != 0) {
+    if (p.chunkCount > 1) FailAt(o.why, "PNTS", ChunkOffset(o, data), "more than one PNTS chunk");
+    else FailAt(o.why, "PNTS", ChunkOffset(o, data), "%s bytes are not whole points of 12 bytes",
+                Thousands(size).c_str());
     p.bad = 1;
     return 0;
   }
   const uint32_t count = size / 12;
   if (!p.points.Allocate(count)) {
+    FailAt(o.why, "PNTS", ChunkOffset(o, data), "out of memory for %s points", Thousands(count).c_str());
     p.bad = 1;
     return 0;
   }
@@ -43,7 +51,8 @@ uint32_t HandlePoints(uint32_t size, const uint8_t* data, void* user) {
 // ---- SRFS -----------------------------------------------------------------
 
 uint32_t HandleSurfaceNames(uint32_t size, const uint8_t* data, void* user) {
-  LwoSurfaceNames& n = static_cast<LwoObject*>(user)->surfaceNames;
+  LwoObject& o = *static_cast<LwoObject*>(user);
+  LwoSurfaceNames& n = o.surfaceNames;
   ++n.chunkCount;
   const uint8_t* end = data + size;
   for (const uint8_t* p = data; p < end;) {
@@ -52,6 +61,7 @@ uint32_t HandleSurfaceNames(uint32_t size, const uint8_t* data, void* user) {
     if (!name) break;  // the last name has no terminator inside the chunk
     ++n.nameCount;
     if (!n.entries.PushFront({name, n.nameCount})) {
+      FailAt(o.why, "SRFS", ChunkOffset(o, data), "out of memory");
       n.bad = 1;
       return 0;
     }
@@ -68,13 +78,16 @@ uint32_t HandleSurfaceNames(uint32_t size, const uint8_t* data, void* user) {
 // surface); a detail polygon's negative surface number is made positive and
 // its detail count dropped, so the detail polygons read as the ordinary
 // polygons they are. Compacting never writes ahead of what is still to be
-// read. False when a polygon runs past the chunk.
+// read. False when a polygon runs past the chunk; polygonCount is then that
+// polygon's number and `at` its first word.
 bool WalkPolygons(uint32_t size, const uint8_t* data, uint8_t* out, uint32_t& outWords, uint32_t& polygonCount,
-                  uint32_t& indexWordCount) {
+                  uint32_t& indexWordCount, uint32_t* stoppedAt = nullptr) {
   const uint32_t words = size / 2;
   outWords = polygonCount = indexWordCount = 0;
   uint32_t at = 0;
+  if (stoppedAt) *stoppedAt = 0;
   while (at < words) {
+    if (stoppedAt) *stoppedAt = at;
     const uint32_t n = ReadU2(data + 2 * at);
     if (words - at < n + 2) return false;
     const int16_t surface = ReadI2(data + 2 * (at + n + 1));
@@ -100,9 +113,11 @@ bool WalkPolygons(uint32_t size, const uint8_t* data, uint8_t* out, uint32_t& ou
 }
 
 uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
-  LwoPolygons& p = static_cast<LwoObject*>(user)->polygons;
+  LwoObject& o = *static_cast<LwoObject*>(user);
+  LwoPolygons& p = o.polygons;
   ++p.chunkCount;
   if (size % 2 != 0) {
+    FailAt(o.why, "POLS", ChunkOffset(o, data), "odd size %s", Thousands(size).c_str());
     p.bad = 1;
     return 0;
   }
@@ -110,9 +125,11 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
   // one replaces what an earlier call collected.
   p.words = nullptr;
   p.wordCount = p.polygonCount = p.indexWordCount = 0;
-  uint32_t words = 0, polygons = 0, indexWords = 0;
-  if (!WalkPolygons(size, data, nullptr, words, polygons, indexWords)) {
+  uint32_t words = 0, polygons = 0, indexWords = 0, stoppedAt = 0;
+  if (!WalkPolygons(size, data, nullptr, words, polygons, indexWords, &stoppedAt)) {
     ReportWarning("Polygon runs past the end of its POLS chunk");
+    FailAt(o.why, "POLS", ChunkOffset(o, data), "polygon %s (at byte %s) runs past the end of the chunk",
+           Thousands(polygons).c_str(), Thousands(ChunkOffset(o, data) + 8 + 2 * int64_t{stoppedAt}).c_str());
     p.bad = 1;
     return 0;
   }
@@ -123,9 +140,11 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
 }
 
 uint32_t HandleCurves(uint32_t size, const uint8_t* data, void* user) {
-  LwoCurves& c = static_cast<LwoObject*>(user)->curves;
+  LwoObject& o = *static_cast<LwoObject*>(user);
+  LwoCurves& c = o.curves;
   ++c.chunkCount;
   if (size % 2 != 0) {
+    FailAt(o.why, "CRVS", ChunkOffset(o, data), "odd size %s", Thousands(size).c_str());
     c.bad = 1;
     return 0;
   }
@@ -269,7 +288,8 @@ void SurfaceSubChunk(LwoSurface& s, const uint8_t* id, const uint8_t* p, uint32_
 }
 
 uint32_t HandleSurface(uint32_t size, const uint8_t* data, void* user) {
-  LwoSurfaces& surfaces = static_cast<LwoObject*>(user)->surfaces;
+  LwoObject& o = *static_cast<LwoObject*>(user);
+  LwoSurfaces& surfaces = o.surfaces;
   LwoSurface s;
   std::memset(&s, 0, sizeof s);
   const uint8_t* end = data + size;
@@ -287,6 +307,7 @@ uint32_t HandleSurface(uint32_t size, const uint8_t* data, void* user) {
     at += 6 + subSize;
   }
   if (!surfaces.list.PushFront(s)) {
+    FailAt(o.why, "SURF", ChunkOffset(o, data), "out of memory");
     surfaces.bad = 1;
     return 0;
   }
@@ -329,6 +350,7 @@ uint32_t HandleUvCoordinates(uint32_t size, const uint8_t* data, void* user) {
   // data ends first, and the entries after it get no coordinates.
   const uint32_t entries = size / 16;
   if (!set.polygonUvs.Allocate(entries)) {
+    FailAt(o.why, "UVCV", ChunkOffset(o, data), "out of memory for %s polygons", Thousands(entries).c_str());
     o.outOfMemory = true;
     return 0;
   }
@@ -346,6 +368,7 @@ uint32_t HandleUvCoordinates(uint32_t size, const uint8_t* data, void* user) {
     const uint32_t fit = wanted < fitting ? wanted : fitting;
     UvList* list = MakeUvList(set, e, corners);
     if (!list) {
+      FailAt(o.why, "UVCV", ChunkOffset(o, data), "out of memory");
       o.outOfMemory = true;
       return 0;
     }
@@ -367,14 +390,19 @@ bool EndsWithLwo(const std::string& name) {
          std::tolower(static_cast<unsigned char>(tail[3])) == 'o';
 }
 
-bool PolygonsUseKnownPoints(const LwoPolygons& polygons, uint32_t pointCount) {
-  for (uint32_t at = 0; at < polygons.wordCount;) {
+bool PolygonsUseKnownPoints(const LwoObject& object) {
+  const LwoPolygons& polygons = object.polygons;
+  const uint32_t pointCount = object.points.pointCount;
+  uint32_t polygon = 0;
+  for (uint32_t at = 0; at < polygons.wordCount; ++polygon) {
     const uint32_t n = polygons.Word(at);
     for (uint32_t k = 1; k <= n; ++k) {
       if (polygons.Word(at + k) >= pointCount) {
         ReportWarning(DebugFormat("Polygon uses point %u of an object of %u points", polygons.Word(at + k),
                                   pointCount));
-        return false;
+        return FailAt(object.why, "POLS", ChunkOffset(object, polygons.words), "polygon %s names point %s of %s",
+                      Thousands(polygon).c_str(), Thousands(polygons.Word(at + k)).c_str(),
+                      Thousands(pointCount).c_str());
       }
     }
     at += n + 2;
@@ -382,9 +410,10 @@ bool PolygonsUseKnownPoints(const LwoPolygons& polygons, uint32_t pointCount) {
   return true;
 }
 
-bool ParseObject(const LwoFileNames& files, LwoObject& object) {
-  if (!IffLoad(&object.iff, files.objectFile.c_str())) return false;
-  object.iffLoaded = true;
+// Everything after the IFF body is in memory. uvBytes, when given, stands for
+// the .uv file beside the object.
+bool ParseLoaded(const LwoFileNames* files, const std::span<const uint8_t>* uvBytes, LwoObject& object) {
+  Failure* why = object.why;
 
   const bool registered = IffRegisterHandler("PNTS", HandlePoints, &object) &&
                           IffRegisterHandler("SURF", HandleSurface, &object) &&
@@ -393,13 +422,13 @@ bool ParseObject(const LwoFileNames& files, LwoObject& object) {
                           IffRegisterHandler("CRVS", HandleCurves, &object) &&
                           IffRegisterHandler("UVIM", HandleUvImages, &object) &&
                           IffRegisterHandler("UVCV", HandleUvCoordinates, &object);
-  if (!registered) return false;
+  if (!registered) return Fail(why, "out of memory");
   IffDispatch(&object.iff);
   IffClearHandlers();
   if (object.points.bad || object.surfaces.bad || object.surfaceNames.bad || object.polygons.bad ||
       object.curves.bad || object.outOfMemory)
-    return false;
-  if (!PolygonsUseKnownPoints(object.polygons, object.points.pointCount)) return false;
+    return Fail(why, "refused");  // the handler has said why
+  if (!PolygonsUseKnownPoints(object)) return false;
 
   if (object.uvimSeen && object.uvcvSeen) {
     UvSet& set = object.uvSet;
@@ -410,11 +439,34 @@ bool ParseObject(const LwoFileNames& files, LwoObject& object) {
     object.hasUvSet = true;
   } else {
     FreeUvSet(object.uvSet);
-    const UvLoadResult uv = ReadUvFileInto(object.uvSet, files.uvFile.c_str());
-    if (uv == UvLoadResult::OutOfMemory) return false;
+    // The .uv file is optional: only running out of memory fails the object.
+    Failure uvWhy;
+    UvLoadResult uv = UvLoadResult::NotRead;
+    if (files) uv = ReadUvFileInto(object.uvSet, files->uvFile.c_str(), &uvWhy);
+    else if (uvBytes) uv = ReadUvBytesInto(object.uvSet, *uvBytes, &uvWhy);
+    if (uv == UvLoadResult::OutOfMemory) {
+      if (why && why->empty()) *why = uvWhy;
+      return false;
+    }
     object.hasUvSet = uv == UvLoadResult::Loaded;
   }
   return true;
+}
+
+// Runs a parse with object.why set to why, with the registry emptied and
+// memory exhaustion caught whatever happens.
+template <typename Parse>
+bool Guarded(LwoObject& object, Failure* why, Parse parse) {
+  object.why = why;
+  bool ok = false;
+  try {
+    ok = parse();
+  } catch (const std::bad_alloc&) {
+    ok = Fail(why, "out of memory");
+  }
+  IffClearHandlers();
+  object.why = nullptr;
+  return ok;
 }
 
 }  // namespace
@@ -448,18 +500,27 @@ LwoFileNames LightWaveFileNames(const char* name) {
   return files;
 }
 
-bool ParseLightWaveObject(const char* name, LwoObject& object) {
+bool ParseLightWaveObject(const char* name, LwoObject& object, Failure* why) {
   if (!name || std::strlen(name) > kMaxObjectName) {
     ReportWarning("Object name missing or longer than 1019 characters");
-    return false;
+    return Fail(why, "the object name is missing or longer than 1019 characters");
   }
   const LwoFileNames files = LightWaveFileNames(name);
-  bool ok = false;
-  try {
-    ok = ParseObject(files, object);
-  } catch (const std::bad_alloc&) {
-    ok = false;
-  }
-  IffClearHandlers();
+  const bool ok = Guarded(object, why, [&] {
+    if (!IffLoad(&object.iff, files.objectFile.c_str(), why)) return false;
+    object.iffLoaded = true;
+    return ParseLoaded(&files, nullptr, object);
+  });
+  // A reason from the .uv file has named it already.
+  if (!ok && why && why->file.empty()) why->file = files.objectFile;
   return ok;
+}
+
+bool ParseLightWaveObjectBytes(std::span<const uint8_t> bytes, LwoObject& object, Failure* why,
+                               std::span<const uint8_t> uvBytes) {
+  return Guarded(object, why, [&] {
+    if (!IffLoadMemory(&object.iff, bytes, why)) return false;
+    object.iffLoaded = true;
+    return ParseLoaded(nullptr, uvBytes.data() ? &uvBytes : nullptr, object);
+  });
 }

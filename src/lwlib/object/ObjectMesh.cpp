@@ -370,12 +370,17 @@ rm::TexturePtr PlanarImageMap(TextureCallback textureCallback, void* callbackDat
 }
 
 rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, TextureCallback textureCallback,
-                                void* callbackData, uint32_t flags) {
-  if (!engine) return nullptr;
+                                void* callbackData, uint32_t flags, Failure* why) {
+  if (!engine) return Fail(why, "no engine"), nullptr;
   LwoObject object;
-  if (!ParseLightWaveObject(name, object)) return nullptr;
+  if (!ParseLightWaveObject(name, object, why)) return nullptr;
   rm::MeshPtr mesh = BuildObjectMesh(engine, object.points, object.surfaces, object.surfaceNames, object.polygons,
                                      object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags);
-  if (mesh) mesh->SetName(SplitPath(LightWaveFileNames(name).baseName).name);
+  if (mesh) {
+    mesh->SetName(SplitPath(LightWaveFileNames(name).baseName).name);
+  } else if (why && why->empty()) {
+    Fail(why, "the mesh could not be built");
+    why->file = LightWaveFileNames(name).objectFile;
+  }
   return mesh;
 }

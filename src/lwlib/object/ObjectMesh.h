@@ -15,9 +15,10 @@ enum : uint32_t {
 
 // Loads "name" (with or without ".lwo") and builds its mesh, named after the
 // file. Null when the file does not load, is refused, or the mesh cannot be
-// made. Without a texture loader, textures come from engine->LoadTexture.
+// made (why, when given, says why and names the file). Without a texture
+// loader, textures come from engine->LoadTexture.
 rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, TextureCallback textureCallback,
-                                void* callbackData, uint32_t flags);
+                                void* callbackData, uint32_t flags, Failure* why = nullptr);
 
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "diag/Failure.h"
 #include "diag/TrackedBuffer.h"
 
 // One polygon's (u, v) pairs. They live in the owning UvSet's pools, from
@@ -40,11 +42,15 @@ void FreeUvSet(UvSet& set);
 bool UvAt(const UvSet& set, uint32_t polygon, uint32_t corner, float& u, float& v);
 
 // Reads a ".uv" file into set. False (with the set empty and no message) when
-// the file is missing or does not read.
-bool LoadUvFile(UvSet& set, const char* fileName);
+// the file is missing or does not read; why, when given, says why (with the
+// line) and names the file.
+bool LoadUvFile(UvSet& set, const char* fileName, Failure* why = nullptr);
+// The same over the file's bytes (why names no file).
+bool LoadUvBytes(UvSet& set, std::span<const uint8_t> bytes, Failure* why = nullptr);
 // The same, telling a file that does not read from memory running out.
 enum class UvLoadResult { Loaded, NotRead, OutOfMemory };
-UvLoadResult ReadUvFileInto(UvSet& set, const char* fileName);
+UvLoadResult ReadUvFileInto(UvSet& set, const char* fileName, Failure* why = nullptr);
+UvLoadResult ReadUvBytesInto(UvSet& set, std::span<const uint8_t> bytes, Failure* why = nullptr);
 
 // The twelve flips of the planar wrap: set means -1.0, clear +1.0. Index by
 // PLANAR_AXIS_* then PLANAR_PARAM_*.
