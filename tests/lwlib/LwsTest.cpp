@@ -217,6 +217,9 @@ TEST_F(LwsTest, TextEndsAndHugeCountsNeitherHangNorOverrun) {
   ASSERT_TRUE(Load(Header().Line("LoadObject").text()));  // the word is missing, the object is not
   ASSERT_EQ(scene_.objects.list.size(), 1u);
   EXPECT_EQ(Object(0).name, "");
+  ASSERT_TRUE(Load(Header().text() + "LoadObject dir\\cut.lwo"));  // a name cut off keeps what was read
+  ASSERT_EQ(scene_.objects.list.size(), 1u);
+  EXPECT_EQ(Object(0).name, "dir\\cut.lwo");
 
   // Envelopes and motions whose counts the text cannot hold.
   ASSERT_TRUE(Load(Header().Line("AmbIntensity (envelope) 2000000000 2000000000 1 2 3").text()));

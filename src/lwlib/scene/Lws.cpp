@@ -74,15 +74,13 @@ struct Reader {
       if (!Float(dropped)) return false;
     return true;
   }
-  // Reads a word; false (and an empty word) when the text ends first.
+  // Reads a word; false when the text ends first, with the word as far as it
+  // was read, as cut-off numbers are taken as read.
   bool Word(std::string& word) {
     char token[TOKEN_BUFFER_SIZE];
-    if (!GetToken(token, text, position)) {
-      word.clear();
-      return false;
-    }
+    const bool ended = !GetToken(token, text, position);
     word = token;
-    return true;
+    return !ended;
   }
   bool Line(std::string& line) {
     char buffer[TOKEN_BUFFER_SIZE];
