@@ -38,6 +38,7 @@ int UsageError(const char* command, const std::string& message);
 // Writes a float the way the JSON outputs do: shortest text that reads back
 // to the same float ("1", "0.5", "-2.25e-05").
 std::string JsonNumber(float value);
+// A JSON string of valid UTF-8: text that is not UTF-8 is read as Windows-1252.
 std::string JsonString(const std::string& text);
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 // lwconv: the suite's batch converter.
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -68,7 +69,66 @@ std::string JsonNumber(float value) {
   return std::string(text, end);
 }
 
-std::string JsonString(const std::string& s) {
+namespace {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n;
+    uint32_t code;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      n = 1, code = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      n = 2, code = c & 0x0Fu;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      n = 3, code = c & 0x07u;
+    } else {
+      return false;
+    }
+    if (s.size() - i <= n) return false;
+    for (size_t k = 1; k <= n; ++k) {
+      const unsigned char t = static_cast<unsigned char>(s[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = code << 6 | (t & 0x3Fu);
+    }
+    const bool overlongOrSurrogate = n == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF));
+    if (overlongOrSurrogate || (n == 3 && (code < 0x10000 || code > 0x10FFFF))) return false;
+    i += n + 1;
+  }
+  return true;
+}
+
+// Names in scenes and objects were written in the Windows code page.
+std::string Utf8FromWindows1252(const std::string& s) {
+  static const uint16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
+                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
+  std::string out;
+  for (unsigned char c : s) {
+    const uint32_t code = c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | code >> 6);
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | code >> 12);
+      out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  const std::string s = IsUtf8(text) ? text : Utf8FromWindows1252(text);
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
