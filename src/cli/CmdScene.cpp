@@ -14,6 +14,7 @@
 #include "lwlib/scene/Anim.h"
 #include "lwlib/scene/Lws.h"
 #include "platform/File.h"
+#include "rm/Engine.h"
 
 namespace cli {
 namespace {
@@ -148,6 +149,30 @@ void PrintText(const Scene& scene, const Options& options) {
   }
 }
 
+// Builds the animation as the viewer does and says on standard error what the
+// viewer would make of the parenting. Returns why the viewer would refuse the
+// scene, or empty.
+std::string ViewerChecks(const Scene& scene, const std::string& file) {
+  Failure why;
+  const AnimationPtr animation = CreateAnimation(scene, rm::Engine::Create(), &why);
+  if (!animation) return file + ": " + why.what + "; the viewer refuses this scene";
+  auto unparented = [&](const char* kind, size_t number, int32_t parent) {
+    std::fprintf(stderr,
+                 "lwconv: %s: %s %zu is parented to object %d, which does not exist; the viewer shows it unparented\n",
+                 file.c_str(), kind, number, parent + 1);
+  };
+  const std::vector<const SceneObject*> objects = ObjectTable(scene);
+  for (size_t i = 0; i < objects.size() && i < animation->objects.size(); ++i)
+    if (objects[i]->parent != -1 && animation->objects[i].parent == -1) unparented("object", i + 1, objects[i]->parent);
+  size_t n = 0;
+  for (const SceneLight& light : scene.lights.list) {
+    ++n;
+    if (light.parent != -1 && (light.parent < 0 || static_cast<size_t>(light.parent) >= objects.size()))
+      unparented("light", n, light.parent);
+  }
+  return {};
+}
+
 bool ParseNumber(const std::string& text, float& value) {
   char* end = nullptr;
   errno = 0;
@@ -207,7 +232,9 @@ int RunScene(const std::vector<std::string>& args) {
     PrintJson(scene, options);
   else
     PrintText(scene, options);
+  const std::string refusal = ViewerChecks(scene, options.file);
   FreeScene(scene);
+  if (!refusal.empty()) return Fail(refusal);
   return kSuccess;
 }
 

@@ -45,3 +45,50 @@ TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
   for (const std::string& bad : {dir.File("missing.lws"), dir.path().string(), dir.File("bad.lws")})
     EXPECT_EQ(Lwconv(dir, {"--quiet", "scene", bad}).status, 1) << bad;
 }
+
+TEST(SceneCommand, SaysWhatTheViewerMakesOfTheParenting) {
+  testsupport::TempDir dir;
+  const struct {
+    std::vector<std::string> lines;
+    int status;
+    const char* said;  // on standard error; null: nothing
+  } cases[] = {
+      {{"LoadObject a.lwo", "LoadObject b.lwo", "ParentObject 1"}, 0, nullptr},
+      {{"LoadObject a.lwo", "LoadObject b.lwo", "ParentObject 2"}, 1,
+       "object 2 is parented to itself; the viewer refuses this scene"},
+      {{"LoadObject a.lwo", "ParentObject 3", "LoadObject b.lwo", "ParentObject 3", "LoadObject c.lwo",
+        "ParentObject 1"},
+       1, "object 1 is parented in a cycle; the viewer refuses this scene"},
+      {{"LoadObject a.lwo", "ParentObject 9"}, 0,
+       "object 1 is parented to object 9, which does not exist; the viewer shows it unparented"},
+      {{"LoadObject a.lwo", "AddLight", "ParentObject 4"}, 0,
+       "light 1 is parented to object 4, which does not exist; the viewer shows it unparented"},
+  };
+  for (const auto& c : cases) {
+    testsupport::LwsWriter w;
+    w.Header();
+    for (const std::string& line : c.lines) w.Line(line);
+    testsupport::WriteText(dir.File("s.lws"), w.text());
+    const clitest::LwconvRun r = Lwconv(dir, {"--quiet", "scene", dir.File("s.lws")});
+    EXPECT_EQ(r.status, c.status) << c.lines[2 % c.lines.size()];
+    EXPECT_EQ(r.err.empty(), c.said == nullptr) << r.err;
+    if (c.said) {
+      EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
+    EXPECT_NE(r.out.find("object 1 a:"), std::string::npos) << r.out;  // described all the same
+  }
+}
+
+TEST(SceneCommand, JsonIsUtf8WhateverCodePageTheNamesWereWrittenIn) {
+  testsupport::TempDir dir;
+  testsupport::LwsWriter w;
+  w.Header();
+  // Windows-1252 "café" and "€", then a name already in UTF-8.
+  w.Line("LoadObject caf\xe9.lwo").Line("AddLight").Line("LightName \x80uro");
+  w.Line("AddLight").Line("LightName na\xc3\xafve");
+  testsupport::WriteText(dir.File("s.lws"), w.text());
+  const std::string out = Lwconv(dir, {"--quiet", "scene", "--json", dir.File("s.lws")}).out;
+  EXPECT_NE(out.find("{\"name\":\"caf\xc3\xa9\","), std::string::npos) << out;
+  EXPECT_NE(out.find("\"name\":\"\xe2\x82\xacuro\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"name\":\"na\xc3\xafve\""), std::string::npos) << out;
+}

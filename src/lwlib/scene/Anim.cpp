@@ -173,8 +173,9 @@ std::string AnimationObjectName(const std::string& path) {
 
 namespace {
 
-// Objects whose parent chain comes back to them. Each chain is walked once.
-bool HasParentCycle(const std::vector<SceneObject>& objects) {
+// The first object (by table index) on a parent chain that comes back to
+// itself, or -1. Each chain is walked once.
+int32_t FindParentCycle(const std::vector<SceneObject>& objects) {
   enum : uint8_t { UNSEEN, ON_PATH, DONE };
   std::vector<uint8_t> state(objects.size(), UNSEEN);
   for (size_t start = 0; start < objects.size(); ++start) {
@@ -183,12 +184,12 @@ bool HasParentCycle(const std::vector<SceneObject>& objects) {
       state[static_cast<size_t>(i)] = ON_PATH;
       i = objects[static_cast<size_t>(i)].parent;
     }
-    if (i != -1 && state[static_cast<size_t>(i)] == ON_PATH) return true;
+    if (i != -1 && state[static_cast<size_t>(i)] == ON_PATH) return i;
     for (i = static_cast<int32_t>(start); i != -1 && state[static_cast<size_t>(i)] == ON_PATH;
          i = objects[static_cast<size_t>(i)].parent)
       state[static_cast<size_t>(i)] = DONE;
   }
-  return false;
+  return -1;
 }
 
 bool ValidParent(int32_t parent, size_t count) { return parent >= 0 && static_cast<size_t>(parent) < count; }
@@ -206,8 +207,11 @@ Animation::~Animation() {
     if (rm::FramePtr parent = rootFrame->GetParent()) parent->DeleteChild(rootFrame);
 }
 
-AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine) {
-  if (!engine) return nullptr;
+AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine, Failure* why) {
+  if (!engine) {
+    Fail(why, "no engine to build the animation with");
+    return nullptr;
+  }
   auto animation = std::make_unique<Animation>();
   Animation& a = *animation;
   a.objects.assign(scene.objects.list.begin(), scene.objects.list.end());
@@ -220,6 +224,7 @@ AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine) {
     SceneObject& object = a.objects[i];
     if (object.parent == static_cast<int32_t>(i)) {
       ReportWarning("Fatal error - object is parented to itself");
+      Fail(why, "object %d is parented to itself", static_cast<int>(i + 1));
       return nullptr;
     }
     if (object.parent != -1 && !ValidParent(object.parent, count)) {
@@ -230,15 +235,19 @@ AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine) {
   }
   // A longer cycle has no root to hang from and would make the frames own
   // each other.
-  if (HasParentCycle(a.objects)) {
+  if (const int32_t first = FindParentCycle(a.objects); first != -1) {
     ReportWarning("Fatal error - objects are parented in a cycle");
+    Fail(why, "object %d is parented in a cycle", static_cast<int>(first) + 1);
     return nullptr;
   }
 
   a.objectFrames.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     rm::FramePtr frame = engine->CreateFrame();
-    if (!frame) return nullptr;
+    if (!frame) {
+      Fail(why, "no memory for the frames");
+      return nullptr;
+    }
     a.objectFrames.push_back(std::move(frame));
   }
   for (size_t i = 0; i < count; ++i) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "diag/Failure.h"
 #include "lwlib/scene/Lws.h"
 #include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
@@ -92,9 +93,10 @@ struct Animation {
 };
 using AnimationPtr = std::unique_ptr<Animation>;
 
-// Null without an engine, for a self-parented object or a parenting cycle.
-// A parent number that names no object is ignored (the object is a root).
-AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine);
+// Null without an engine, for a self-parented object or a parenting cycle
+// (with the reason in *why when given). A parent number that names no object
+// is ignored: the object's parent in the animation is -1 (it is a root).
+AnimationPtr CreateAnimation(const Scene& scene, const rm::EnginePtr& engine, Failure* why = nullptr);
 void FreeAnimation(AnimationPtr& animation);
 // LoadScene (its result not consulted: an unreadable file gives an empty
 // animation), then CreateAnimation.
