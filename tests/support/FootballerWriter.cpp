@@ -1,0 +1,120 @@
+#include "FootballerWriter.h"
+
+#include <filesystem>
+#include <functional>
+
+#include "BmpWriter.h"
+#include "LwobWriter.h"
+#include "LwsWriter.h"
+#include "TestSupport.h"
+
+namespace testsupport {
+
+const std::vector<std::string>& FootballerPartNames() {
+  static const std::vector<std::string> names = {"body",  "lthigh", "rthigh", "lfoot", "rfoot", "luarm", "ruarm",
+                                                 "llarm", "rlarm",  "head",   "hair",  "lhand", "rhand"};
+  return names;
+}
+
+namespace {
+
+const char* const kKeywords[] = {"Body",         "LeftThigh",     "RightThigh", "LeftFoot", "RightFoot",
+                                 "LeftUpperArm", "RightUpperArm", "LeftLowerArm", "RightLowerArm",
+                                 "Head",         "Hair",          "LeftHand",   "RightHand"};
+
+std::string N(int i) { return std::to_string(i); }
+
+// A cube whose faces are spread over `surfaces` surfaces.
+void WritePart(const std::string& path, int surfaces) {
+  std::vector<std::string> names;
+  for (int s = 0; s < surfaces; ++s) names.push_back("S" + N(s));
+  std::vector<LwobPolygon> faces = CubeFaces();
+  for (size_t f = 0; f < faces.size(); ++f) faces[f].surface = static_cast<int16_t>(f % surfaces + 1);
+  LwobWriter w;
+  w.Points(CubePoints()).SurfaceNames(names).Polygons(faces);
+  for (const std::string& n : names) w.Surface(LwobSurface(n).Colour(128, 128, 128));
+  w.Save(path);
+}
+
+void WriteTexture(const std::string& path) {
+  const uint32_t c = FootballerTextureColour(std::filesystem::path(path).filename().string());
+  BmpSpec spec;
+  spec.width = spec.height = 2;
+  spec.pixelData = PackBmpRows(2, 2, 24, {c, c, c, c});
+  WriteFile(path, MakeBmp(spec));
+}
+
+std::string Scene(const FootballerSpec& spec, bool animation) {
+  LwsWriter w;
+  w.Header(0, 60, 1, LwsNumber(spec.framesPerSecond));
+  for (const std::string& part : FootballerPartNames()) {
+    bool skip = false;
+    for (const std::string& m : spec.missingFromAnimation) skip |= animation && m == part;
+    if (skip) continue;
+    w.Line("LoadObject C:\\Football\\" + part + ".lwo");
+    w.Motion("ObjectMotion", {{.frame = 0}, {.y = animation ? 1.0f : 0.0f, .frame = 30}});
+  }
+  w.Line("AddLight").Line("LightName Light").Line("LightColor 255 255 255").Line("LightType 0");
+  w.Motion("LightMotion", {{.frame = 0}});
+  w.Motion("CameraMotion", {{.z = -10, .frame = 0}});
+  return w.text();
+}
+
+}  // namespace
+
+uint32_t FootballerTextureColour(const std::string& fileName) {
+  return static_cast<uint32_t>(std::hash<std::string>{}(fileName) & 0xFFFFFFu);
+}
+
+std::string FootballerConfigText(const FootballerSpec& spec) {
+  std::string t = "Mirl Football Config File:\n\nAnim:\nPreview Scene - football\\preview.lws\n"
+                  "Animation Scene - football\\anim.lws\n\nObjects:\n";
+  for (size_t i = 0; i < 13; ++i) {
+    const std::string name =
+        i < spec.objectNames.size() && !spec.objectNames[i].empty() ? spec.objectNames[i] : FootballerPartNames()[i];
+    t += std::string(kKeywords[i]) + " " + name + "\n\n";
+  }
+  t += "\nTop:\nNumTops - " + N(spec.tops) + "\nFront -\n";
+  for (int i = 0; i < spec.tops; ++i) t += "football/top" + N(i) + "_f.bmp " + N(10 * i) + " 0 255\n";
+  t += "Back -\n";
+  for (int i = 0; i < spec.tops; ++i) t += "football/top" + N(i) + "_b.bmp\n";
+  t += "\nShorts:\nNumShorts - " + N(spec.shorts) + "\n";
+  for (int i = 0; i < spec.shorts; ++i) t += N(i) + " 255 0\n";
+  t += "\nHair:\nNumHairs - " + N(spec.hairs) + "\n";
+  for (int h = 0; h < spec.hairs; ++h) {
+    t += "Object:\nfootball/hair" + N(h) + ".lwo 255 255 255\nNumTextures - " + N(spec.hairTextures) + "\nFront:\n";
+    for (int x = 0; x < spec.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_f.bmp\n";
+    t += "Back:\n";
+    for (int x = 0; x < spec.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_b.bmp\n";
+  }
+  t += "\nFace:\nNumFaces - " + N(spec.faces) + "\n";
+  for (int i = 0; i < spec.faces; ++i) t += "football/face" + N(i) + ".bmp 255 255 255\n";
+  return t;
+}
+
+std::string WriteFootballer(const std::string& folder, const FootballerSpec& spec) {
+  const std::filesystem::path dir = std::filesystem::path(folder) / "football";
+  std::filesystem::create_directories(dir);
+  auto file = [&](const std::string& name) { return (dir / name).string(); };
+  for (const std::string& part : FootballerPartNames())
+    WritePart(file(part + ".lwo"), part == "body" ? 3 : part == "head" ? 2 : 1);
+  WriteText(file("preview.lws"), Scene(spec, false));
+  WriteText(file("anim.lws"), Scene(spec, true));
+  for (int i = 0; i < spec.tops; ++i) {
+    WriteTexture(file("top" + N(i) + "_f.bmp"));
+    WriteTexture(file("top" + N(i) + "_b.bmp"));
+  }
+  for (int h = 0; h < spec.hairs; ++h) {
+    WritePart(file("hair" + N(h) + ".lwo"), 3);
+    for (int x = 0; x < spec.hairTextures; ++x) {
+      WriteTexture(file("hair" + N(h) + "_" + N(x) + "_f.bmp"));
+      WriteTexture(file("hair" + N(h) + "_" + N(x) + "_b.bmp"));
+    }
+  }
+  for (int i = 0; i < spec.faces; ++i) WriteTexture(file("face" + N(i) + ".bmp"));
+  const std::string config = file("mirl_football.ftb");
+  WriteText(config, FootballerConfigText(spec));
+  return config;
+}
+
+}  // namespace testsupport
