@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "diag/Dbug.h"
 #include "football/Footballer.h"
+#include "lwlib/scene/Parse.h"
 #include "rm/Engine.h"
 
 namespace {
@@ -189,6 +190,7 @@ TEST(FootballerConfig, AFailedLoadSaysWhyAndKeepsNothing) {
     Stage s;
     FootballerConfig config;
     Failure why;
+    RemoveDelimiter(0);
     const int32_t before = TrackedAllocationBalance();
     {
       ScopedDebugMode quiet(DEBUG_MODE_SILENT);
@@ -197,6 +199,7 @@ TEST(FootballerConfig, AFailedLoadSaysWhyAndKeepsNothing) {
     EXPECT_EQ(why.FileText().rfind(path + ": " + c.reason, 0), 0u) << why.FileText();
     EXPECT_EQ(config.loaded, 0);
     EXPECT_TRUE(s.mesh->GetChildren().empty()) << c.name;
+    RemoveDelimiter(0);  // the scene parser's delimiters live for the run
     EXPECT_EQ(TrackedAllocationBalance(), before) << c.name;
   }
 }
