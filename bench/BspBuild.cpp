@@ -18,16 +18,13 @@ MeshModel ModelOf(const std::vector<rm::Vector>& positions, const std::vector<ui
   MeshModel model;
   MeshGroup group;
   group.verticesPerFace = 3;
-  group.vertexCount = static_cast<uint32_t>(positions.size());
   group.faceCount = static_cast<uint32_t>(faces.size() / 3);
-  group.faceDataSize = static_cast<uint32_t>(faces.size());
   group.vertices.Allocate(positions.size());
   for (size_t i = 0; i < positions.size(); ++i) group.vertices[i].position = positions[i];
   group.faceData.Allocate(faces.size());
   for (size_t i = 0; i < faces.size(); ++i) group.faceData[i] = faces[i];
   model.groups.push_back(std::move(group));
   model.groupMaterials.emplace_back();
-  model.groupCount = 1;
   return model;
 }
 

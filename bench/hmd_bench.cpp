@@ -16,8 +16,7 @@ namespace {
 MeshModel Grid(uint32_t side) {
   MeshModel model;
   MeshGroup g;
-  g.vertexCount = side * side;
-  g.vertices.Allocate(g.vertexCount);
+  g.vertices.Allocate(side * side);
   for (uint32_t y = 0; y < side; ++y)
     for (uint32_t x = 0; x < side; ++x) {
       const float fx = static_cast<float>(x) / static_cast<float>(side), fy = static_cast<float>(y) / static_cast<float>(side);
@@ -25,8 +24,7 @@ MeshModel Grid(uint32_t side) {
     }
   const uint32_t cells = (side - 1) * (side - 1);
   g.faceCount = cells;
-  g.faceDataSize = cells * 5;
-  g.faceData.Allocate(g.faceDataSize);
+  g.faceData.Allocate(cells * 5);
   uint32_t at = 0;
   for (uint32_t y = 0; y + 1 < side; ++y)
     for (uint32_t x = 0; x + 1 < side; ++x) {
@@ -36,7 +34,6 @@ MeshModel Grid(uint32_t side) {
     }
   model.groups.push_back(std::move(g));
   model.groupMaterials.emplace_back();
-  model.groupCount = 1;
   return model;
 }
 

@@ -108,16 +108,13 @@ const MeshModel& BigModel() {
     MeshModel m;
     m.groups.resize(4);
     m.groupMaterials.resize(4);
-    m.groupCount = 4;
     for (MeshGroup& g : m.groups) {
-      g.vertexCount = 250000;
       g.faceCount = 250000;
       g.verticesPerFace = 3;
-      g.faceDataSize = 750000;
-      g.vertices.Allocate(g.vertexCount);
-      g.faceData.Allocate(g.faceDataSize);
-      for (uint32_t i = 0; i < g.faceDataSize; ++i) g.faceData[i] = (i * 7919u) % g.vertexCount;
-      for (uint32_t i = 0; i < g.vertexCount; ++i) g.vertices[i].position = {float(i), 1, 2};
+      g.vertices.Allocate(250000);
+      g.faceData.Allocate(750000);
+      for (uint32_t i = 0; i < g.faceDataSize(); ++i) g.faceData[i] = (i * 7919u) % g.vertexCount();
+      for (uint32_t i = 0; i < g.vertexCount(); ++i) g.vertices[i].position = {float(i), 1, 2};
     }
     return m;
   }();

@@ -9,6 +9,7 @@
 #include "diag/Dbug.h"
 #include "platform/File.h"
 #include "lwlib/model/Mesh.h"
+#include "rm/Faces.h"
 #include "rm/Rm.h"
 
 namespace {
@@ -28,13 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MeshModel model;
     if (LoadMeshModel(&model, file.path(), nullptr, AnyTexture, nullptr)) {
       uint32_t sum = 0;
-      for (const MeshGroup& g : model.groups) {
-        uint32_t at = 0;
-        for (uint32_t face = 0; face < g.faceCount; ++face) {
-          const uint32_t n = g.verticesPerFace ? g.verticesPerFace : g.faceData[at++];
-          for (uint32_t k = 0; k < n; ++k) sum += g.vertices[g.faceData[at++]].color;
-        }
-      }
+      // A loaded model is walked unchecked: the load must have refused bad faces.
+      for (const MeshGroup& g : model.groups)
+        for (std::span<const uint32_t> face : rm::Faces(g))
+          for (const uint32_t index : face) sum += g.vertices[index].color;
       (void)sum;
       if (!BuildRMMesh(&model, engine)) std::abort();
       if (!SaveMeshModel(&model, "/dev/null")) std::abort();

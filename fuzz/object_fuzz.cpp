@@ -11,6 +11,7 @@
 #include "lwlib/object/Iff.h"
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
+#include "rm/Faces.h"
 #include "rm/Rm.h"
 
 namespace {
@@ -33,12 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MeshModel model;
     if (CaptureMeshModel(&model, mesh)) {
       uint32_t sum = 0;
-      for (const MeshGroup& g : model.groups) {
-        for (uint32_t at = 0; at < g.faceDataSize;) {
-          const uint32_t n = g.faceData[at++];
-          for (uint32_t k = 0; k < n && at < g.faceDataSize; ++k) sum += g.vertices[g.faceData[at++]].color;
-        }
-      }
+      for (const MeshGroup& g : model.groups)
+        for (std::span<const uint32_t> face : rm::Faces(g))
+          for (const uint32_t index : face) sum += g.vertices[index].color;
       if (sum != 0) std::abort();  // the builder gives every vertex colour 0
     }
   }

@@ -12,6 +12,7 @@
 #include "lwlib/model/Mesh.h"
 #include "platform/Path.h"
 #include "psx/Lab.h"
+#include "rm/Faces.h"
 #include "rm/Mesh.h"
 #include "rm/Texture.h"
 
@@ -54,37 +55,6 @@ const PrimitiveKind* FindKind(uint32_t code) {
   return nullptr;
 }
 
-// The faces of a count-prefixed group, with each face's indices checked
-// against the group's vertices. A face that runs past the data ends the walk.
-class FaceWalker {
- public:
-  explicit FaceWalker(MeshGroup& g)
-      : data_(g.faceData.data()),
-        size_(std::min<size_t>(g.faceDataSize, g.faceData.size())),
-        vertices_(std::min<size_t>(g.vertexCount, g.vertices.size())) {}
-
-  // False at the end. A face is valid when all its indices name vertices.
-  bool Next(uint32_t*& indices, uint32_t& count, bool& valid) {
-    if (at_ >= size_) return false;
-    count = data_[at_];
-    if (count > size_ - at_ - 1) {
-      at_ = size_;
-      return false;
-    }
-    indices = data_ + at_ + 1;
-    valid = true;
-    for (uint32_t k = 0; k < count; ++k) valid = valid && indices[k] < vertices_;
-    at_ += 1 + size_t{count};
-    return true;
-  }
-
- private:
-  uint32_t* data_;
-  size_t size_, vertices_, at_ = 0;
-};
-
-size_t GroupVertexCount(const MeshGroup& g) { return std::min<size_t>(g.vertexCount, g.vertices.size()); }
-
 struct TexCoord {
   float u = 0, v = 0;
 };
@@ -116,7 +86,7 @@ bool AllocateTable(SVectorTable& table, const MeshModel& model, size_t total) {
   if (!table.entries.Allocate(std::max<size_t>(total, 1))) return false;
   table.indices.resize(model.groups.size());
   for (size_t g = 0; g < model.groups.size(); ++g)
-    if (!table.indices[g].Allocate(GroupVertexCount(model.groups[g]))) return false;
+    if (!table.indices[g].Allocate(model.groups[g].vertices.size())) return false;
   table.lookup.reserve(total);
   return true;
 }
@@ -125,16 +95,16 @@ bool BuildVertexTable(VertexTable& table, MeshModel& model, size_t total, float 
   if (!AllocateTable(table, model, total)) return false;
   table.coords.resize(model.groups.size());
   for (size_t g = 0; g < model.groups.size(); ++g)
-    if (!table.coords[g].Allocate(GroupVertexCount(model.groups[g]))) return false;
+    if (!table.coords[g].Allocate(model.groups[g].vertices.size())) return false;
   for (MeshGroup& group : model.groups) {
-    for (size_t i = 0; i < GroupVertexCount(group); ++i) {
+    for (size_t i = 0; i < group.vertices.size(); ++i) {
       rm::Vector& p = group.vertices[i].position;
       p.x *= xs, p.y *= ys, p.z *= zs;
     }
   }
   for (size_t g = 0; g < model.groups.size(); ++g) {
     const MeshGroup& group = model.groups[g];
-    for (size_t i = 0; i < GroupVertexCount(group); ++i) {
+    for (size_t i = 0; i < group.vertices.size(); ++i) {
       const rm::Vertex& v = group.vertices[i];
       table.indices[g][i] = table.Quantize(v.position.x, v.position.y, v.position.z);
       table.coords[g][i] = TexCoord{v.tu, v.tv};
@@ -147,7 +117,7 @@ bool BuildNormalTable(SVectorTable& table, MeshModel& model, size_t total) {
   if (!AllocateTable(table, model, total)) return false;
   for (size_t g = 0; g < model.groups.size(); ++g) {
     MeshGroup& group = model.groups[g];
-    for (size_t i = 0; i < GroupVertexCount(group); ++i) {
+    for (size_t i = 0; i < group.vertices.size(); ++i) {
       rm::Vector& n = group.vertices[i].normal;
       // A zero-length normal has no direction to keep: it stays zero.
       const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
@@ -288,14 +258,10 @@ bool WritePolygons(FILE* f, MeshModel& model, const Labels& labels, const Vertex
       ShowHmdError("Internal error : Data is of unsupported type.");
       continue;  // a block without kind writes nothing: it is left out
     }
-    FaceWalker faces(group);
-    uint32_t* idx;
-    uint32_t n;
-    bool valid;
-    while (faces.Next(idx, n, valid)) {
-      if (valid && n == 3)
+    for (std::span<const uint32_t> face : rm::Faces(group)) {
+      if (face.size() == 3)
         ++block.triangles;
-      else if (valid && n == 4)
+      else if (face.size() == 4)
         ++block.quads;
       else
         ++block.others;
@@ -357,15 +323,11 @@ bool WritePolygons(FILE* f, MeshModel& model, const Labels& labels, const Vertex
     // Without its TIM a textured block has nowhere to point: its texture fields are zero.
     context.place = PlaceTexture(timLoaded ? &tim : nullptr);
 
-    FaceWalker faces(model.groups[block.group]);
-    uint32_t* idx;
-    uint32_t n;
-    bool valid;
-    while (faces.Next(idx, n, valid)) {
-      if (valid && n == 3) {
-        if (block.triangles) WritePacket(f, block.kind, idx, context);
-      } else if (valid && n == 4) {
-        if (block.quads) WritePacket(f, block.kind, idx, context);
+    for (std::span<const uint32_t> face : rm::Faces(model.groups[block.group])) {
+      if (face.size() == 3) {
+        if (block.triangles) WritePacket(f, block.kind, face.data(), context);
+      } else if (face.size() == 4) {
+        if (block.quads) WritePacket(f, block.kind, face.data(), context);
       } else {
         ShowHmdError("Illegal polygons in face data");
       }
@@ -417,7 +379,7 @@ HmdBox MeshModelBox(const MeshModel& model) {
   HmdBox box;
   bool first = true;
   for (const MeshGroup& g : model.groups) {
-    for (size_t i = 0; i < GroupVertexCount(g); ++i) {
+    for (size_t i = 0; i < g.vertices.size(); ++i) {
       const rm::Vector& p = g.vertices[i].position;
       if (first) {
         box = {p.x, p.y, p.z, p.x, p.y, p.z};
@@ -529,24 +491,13 @@ bool Convert(const std::string& outputName, MeshModel& model, const rm::MeshPtr*
                          options & HMD_OPT_INVERT_Z ? -1.0f : 1.0f};
   size_t total = 0;
   for (MeshGroup& group : model.groups) {
-    for (size_t i = 0; i < GroupVertexCount(group); ++i) {
+    for (size_t i = 0; i < group.vertices.size(); ++i) {
       rm::Vector& p = group.vertices[i].position;
       p.x *= sign[0], p.y *= sign[1], p.z *= sign[2];
     }
-    total += GroupVertexCount(group);
+    total += group.vertices.size();
     if (!(options & HMD_OPT_INVERT_WINDING)) continue;
-    if (group.verticesPerFace == 0) {
-      FaceWalker faces(group);
-      uint32_t* idx;
-      uint32_t n;
-      bool valid;
-      while (faces.Next(idx, n, valid)) std::reverse(idx, idx + n);
-    } else {
-      const size_t size = std::min<size_t>(group.faceDataSize, group.faceData.size());
-      const size_t run = group.verticesPerFace;
-      for (size_t at = 0; at < size && run <= size - at; at += run)
-        std::reverse(group.faceData.data() + at, group.faceData.data() + at + run);
-    }
+    for (std::span<uint32_t> face : rm::MutableFaces(group)) std::reverse(face.begin(), face.end());
   }
 
   VertexTable vertices;

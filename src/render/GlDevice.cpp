@@ -14,6 +14,7 @@
 
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
+#include "rm/Faces.h"
 
 namespace render {
 
@@ -370,45 +371,23 @@ bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool w
     vertices[i] = {{v.position.x, v.position.y, v.position.z}, {v.normal.x, v.normal.y, v.normal.z}, {v.tu, v.tv}};
   }
   // Faces become triangle fans and, for wire frames, their edges.
+  const rm::Faces faces(group);
   size_t triangleCount = 0, edgeCount = 0;
-  {
-    size_t at = 0;
-    for (uint32_t f = 0; f < group.faceCount; ++f) {
-      uint32_t n = group.verticesPerFace;
-      if (n == 0) {
-        if (at >= group.faceData.size()) break;
-        n = group.faceData[at++];
-      }
-      if (at + n > group.faceData.size()) break;
-      if (n >= 3) triangleCount += n - 2, edgeCount += n;
-      at += n;
-    }
-  }
+  for (std::span<const uint32_t> face : faces) triangleCount += face.size() - 2, edgeCount += face.size();
   TrackedBuffer<uint32_t> triangles, lines;
   if (!triangles.Allocate(triangleCount * 3) || (wire && !lines.Allocate(edgeCount * 2))) return false;
-  size_t t = 0, e = 0, at = 0;
-  for (uint32_t f = 0; f < group.faceCount; ++f) {
-    uint32_t n = group.verticesPerFace;
-    if (n == 0) {
-      if (at >= group.faceData.size()) break;
-      n = group.faceData[at++];
-    }
-    if (at + n > group.faceData.size()) break;
-    const uint32_t* face = group.faceData.data() + at;
-    at += n;
-    if (n < 3) continue;
-    // Indices are checked by the mesh when the group is made; clamp anyway so
-    // a bad one cannot make the GPU read outside the buffer.
-    auto index = [&](uint32_t k) { return face[k] < vertexCount ? face[k] : 0u; };
-    for (uint32_t k = 1; k + 1 < n; ++k) {
-      triangles[t++] = index(0);
-      triangles[t++] = index(k);
-      triangles[t++] = index(k + 1);
+  size_t t = 0, e = 0;
+  for (std::span<const uint32_t> face : faces) {
+    const size_t n = face.size();
+    for (size_t k = 1; k + 1 < n; ++k) {
+      triangles[t++] = face[0];
+      triangles[t++] = face[k];
+      triangles[t++] = face[k + 1];
     }
     if (wire)
-      for (uint32_t k = 0; k < n; ++k) {
-        lines[e++] = index(k);
-        lines[e++] = index((k + 1) % n);
+      for (size_t k = 0; k < n; ++k) {
+        lines[e++] = face[k];
+        lines[e++] = face[(k + 1) % n];
       }
   }
   if (!b.vbo) glGenBuffers(1, &b.vbo);

@@ -6,45 +6,31 @@
 #include <stdexcept>
 
 #include "diag/Dbug.h"
+#include "diag/Failure.h"
+#include "rm/Faces.h"
 
 namespace rm {
 
-namespace {
-
-// Walks faceCount faces of `data`; returns the words they take, or 0 with a
-// report when the data does not hold valid faces.
-size_t CheckFaces(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                  std::span<const uint32_t> data) {
+bool CheckFaces(std::span<const uint32_t> data, uint32_t faceCount, uint32_t verticesPerFace,
+                uint32_t vertexCount, size_t* words, Failure* why) {
+  if (verticesPerFace != 0 && verticesPerFace < 3) return Fail(why, "%u vertices per face", verticesPerFace);
   size_t at = 0;
   for (uint32_t f = 0; f < faceCount; ++f) {
     uint32_t n = verticesPerFace;
     if (n == 0) {
-      if (at >= data.size()) {
-        ReportWarning(DebugFormat("AddGroup: face data ends before face %u of %u", f, faceCount));
-        return 0;
-      }
+      if (at >= data.size()) return Fail(why, "face data ends before face %u of %u", f, faceCount);
       n = data[at++];
     }
-    if (n < 3) {
-      ReportWarning(DebugFormat("AddGroup: face %u has %u vertices", f, n));
-      return 0;
-    }
-    if (n > data.size() - at) {
-      ReportWarning(DebugFormat("AddGroup: face data ends inside face %u of %u", f, faceCount));
-      return 0;
-    }
-    for (uint32_t k = 0; k < n; ++k) {
-      if (data[at + k] >= vertexCount) {
-        ReportWarning(DebugFormat("AddGroup: face %u names vertex %u of %u", f, data[at + k], vertexCount));
-        return 0;
-      }
-    }
+    if (n < 3) return Fail(why, "face %u has %u vertices", f, n);
+    if (n > data.size() - at) return Fail(why, "face data ends inside face %u of %u", f, faceCount);
+    for (uint32_t k = 0; k < n; ++k)
+      if (data[at + k] >= vertexCount)
+        return Fail(why, "face %u names vertex %u of %u", f, data[at + k], vertexCount);
     at += n;
   }
-  return at;
+  if (words) *words = at;
+  return true;
 }
-
-}  // namespace
 
 ObjectPtr Mesh::Clone() const { return CloneMesh(); }
 
@@ -61,16 +47,16 @@ MeshPtr Mesh::CloneMesh() const {
 int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
                        std::span<const uint32_t> faceData) {
   if (groups_.size() >= static_cast<size_t>(INT32_MAX)) return -1;
-  if (verticesPerFace != 0 && verticesPerFace < 3) {
-    ReportWarning(DebugFormat("AddGroup: %u vertices per face", verticesPerFace));
-    return -1;
-  }
   if (vertexCount > kMaxGroupVertices) {
     ReportWarning(DebugFormat("AddGroup: %u vertices are more than a group holds", vertexCount));
     return -1;
   }
-  const size_t words = CheckFaces(vertexCount, faceCount, verticesPerFace, faceData);
-  if (faceCount > 0 && words == 0) return -1;
+  size_t words = 0;
+  Failure why;
+  if (!CheckFaces(faceData, faceCount, verticesPerFace, vertexCount, &words, &why)) {
+    ReportWarning(("AddGroup: " + why.what).c_str());
+    return -1;
+  }
   try {
     MeshGroupData group;
     group.vertices.resize(vertexCount);

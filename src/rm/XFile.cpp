@@ -17,6 +17,7 @@
 #include "diag/Dbug.h"
 #include "platform/File.h"
 #include "rm/Engine.h"
+#include "rm/Faces.h"
 #include "rm/Image.h"
 #include "rm/Material.h"
 #include "rm/MeshBuilder.h"
@@ -94,11 +95,9 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
     const MeshGroupData& group = *mesh.Group(g);
     const uint32_t base = static_cast<uint32_t>(vertices.size());
     vertices.insert(vertices.end(), group.vertices.begin(), group.vertices.end());
-    size_t at = 0;
-    for (uint32_t f = 0; f < group.faceCount; ++f) {
-      const uint32_t n = group.verticesPerFace ? group.verticesPerFace : group.faceData[at++];
-      faces.push_back({g, static_cast<uint32_t>(indices.size()), n});
-      for (uint32_t k = 0; k < n; ++k) indices.push_back(base + group.faceData[at++]);
+    for (std::span<const uint32_t> face : Faces(group)) {
+      faces.push_back({g, static_cast<uint32_t>(indices.size()), static_cast<uint32_t>(face.size())});
+      for (const uint32_t index : face) indices.push_back(base + index);
     }
   }
 

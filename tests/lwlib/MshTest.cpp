@@ -69,7 +69,7 @@ TEST_F(MshTest, CaptureKeepsGroupsAndClearsRecordsWithoutMaterial) {
   EXPECT_FALSE(CaptureMeshModel(&model, engine_->CreateMesh()));
   EXPECT_FALSE(CaptureMeshModel(&model, nullptr));
   ASSERT_TRUE(CaptureMeshModel(&model, TwoGroups(engine_)));
-  ASSERT_EQ(model.groupCount, 2);
+  ASSERT_EQ(model.groupCount(), 2);
   const GroupMaterial& m = model.groupMaterials[0];
   EXPECT_TRUE(m.material);
   // Colours come back in 1/255 steps.
@@ -85,7 +85,7 @@ TEST_F(MshTest, CaptureKeepsGroupsAndClearsRecordsWithoutMaterial) {
   model.groups[0].faceData[0] = 2;
   EXPECT_FALSE(BuildRMMesh(&model, engine_));
   FreeMeshModel(&model);
-  EXPECT_EQ(model.groupCount, 0);
+  EXPECT_EQ(model.groupCount(), 0);
   EXPECT_TRUE(model.groups.empty());
 }
 
@@ -102,15 +102,15 @@ TEST_F(MshTest, SaveAndLoadKeepEveryBitButMaterials) {
   MeshModel back;
   ASSERT_TRUE(LoadMeshModel(&back, path.c_str(), engine_, CountingLoader::Load, &loader));
   EXPECT_EQ(loader.asked, std::vector<std::string>{"skin.bmp"});
-  ASSERT_EQ(back.groupCount, 2);
+  ASSERT_EQ(back.groupCount(), 2);
   for (int g = 0; g < 2; ++g) {
     const MeshGroup &a = model.groups[g], &b = back.groups[g];
     EXPECT_EQ(a.verticesPerFace, b.verticesPerFace);
     EXPECT_EQ(a.faceCount, b.faceCount);
-    ASSERT_EQ(a.faceDataSize, b.faceDataSize);
-    ASSERT_EQ(a.vertexCount, b.vertexCount);
-    EXPECT_EQ(std::memcmp(a.faceData.data(), b.faceData.data(), 4 * a.faceDataSize), 0);
-    EXPECT_EQ(std::memcmp(a.vertices.data(), b.vertices.data(), 36 * a.vertexCount), 0);
+    ASSERT_EQ(a.faceDataSize(), b.faceDataSize());
+    ASSERT_EQ(a.vertexCount(), b.vertexCount());
+    EXPECT_EQ(std::memcmp(a.faceData.data(), b.faceData.data(), 4 * a.faceDataSize()), 0);
+    EXPECT_EQ(std::memcmp(a.vertices.data(), b.vertices.data(), 36 * a.vertexCount()), 0);
     const GroupMaterial &ma = model.groupMaterials[g], &mb = back.groupMaterials[g];
     EXPECT_EQ(std::memcmp(ma.specular, mb.specular, sizeof ma.specular), 0);
     EXPECT_EQ(std::memcmp(ma.emissive, mb.emissive, sizeof ma.emissive), 0);
@@ -160,7 +160,7 @@ TEST_F(MshTest, DamagedFilesAreRefusedWithoutReadingPastTheEnd) {
     CountingLoader loader;
     MeshModel m;
     const bool ok = LoadMeshModel(&m, path.c_str(), engine_, CountingLoader::Load, &loader);
-    return !ok && m.groupCount == 0 && m.groups.empty() && loader.asked.empty();
+    return !ok && m.groupCount() == 0 && m.groups.empty() && loader.asked.empty();
   };
   // Every cut short of the whole file.
   for (size_t n = 0; n < bytes.size(); ++n)

@@ -142,7 +142,7 @@ TEST_F(ObjectMeshTest, SurfacesGiveMaterialsAndColoursUnlessIgnored) {
   };
   EXPECT_EQ(values(model.groupMaterials[0]), (std::array<float, 6>{0.5f, 0.25f, 2, 1, 0.2f, 0}));
   // A surface name without polygons still makes an (empty) group, with the defaults.
-  EXPECT_EQ(model.groups[1].vertexCount + model.groups[1].faceCount, 0u);
+  EXPECT_EQ(model.groups[1].vertexCount() + model.groups[1].faceCount, 0u);
   EXPECT_EQ(values(model.groupMaterials[1]), (std::array<float, 6>{1, 0, 0, 1, 1, 1}));
 
   MeshModel white;

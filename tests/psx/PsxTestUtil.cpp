@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
+#include "rm/Faces.h"
 #include "rm/Texture.h"
 
 namespace psxtest {
@@ -19,9 +21,7 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
     data.insert(data.end(), f.begin(), f.end());
   }
   MeshGroup g;
-  g.vertexCount = static_cast<uint32_t>(vertices.size());
   g.faceCount = static_cast<uint32_t>(faces.size());
-  g.faceDataSize = static_cast<uint32_t>(data.size());
   g.vertices.Allocate(vertices.size());
   for (size_t i = 0; i < vertices.size(); ++i) {
     const V& v = vertices[i];
@@ -29,6 +29,8 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
   }
   g.faceData.Allocate(data.size());
   std::copy(data.begin(), data.end(), g.faceData.data());
+  // Models are walked unchecked, as every real one comes through a check.
+  if (!rm::CheckFaces(data, g.faceCount, 0, g.vertexCount())) throw std::runtime_error("a test group with bad faces");
   model.groups.push_back(std::move(g));
   GroupMaterial m;
   m.red = red, m.green = green, m.blue = blue;
@@ -37,7 +39,6 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
     m.texture->SetName(texture);
   }
   model.groupMaterials.push_back(std::move(m));
-  model.groupCount = static_cast<int32_t>(model.groups.size());
 }
 
 MeshModel Cube(float h, const std::string& texture) {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "rm/Faces.h"
+
 namespace testsupport {
 
 void AddMeshGroup(MeshModel& model, const std::vector<rm::Vector>& positions, const std::vector<uint32_t>& faceData,
@@ -9,15 +11,15 @@ void AddMeshGroup(MeshModel& model, const std::vector<rm::Vector>& positions, co
   MeshGroup group;
   group.verticesPerFace = verticesPerFace;
   group.faceCount = faceCount;
-  group.vertexCount = static_cast<uint32_t>(positions.size());
-  group.faceDataSize = static_cast<uint32_t>(faceData.size());
   if (!group.vertices.Allocate(positions.size()) || !group.faceData.Allocate(faceData.size()))
     throw std::runtime_error("cannot allocate a test mesh group");
   for (size_t i = 0; i < positions.size(); ++i) group.vertices[i].position = positions[i];
   for (size_t i = 0; i < faceData.size(); ++i) group.faceData[i] = faceData[i];
+  // Models are walked unchecked, as every real one comes through a check.
+  if (!rm::CheckFaces(faceData, faceCount, verticesPerFace, group.vertexCount()))
+    throw std::runtime_error("a test mesh group with bad faces");
   model.groups.push_back(std::move(group));
   model.groupMaterials.emplace_back();
-  model.groupCount = static_cast<int32_t>(model.groups.size());
 }
 
 MeshModel TriangleSoupModel(const std::vector<std::array<rm::Vector, 3>>& triangles) {

@@ -16,6 +16,7 @@
 
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
+#include "rm/Faces.h"
 
 namespace {
 
@@ -148,48 +149,19 @@ class EntryStore {
   BspEntry* spare_ = nullptr;
 };
 
-// The model's faces as triangles, pushed in order so the list holds them last
-// face first. Face data comes from files; anything that points outside the
-// group's own words or vertices ends the build rather than being read.
+// The model's faces as triangles (each face's first three corners), pushed
+// in order so the list holds them last face first.
 bool CollectTriangles(const MeshModel& model, EntryStore& store, BspList& list) {
-  const size_t groupCount = std::min(static_cast<size_t>(std::max(model.groupCount, 0)), model.groups.size());
-  for (size_t g = 0; g < groupCount; ++g) {
-    const MeshGroup& group = model.groups[g];
-    const uint64_t words = std::min<uint64_t>(group.faceDataSize, group.faceData.size());
-    const uint64_t vertexCount = std::min<uint64_t>(group.vertexCount, group.vertices.size());
-    uint64_t p = 0;
-    for (uint32_t face = 0; face < group.faceCount; ++face) {
-      uint64_t first = p, corners = group.verticesPerFace, size = group.verticesPerFace;
-      if (group.verticesPerFace == 0) {
-        if (p >= words) {
-          BspError("Face data runs past the end of its group", true);
-          return false;
-        }
-        corners = group.faceData[p];
-        first = p + 1;
-        size = corners + 1;
-      }
-      if (first + corners > words) {
-        BspError("Face data runs past the end of its group", true);
+  for (const MeshGroup& group : model.groups) {
+    for (std::span<const uint32_t> face : rm::Faces(group)) {
+      const BspTriangle triangle = MakeBspTriangle(group.vertices[face[0]].position, group.vertices[face[1]].position,
+                                                   group.vertices[face[2]].position);
+      // A triangle left out would make a wrong tree that looks right, so a
+      // failed push ends the build.
+      if (!store.Push(list, triangle)) {
+        BspError("Could not add polygon to list", true);
         return false;
       }
-      // Points and lines have no plane to offer.
-      if (corners >= 3) {
-        const uint32_t* index = &group.faceData[first];
-        if (index[0] >= vertexCount || index[1] >= vertexCount || index[2] >= vertexCount) {
-          BspError("Face names a vertex its group does not have", true);
-          return false;
-        }
-        const BspTriangle triangle = MakeBspTriangle(group.vertices[index[0]].position, group.vertices[index[1]].position,
-                                                     group.vertices[index[2]].position);
-        // A triangle left out would make a wrong tree that looks right, so a
-        // failed push ends the build.
-        if (!store.Push(list, triangle)) {
-          BspError("Could not add polygon to list", true);
-          return false;
-        }
-      }
-      p += size;
     }
   }
   return true;

@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <string>
 
 #include "diag/Dbug.h"
+#include "diag/Failure.h"
 #include "lwlib/model/Mesh.h"
+#include "rm/Faces.h"
 #include "rm/Rm.h"
 
 namespace {
@@ -15,9 +18,14 @@ bool CaptureGroup(MeshGroup& group, GroupMaterial& material, const rm::Mesh& mes
   if (faceDataSize && !mesh.GetGroup(g, nullptr, nullptr, nullptr, nullptr, group.faceData.span())) return false;
   if (vertexCount && !mesh.GetVertices(g, 0, vertexCount, group.vertices.data())) return false;
   group.verticesPerFace = verticesPerFace;
-  group.vertexCount = vertexCount;
   group.faceCount = faceCount;
-  group.faceDataSize = faceDataSize;
+  // The engine checked these faces when the group was made; the model is
+  // walked without checks from here on, so it takes nothing on trust.
+  Failure why;
+  if (!rm::CheckFaces(group.faceData.span(), faceCount, verticesPerFace, vertexCount, nullptr, &why)) {
+    ReportWarning(("CaptureMeshModel: group " + std::to_string(g) + ": " + why.what).c_str());
+    return false;
+  }
 
   material.material = mesh.GetGroupMaterial(g);
   material.texture = mesh.GetGroupTexture(g);
@@ -58,7 +66,6 @@ bool CaptureMeshModel(MeshModel* model, const rm::MeshPtr& mesh) {
     FreeMeshModel(model);
     return false;
   }
-  model->groupCount = static_cast<int32_t>(count);
   for (uint32_t g = 0; g < count; ++g) {
     if (!CaptureGroup(model->groups[g], model->groupMaterials[g], *mesh, g)) {
       FreeMeshModel(model);
@@ -74,7 +81,6 @@ void FreeMeshModel(MeshModel* model) {
   model->groups.shrink_to_fit();
   model->groupMaterials.clear();
   model->groupMaterials.shrink_to_fit();
-  model->groupCount = 0;
 }
 
 rm::MeshPtr BuildRMMesh(const MeshModel* model, const rm::EnginePtr& engine) {
@@ -85,15 +91,13 @@ rm::MeshPtr BuildRMMesh(const MeshModel* model, const rm::EnginePtr& engine) {
   for (size_t g = 0; g < count; ++g) {
     const MeshGroup& group = model->groups[g];
     const GroupMaterial& material = model->groupMaterials[g];
-    const int32_t index = mesh->AddGroup(group.vertexCount, group.faceCount, group.verticesPerFace,
-                                         group.faceData.span().first(std::min<size_t>(group.faceDataSize,
-                                                                                      group.faceData.size())));
+    const int32_t index =
+        mesh->AddGroup(group.vertexCount(), group.faceCount, group.verticesPerFace, group.faceData.span());
     // The engine has said why. Skipping the group would give every later one
     // this one's index, and so another group's colours and texture.
     if (index < 0) return nullptr;
     const uint32_t at = static_cast<uint32_t>(index);
-    if (group.vertexCount && group.vertices.size() >= group.vertexCount)
-      mesh->SetVertices(at, 0, group.vertexCount, group.vertices.data());
+    if (group.vertexCount()) mesh->SetVertices(at, 0, group.vertexCount(), group.vertices.data());
     if (material.material) mesh->SetGroupMaterial(at, material.material);
     if (material.texture) mesh->SetGroupTexture(at, material.texture);
   }

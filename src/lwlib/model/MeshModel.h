@@ -8,13 +8,17 @@
 #include "diag/TrackedBuffer.h"
 #include "rm/Types.h"
 
+// Each size is the size of its array, so nothing can disagree with it. Face
+// data is checked (rm::CheckFaces) where a group comes in: capture from a mesh
+// and the .msh loader; exporters walk it with rm::Faces and trust it.
 struct MeshGroup {
-  TrackedBuffer<uint32_t> faceData;  // faceDataSize words
+  TrackedBuffer<uint32_t> faceData;  // faceDataSize() words
   uint32_t verticesPerFace = 0;      // 0: each face is its count, then its indices
-  uint32_t vertexCount = 0;
   uint32_t faceCount = 0;
-  uint32_t faceDataSize = 0;
-  TrackedBuffer<rm::Vertex> vertices;  // vertexCount records
+  TrackedBuffer<rm::Vertex> vertices;  // vertexCount() records
+
+  uint32_t vertexCount() const { return static_cast<uint32_t>(vertices.size()); }
+  uint32_t faceDataSize() const { return static_cast<uint32_t>(faceData.size()); }
 };
 
 struct GroupMaterial {
@@ -27,7 +31,8 @@ struct GroupMaterial {
 };
 
 struct MeshModel {
-  std::vector<MeshGroup> groups;               // groupCount entries, group-index order
+  std::vector<MeshGroup> groups;               // group-index order
   std::vector<GroupMaterial> groupMaterials;   // same index as groups
-  int32_t groupCount = 0;
+
+  int32_t groupCount() const { return static_cast<int32_t>(groups.size()); }
 };

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "diag/Dbug.h"
+#include "diag/Failure.h"
 #include "platform/File.h"
 #include "lwlib/model/Mesh.h"
+#include "rm/Faces.h"
 #include "rm/Rm.h"
 
 namespace {
@@ -76,13 +78,11 @@ std::string GroupHeader(const MeshGroup& group, const GroupMaterial& material) {
   if (name.size() > kMaxTextureName) name.clear();
   PutU4(out, static_cast<uint32_t>(name.size()));
   out += name;
-  const uint32_t faceWords = static_cast<uint32_t>(std::min<size_t>(group.faceDataSize, group.faceData.size()));
-  const uint32_t vertices = static_cast<uint32_t>(std::min<size_t>(group.vertexCount, group.vertices.size()));
   PutU4(out, 0);
   PutU4(out, group.verticesPerFace);
-  PutU4(out, vertices);
+  PutU4(out, group.vertexCount());
   PutU4(out, group.faceCount);
-  PutU4(out, faceWords);
+  PutU4(out, group.faceDataSize());
   PutU4(out, 0);
   return out;
 }
@@ -90,8 +90,7 @@ std::string GroupHeader(const MeshGroup& group, const GroupMaterial& material) {
 // Face data and vertices: the in-memory records are the file's records on a
 // little-endian machine, so they go out as they stand.
 bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
-  const uint32_t faceWords = static_cast<uint32_t>(std::min<size_t>(group.faceDataSize, group.faceData.size()));
-  const uint32_t vertices = static_cast<uint32_t>(std::min<size_t>(group.vertexCount, group.vertices.size()));
+  const uint32_t faceWords = group.faceDataSize(), vertices = group.vertexCount();
   if constexpr (std::endian::native == std::endian::little) {
     return (faceWords == 0 || FileWrite(group.faceData.data(), 4, faceWords, file) == faceWords) &&
            (vertices == 0 || FileWrite(group.vertices.data(), kVertexRecord, vertices, file) == vertices);
@@ -105,27 +104,6 @@ bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
     PutU4(out, v.color);
   }
   return FileWrite(out.data(), 1, out.size(), file) == out.size();
-}
-
-// A group's faces must lie inside its face data and name only its vertices,
-// or the exporters that walk them would read past the arrays. A face of fewer
-// than three corners is refused here as the engine would refuse it: a group
-// dropped later would move every later group onto another material.
-bool FacesAreSound(const MeshGroup& g) {
-  if (g.vertexCount > rm::Mesh::kMaxGroupVertices) return false;
-  uint64_t at = 0;
-  for (uint32_t f = 0; f < g.faceCount; ++f) {
-    uint32_t n = g.verticesPerFace;
-    if (n == 0) {
-      if (at >= g.faceDataSize) return false;
-      n = g.faceData[at++];
-    }
-    if (n < 3 || n > g.faceDataSize - at) return false;
-    for (uint32_t k = 0; k < n; ++k)
-      if (g.faceData[at + k] >= g.vertexCount) return false;
-    at += n;
-  }
-  return true;
 }
 
 bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string& textureName) {
@@ -152,23 +130,27 @@ bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string
   uint8_t g[kGroupRecord];
   if (!r.Read(g, sizeof g)) return false;
   group.verticesPerFace = GetU4(g + 4);
-  group.vertexCount = GetU4(g + 8);
+  const uint32_t vertexCount = GetU4(g + 8);
   group.faceCount = GetU4(g + 12);
-  group.faceDataSize = GetU4(g + 16);
-  // Counts are checked against the bytes left before anything is allocated.
-  if (group.faceDataSize > r.left / 4) return false;
-  if (group.vertexCount > (r.left - 4 * static_cast<uint64_t>(group.faceDataSize)) / kVertexRecord) return false;
-  if (!group.faceData.Allocate(group.faceDataSize) || !group.vertices.Allocate(group.vertexCount)) return false;
+  const uint32_t faceDataSize = GetU4(g + 16);
+  // Counts are checked against the bytes left before anything is allocated,
+  // and a group the engine could not hold is refused here rather than later.
+  if (vertexCount > rm::Mesh::kMaxGroupVertices) return false;
+  if (faceDataSize > r.left / 4) return false;
+  if (vertexCount > (r.left - 4 * static_cast<uint64_t>(faceDataSize)) / kVertexRecord) return false;
+  if (!group.faceData.Allocate(faceDataSize) || !group.vertices.Allocate(vertexCount)) return false;
   // The file's records are the in-memory ones on a little-endian machine.
-  if (!r.Read(group.faceData.data(), 4 * static_cast<uint64_t>(group.faceDataSize)) ||
-      !r.Read(group.vertices.data(), kVertexRecord * static_cast<uint64_t>(group.vertexCount)))
+  if (!r.Read(group.faceData.data(), 4 * static_cast<uint64_t>(faceDataSize)) ||
+      !r.Read(group.vertices.data(), kVertexRecord * static_cast<uint64_t>(vertexCount)))
     return false;
   if constexpr (std::endian::native == std::endian::big) {
-    SwapWords(group.faceData.data(), group.faceDataSize);
-    SwapWords(group.vertices.data(), static_cast<size_t>(group.vertexCount) * (kVertexRecord / 4));
+    SwapWords(group.faceData.data(), faceDataSize);
+    SwapWords(group.vertices.data(), static_cast<size_t>(vertexCount) * (kVertexRecord / 4));
   }
-  if (!FacesAreSound(group)) {
-    ReportWarning("Mesh file group with faces of fewer than three corners, or outside its data or vertices, refused");
+  // Everything that reads a model walks its faces unchecked.
+  Failure why;
+  if (!rm::CheckFaces(group.faceData.span(), group.faceCount, group.verticesPerFace, vertexCount, nullptr, &why)) {
+    ReportWarning(("Mesh file group refused: " + why.what).c_str());
     return false;
   }
   return true;
@@ -201,7 +183,6 @@ bool ReadMeshFile(MeshModel* model, const char* fileName, const rm::EnginePtr& e
     return false;
   model->groups.resize(static_cast<size_t>(groupCount));
   model->groupMaterials.resize(static_cast<size_t>(groupCount));
-  model->groupCount = groupCount;
   std::vector<std::string> textureNames(static_cast<size_t>(groupCount));
   for (int32_t g = 0; g < groupCount; ++g)
     if (!ReadGroup(r, model->groups[g], model->groupMaterials[g], textureNames[g])) return false;
