@@ -4,11 +4,14 @@
 #include <cctype>
 
 #include "diag/Dbug.h"
+#include "lwlib/model/Bsp.h"
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
 #include "lwlib/object/TextureSearch.h"
 #include "platform/Path.h"
+#include "platform/Process.h"
 #include "platform/Ui.h"
+#include "psx/Hmd.h"
 
 namespace {
 
@@ -16,7 +19,40 @@ void Tell(const char* text, const char* caption) { GetUi().MessageBox(text, capt
 
 }  // namespace
 
+bool Commands::BlockedWhileToolsRun(int command) {
+  switch (command) {
+    case CMD_LOAD_RM_LWO:
+    case CMD_LOAD_IM_LWO:
+    case CMD_LOAD_MSH:
+    case CMD_LOAD_X:
+    case CMD_LOAD_COLOURED_MSH:
+    case CMD_LOAD_LWS_ANIMATION:
+    case CMD_LOAD_LWS_SCENE:
+    case CMD_SAVE_X:
+    case CMD_SAVE_MSH:
+    case CMD_SAVE_BINARY_HMD:
+    case CMD_SAVE_PROCESSED_LAB:
+    case CMD_SAVE_UNPROCESSED_LAB: return true;
+    default: return false;
+  }
+}
+
+bool Commands::HasAction(int command) {
+  // Commands whose actions are still to come; each leaves this list with the
+  // change that gives it its action.
+  switch (command) {
+    case CMD_CHOOSE_DEVICE:
+    case CMD_TREE_VIEW:
+    case CMD_SPLIT_TEST:
+    case CMD_LOAD_IM_LWO:
+    case CMD_LOAD_COLOURED_MSH:
+    case CMD_FOOTBALL_EDITOR: return false;
+    default: return FindMenuEntry(command) != nullptr;
+  }
+}
+
 int Commands::DispatchCommand(int command) {
+  if (toolsRunning_ && BlockedWhileToolsRun(command)) return 0;
   switch (command) {
     case CMD_EXIT:
       if (hooks_.quit) hooks_.quit();
@@ -59,6 +95,25 @@ int Commands::DispatchCommand(int command) {
     case CMD_LOAD_X:
       LoadCommand("Load .X file", "D3DRM X File", "*.X", OBJECT_X, "Could not get .X file");
       break;
+    case CMD_LOAD_LWS_ANIMATION:
+      LoadCommand("Load .lws file", "LightWave Scene File", "*.lws", OBJECT_LWS_ANIMATION, "Could not get .lws file");
+      break;
+    case CMD_LOAD_LWS_SCENE:
+      LoadCommand("Load .lws file", "LightWave Scene File", "*.lws", OBJECT_LWS_SCENE, "Could not get .lws file");
+      break;
+    case CMD_ABOUT:
+      if (hooks_.about) hooks_.about();
+      break;
+    case CMD_ANIM_ROTATION_ORDER:
+      if (hooks_.animationSettings) {
+        AnimationSettingsController controller(GetAnimationSettings());
+        hooks_.animationSettings(controller);
+      }
+      break;
+    case CMD_SAVE_BINARY_HMD:
+    case CMD_SAVE_PROCESSED_LAB:
+    case CMD_SAVE_UNPROCESSED_LAB: HmdExportCommand(command); break;
+    case CMD_GENERATE_BSP: GenerateBspTree(); break;
     default: break;  // the other commands come with their own parts of the viewer
   }
   return 0;
@@ -125,11 +180,13 @@ bool Commands::LoadObject(const std::string& path, int request) {
       if (builder && builder->Load(path)) mesh = builder->CreateMesh();
       break;
     }
+    case OBJECT_LWS_SCENE:
+    case OBJECT_LWS_ANIMATION: return LoadScene(path, request);
     default: return false;
   }
   if (!mesh) return false;  // the loader has said why
   UnloadObject();
-  viewer_.current = {true, request, mesh};
+  viewer_.current = {true, request, mesh, nullptr, nullptr};
   AttachObject(viewer_.meshFrame(), mesh);
   Fit();
   return true;
@@ -153,17 +210,130 @@ void Commands::UnloadObject() {
   CurrentObject& current = viewer_.current;
   if (!current.loaded) return;
   if (current.mesh) DetachObject(viewer_.meshFrame(), current.mesh);
+  if (current.scene) FreeScene(*current.scene);
+  FreeAnimation(current.animation);  // also takes its frames out of "Mesh"
+  // A scene played with its camera moved the viewer's camera; the next
+  // object is seen from where the camera starts.
+  if (current.kind == OBJECT_LWS_SCENE && viewer_.camera()) {
+    viewer_.camera()->AddTransform(rm::COMBINE_REPLACE, rm::Matrix4{});
+    viewer_.PlaceCamera();
+  }
   current = {};
 }
 
-bool Commands::OpenFile(const std::string& path) {
+bool Commands::LoadScene(const std::string& path, int request) {
+  const rm::EnginePtr& engine = viewer_.engine();
+  const PathParts parts = SplitPath(path);
+  const std::string directory = parts.drive + parts.directory;
+  GetTextureSearch().forceSearch = 0;
+  auto scene = std::make_unique<Scene>();
+  // Read first and told apart from an empty scene: a file that is not a
+  // scene must not replace what is shown.
+  if (!::LoadScene(*scene, path.c_str())) {
+    FreeScene(*scene);
+    Tell(("Failed to load .lws file " + path).c_str(), "Error");
+    return false;
+  }
+  AnimationPtr animation = CreateAnimation(*scene, engine);
+  if (!animation) {
+    FreeScene(*scene);
+    Tell(("Failed to load .lws file " + path + ": its objects' parents do not form a tree").c_str(), "Error");
+    return false;
+  }
+  // The earlier object goes: a scene beside it would leave it attached for
+  // good, as nothing would unload it any more.
+  UnloadObject();
+  LoadObjectVisuals(*animation, engine, BuildObjectPath, directory.empty() ? nullptr : directory.c_str(), nullptr,
+                    nullptr, 0);
+  AttachAnimation(viewer_.meshFrame(), *animation);
+  if (request == OBJECT_LWS_SCENE) {
+    CreateSceneLights(*scene, *animation, engine, nullptr);
+    CopySceneCamera(*scene, *animation);
+  }
+  viewer_.current = {true, request, nullptr, std::move(scene), std::move(animation)};
+  viewer_.PoseAnimation();
+  if (hooks_.refreshTreeView) hooks_.refreshTreeView();
+  return true;
+}
+
+void Commands::HmdExportCommand(int command) {
+  const rm::MeshPtr mesh = viewer_.current.mesh;
+  if (!viewer_.current.loaded || !mesh) return;
+  const bool binary = command == CMD_SAVE_BINARY_HMD;
+  std::string path;
+  if (!GetUi().ChooseSaveFile(binary ? "Save .hmd file" : "Save .lab file",
+                              {{binary ? "HMD Binary file" : "HMD Lab Text File", {binary ? "*.hmd" : "*.lab"}}}, path))
+    return;
+  const HmdBox box = MeshBox(mesh);
+  HmdOptionsController options(GetHmdConversionFlags(), ProposeHmdScale(box), box);
+  if (hooks_.hmdOptions && !hooks_.hmdOptions(options)) return;
+  const auto convert = [&](const std::string& base, std::string& labPath) {
+    return ConvertToHmd(base, mesh, options.xScale(), options.yScale(), options.zScale(), options.flags(), &labPath);
+  };
+  HmdExportPlan plan;
+  if (!PrepareHmdExport(static_cast<HmdExportKind>(command), path, convert, startupDirectory_, plan)) return;
+  if (plan.steps.empty()) {
+    FinishHmdExport(plan, true);
+    return;
+  }
+  if (hooks_.runHmdTools) {
+    toolsRunning_ = true;
+    hooks_.runHmdTools(std::move(plan));
+    return;
+  }
+  bool succeeded = true;
+  for (const HmdToolStep& step : plan.steps) {
+    const ProcessResult result = RunProgram(step.argv, step.stdinPath, step.stdoutPath);
+    if (!result.Succeeded()) {
+      ShowHmdStepFailure(step, result.Describe());
+      succeeded = false;
+      break;
+    }
+  }
+  FinishHmdExport(plan, succeeded);
+}
+
+void Commands::GenerateBspTree() {
+  std::string path;
+  if (!GetUi().ChooseOpenFile("Load .lwo file for conversion", {{"LightWave Object File", {"*.lwo"}}}, path)) return;
+  const rm::MeshPtr mesh = LoadLightWaveObject(path.c_str(), viewer_.engine(), nullptr, nullptr, 0);
+  if (!mesh) {
+    Tell("Failed to load.lwo file", "Error");
+    return;
+  }
+  MeshModel model;
+  BspTree tree;
+  bool built = false;
+  if (CaptureMeshModel(&model, mesh)) {
+    SetBspProgress(hooks_.bspProgress, hooks_.bspProgressData);
+    built = BuildBspTree(tree, model, BSP_TREE_SPLIT);
+    SetBspProgress(nullptr, nullptr);
+  }
+  FreeMeshModel(&model);
+  std::string text;
+  if (built) {
+    const BspCounters c = GetBspCounters();
+    text = DebugFormat("Model with %i polys generated %i nodes with %i splits in BSP tree", c.trianglesIn, c.nodes,
+                       c.splits);
+  } else {
+    text = std::string("The BSP tree could not be built: ") +
+           (*GetBspLastError() ? GetBspLastError() : "the model could not be captured");
+  }
+  if (hooks_.bspResult) hooks_.bspResult(text);
+  else Tell(text.c_str(), "Generate BSP Tree");
+}
+
+bool Commands::OpenFile(const std::string& path, int request) {
+  if (toolsRunning_) return false;
+  if (request != OBJECT_NONE) return LoadObject(path, request);
   std::string extension = SplitPath(path).extension;
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension == ".lwo") return LoadObject(path, OBJECT_RM_LWO);
   if (extension == ".msh") return LoadObject(path, OBJECT_MSH);
   if (extension == ".x") return LoadObject(path, OBJECT_X);
-  const std::string text = "Can not open " + path + ": only .lwo, .msh and .x files are shown";
+  if (extension == ".lws") return LoadObject(path, OBJECT_LWS_SCENE);
+  const std::string text = "Can not open " + path + ": only .lwo, .lws, .msh and .x files are shown";
   GetUi().MessageBox(text, "Load file error", UiButtons::Ok, UiIcon::None);
   return false;
 }

@@ -1,13 +1,16 @@
-// lwview: the viewer. `lwview [FILE...]` opens each file as its load command
-// would; `lwview --screenshot OUT.png [FILE...]` draws one frame of them into
-// a PNG file and exits.
+// lwview: the viewer. `lwview [--as KIND] [FILE...]` opens each file as its
+// load command would; `lwview --screenshot OUT.png [--time T] [FILE...]` draws
+// one frame of them (a scene at frame time T) into a PNG file and exits.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
+#include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,8 +24,23 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: lwview [FILE...]\n       lwview --screenshot OUT.png [FILE...]\n");
+  std::fprintf(stderr,
+               "usage: lwview [--as lwo|msh|x|scene|animation] [FILE...]\n"
+               "       lwview --screenshot OUT.png [--time T] [--as KIND] [FILE...]\n");
   return 2;
+}
+
+// The load kind `--as` names, or -1.
+int KindNamed(const char* name) {
+  static const struct {
+    const char* name;
+    int kind;
+  } kKinds[] = {{"lwo", OBJECT_RM_LWO},        {"msh", OBJECT_MSH},
+                {"x", OBJECT_X},               {"scene", OBJECT_LWS_SCENE},
+                {"animation", OBJECT_LWS_ANIMATION}};
+  for (const auto& k : kKinds)
+    if (std::strcmp(name, k.name) == 0) return k.kind;
+  return -1;
 }
 
 bool HaveDisplay() {
@@ -36,12 +54,27 @@ bool HaveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The HMD tools are looked for where the program was started.
+  std::error_code ec;
+  const std::string startupDirectory = std::filesystem::current_path(ec).string();
   std::string screenshot;
   std::vector<std::string> files;
+  int kind = OBJECT_NONE;
+  bool timed = false;
+  float time = 0;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--screenshot") == 0) {
       if (i + 1 >= argc) return Usage();
       screenshot = argv[++i];
+    } else if (std::strcmp(argv[i], "--as") == 0) {
+      if (i + 1 >= argc || (kind = KindNamed(argv[i + 1])) < 0) return Usage();
+      ++i;
+    } else if (std::strcmp(argv[i], "--time") == 0) {
+      char* end = nullptr;
+      if (i + 1 >= argc) return Usage();
+      time = std::strtof(argv[++i], &end);
+      if (*end != '\0' || end == argv[i] || !std::isfinite(time)) return Usage();
+      timed = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       Usage();
       return 0;
@@ -58,6 +91,9 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  // Qt takes the user's locale for everything; numbers in files and dialogs
+  // are read and written the one way whatever it says.
+  std::setlocale(LC_NUMERIC, "C");
   QSurfaceFormat format;
   format.setDepthBufferSize(24);
   format.setVersion(3, 0);
@@ -81,6 +117,7 @@ int main(int argc, char** argv) {
   }
   Viewer viewer(GetViewOptions(), GetRenderOptions());
   MainWindow window(viewer);
+  window.commands().SetStartupDirectory(startupDirectory.empty() ? "." : startupDirectory);
   ui.SetOwner(&window);
   if (interactive) {
     SetLoadOptionsPresenter(
@@ -96,7 +133,14 @@ int main(int argc, char** argv) {
 
   int status = 0;
   for (const std::string& file : files)
-    if (!window.commands().OpenFile(file)) status = 1;
+    if (!window.commands().OpenFile(file, kind)) status = 1;
+  if (timed) {
+    viewer.animationTime = time;
+    viewer.PoseAnimation();
+  }
+  // A file named on the command line is what the user came to see; without
+  // one the start-up ends with the footballer editor.
+  if (files.empty() && interactive) window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
 
   if (!interactive) {
     if (!window.SaveScreenshot(QString::fromStdString(screenshot))) {

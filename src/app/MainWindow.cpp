@@ -14,9 +14,18 @@
 #include <map>
 #include <string>
 
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QProgressDialog>
+#include <QStatusBar>
+
+#include "app/CommandDialogs.h"
 #include "app/QtDialogs.h"
 #include "diag/Dbug.h"
 #include "lwlib/object/TextureSearch.h"
+#include "lwlib/scene/Parse.h"
+#include "platform/Clock.h"
+#include "platform/Ui.h"
 #include "render/GlDevice.h"
 
 void QuitWithError() {
@@ -120,14 +129,28 @@ void ViewerWidget::Buttons(QMouseEvent* event) {
 void ViewerWidget::mousePressEvent(QMouseEvent* event) { Buttons(event); }
 void ViewerWidget::mouseReleaseEvent(QMouseEvent* event) { Buttons(event); }
 
-MainWindow::MainWindow(Viewer& viewer)
-    : viewer_(viewer),
-      commands_(viewer, Commands::Hooks{
-                            [] { QApplication::quit(); },
-                            [this] { OpenViewOptions(viewer_.viewOptions(), this); },
-                            [this] { OpenRenderOptions(viewer_.renderOptions(), this); },
-                            {},
-                        }) {
+Commands::Hooks MainWindow::MakeHooks() {
+  Commands::Hooks hooks;
+  hooks.quit = [] { QApplication::quit(); };
+  hooks.openViewOptions = [this] { OpenViewOptions(viewer_.viewOptions(), this); };
+  hooks.openRenderOptions = [this] { OpenRenderOptions(viewer_.renderOptions(), this); };
+  hooks.about = [this] { RunAboutDialog(AboutLines(qVersion(), OpenGlVersion()), this); };
+  hooks.animationSettings = [this](AnimationSettingsController& c) { RunAnimationSettingsDialog(c, this); };
+  hooks.hmdOptions = [this](HmdOptionsController& c) { return RunHmdOptionsDialog(c, this); };
+  hooks.runHmdTools = [this](HmdExportPlan plan) { RunHmdTools(std::move(plan)); };
+  hooks.bspProgress = [](const BspCounters& counters, void* window) {
+    static_cast<MainWindow*>(window)->ShowBspProgress(counters);
+  };
+  hooks.bspProgressData = this;
+  hooks.bspResult = [this](const std::string& text) {
+    delete bspProgress_;
+    bspProgress_ = nullptr;
+    GetUi().MessageBox(text, "Generate BSP Tree", UiButtons::Ok, UiIcon::Information);
+  };
+  return hooks;
+}
+
+MainWindow::MainWindow(Viewer& viewer) : viewer_(viewer), commands_(viewer, MakeHooks()) {
   setWindowTitle(kTitle);
   setAcceptDrops(true);
   view_ = new ViewerWidget(*this);
@@ -181,7 +204,52 @@ void MainWindow::BuildMenu() {
     action->setShortcutContext(Qt::ApplicationShortcut);
     const int command = entry.command;
     QObject::connect(action, &QAction::triggered, this, [this, command] { commands_.DispatchCommand(command); });
+    actions_[command] = action;
   }
+  UpdateCommandStates();
+}
+
+void MainWindow::UpdateCommandStates() {
+  const bool busy = commands_.toolsRunning();
+  for (auto& [command, action] : actions_)
+    action->setEnabled(Commands::HasAction(command) && !(busy && Commands::BlockedWhileToolsRun(command)));
+}
+
+void MainWindow::RunHmdTools(HmdExportPlan plan) {
+  // The tools run while the window goes on drawing; what would change the
+  // object or start another export waits for them.
+  UpdateCommandStates();
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  statusBar()->showMessage("Running the HMD tools...");
+  tools_.Start(std::move(plan), [this](bool) {
+    commands_.ToolsFinished();
+    UpdateCommandStates();
+    QApplication::restoreOverrideCursor();
+    statusBar()->clearMessage();
+  });
+  if (!tools_.running()) return;  // it ended already (a tool that cannot start)
+  statusBar()->showMessage(QString::fromStdString("Running " + tools_.step() + "..."));
+}
+
+void MainWindow::ShowBspProgress(const BspCounters& counters) {
+  if (!bspProgress_) {
+    bspProgress_ = new QProgressDialog("Generating the BSP tree...", QString(), 0, 0, this);
+    bspProgress_->setWindowTitle("Generate BSP Tree");
+    bspProgress_->setWindowModality(Qt::WindowModal);
+    bspProgress_->setMinimumDuration(500);
+  }
+  // Every triangle, and every piece a split makes, becomes one node.
+  const int total = std::max(counters.trianglesIn + counters.splits, counters.nodes);
+  bspProgress_->setMaximum(total);
+  bspProgress_->setValue(counters.nodes);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string MainWindow::OpenGlVersion() {
+  if (!view_->initialised() || !view_->context()) return {};
+  view_->makeCurrent();
+  const auto* text = reinterpret_cast<const char*>(view_->context()->functions()->glGetString(GL_VERSION));
+  return text ? text : "";
 }
 
 bool MainWindow::StartDisplay() {
@@ -215,7 +283,7 @@ void MainWindow::ToggleFullScreen() {
 
 void MainWindow::StartFrameLoop() { idle_.start(); }
 
-void MainWindow::StepFrame() {
+void MainWindow::StepFrame(bool advanceAnimation) {
   if (placementPending_) {
     placementPending_ = false;
     move(10, 10);
@@ -224,6 +292,7 @@ void MainWindow::StepFrame() {
   viewer_.ApplyRenderOptions();
   viewer_.ControlObjectAndCamera();
   viewer_.UpdateGrid();
+  if (advanceAnimation) viewer_.AdvanceAnimation(GetMilliseconds());
 }
 
 void MainWindow::IdleTurn() {
@@ -239,7 +308,7 @@ void MainWindow::IdleTurn() {
 
 bool MainWindow::SaveScreenshot(const QString& path) {
   if (!displayStarted_) return false;
-  StepFrame();
+  StepFrame(false);
   QCoreApplication::processEvents();  // let the first-frame placement take effect
   const QImage image = view_->grabFramebuffer();
   return !image.isNull() && image.save(path, "PNG");
@@ -249,6 +318,12 @@ void MainWindow::CleanUp() {
   if (cleanedUp_) return;
   cleanedUp_ = true;
   idle_.stop();
+  // Quitting stops the tools and takes away what they had begun to write.
+  if (tools_.running()) {
+    tools_.Abort();
+    commands_.ToolsFinished();
+    QApplication::restoreOverrideCursor();
+  }
   commands_.UnloadObject();
   viewer_.FreeGrid();
   if (view_->initialised()) {
@@ -257,6 +332,7 @@ void MainWindow::CleanUp() {
   }
   chosenDevice_.reset();
   ClearTextureSearch();
+  RemoveDelimiter(0);  // the scene reader's token delimiters live for the run
   viewer_.ReleaseScene();
   if (view_->initialised()) view_->doneCurrent();
   if (const int32_t left = ReportUnfreedMemory(); left != 0)
@@ -264,6 +340,11 @@ void MainWindow::CleanUp() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (tools_.running()) {
+    tools_.Abort();
+    commands_.ToolsFinished();
+    QApplication::restoreOverrideCursor();
+  }
   event->accept();
   QApplication::quit();
 }

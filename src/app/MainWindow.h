@@ -7,11 +7,16 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "app/Commands.h"
+#include "app/HmdToolRunner.h"
 #include "app/Viewer.h"
+
+class QAction;
+class QProgressDialog;
 
 namespace render {
 class GlDevice;
@@ -72,8 +77,9 @@ class MainWindow : public QMainWindow {
   // the active application and no menu is open.
   void StartFrameLoop();
   // The frame step before drawing: first-frame placement, render options,
-  // mouse control, grid. Then the view is asked to draw.
-  void StepFrame();
+  // mouse control, grid and, unless told otherwise, the scene's animation by
+  // the time since the last step. Then the view is asked to draw.
+  void StepFrame(bool advanceAnimation = true);
   // Start-up work that needs the OpenGL context: the display and the scene.
   // False is fatal.
   bool StartDisplay();
@@ -82,8 +88,17 @@ class MainWindow : public QMainWindow {
   void ToggleFullScreen();
   // Clean-up at the end of the run, with the allocation report.
   void CleanUp();
-  // Renders one frame off-screen and saves it as PNG; false on failure.
+  // Renders one frame off-screen and saves it as PNG; false on failure. The
+  // animation stays at the time it was posed at.
   bool SaveScreenshot(const QString& path);
+  // The version of the OpenGL context the view draws with ("" before it has one).
+  std::string OpenGlVersion();
+  // The HMD tools of an export run in the background; these see them.
+  HmdToolRunner& toolRunner() { return tools_; }
+  // Shows each menu command enabled when it can run now.
+  void UpdateCommandStates();
+  // The BSP build's progress, drawn from inside the build.
+  void ShowBspProgress(const BspCounters& counters);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -93,6 +108,8 @@ class MainWindow : public QMainWindow {
  private:
   void BuildMenu();
   void IdleTurn();
+  Commands::Hooks MakeHooks();
+  void RunHmdTools(HmdExportPlan plan);
 
   Viewer& viewer_;
   Commands commands_;
@@ -105,6 +122,9 @@ class MainWindow : public QMainWindow {
   bool displayStarted_ = false;
   bool cleanedUp_ = false;
   std::optional<DeviceGuid> chosenDevice_;
+  std::map<int, QAction*> actions_;
+  HmdToolRunner tools_;
+  QProgressDialog* bspProgress_ = nullptr;
 };
 
 // "Program has shut down due to an error" with the caption "QUIT", then the

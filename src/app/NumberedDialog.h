@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <functional>
 #include <initializer_list>
@@ -36,6 +37,15 @@ class NumberedDialog : public QDialog {
     connect(box, &QCheckBox::clicked, this, [this, id] { Clicked(id); });
     return box;
   }
+  // The controller says which is set, so Qt's own exclusivity stays off.
+  QRadioButton* Radio(int id, const char* text) {
+    auto* radio = new QRadioButton(text, this);
+    radio->setAutoExclusive(false);
+    Number(radio, id);
+    checks_.push_back({id, radio});
+    connect(radio, &QRadioButton::clicked, this, [this, id] { Clicked(id); });
+    return radio;
+  }
   QPushButton* Button(int id, const char* text) {
     auto* button = new QPushButton(text, this);
     Number(button, id);
@@ -66,7 +76,7 @@ class NumberedDialog : public QDialog {
   }
   Click click_;
   Checked checked_;
-  std::vector<std::pair<int, QCheckBox*>> checks_;
+  std::vector<std::pair<int, QAbstractButton*>> checks_;
 };
 
 

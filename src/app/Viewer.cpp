@@ -135,8 +135,7 @@ bool Viewer::CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, co
   lastFullScreen_ = fullScreen;
   lastDevice_ = device ? std::optional<DeviceGuid>(*device) : std::nullopt;
   ++displaysCreated_;
-  // A new device has not been told anything yet.
-  applied_ = RenderOptions{0, 0, 0, 0, 0, 0};
+  deviceFresh_ = true;
   return true;
 }
 
@@ -177,11 +176,15 @@ bool Viewer::SetUpViewerScene() {
   PlaceFrame(lightFrame_, nullptr, &kDirectionalDirection, nullptr, nullptr);
   cameraDummy_ = CreateNamedFrame(engine_, scene_, "Camera Dummy");
   cameraDummy_->AddChild(camera_);
+  PlaceCamera();
+  return true;
+}
+
+void Viewer::PlaceCamera() {
   const rm::Vector position{view_.cameraPosition.x, view_.cameraPosition.y, view_.cameraPosition.z};
   const rm::Vector direction{view_.cameraDirection.x, view_.cameraDirection.y, view_.cameraDirection.z};
   const rm::Vector up{view_.cameraUp.x, view_.cameraUp.y, view_.cameraUp.z};
   PlaceFrame(camera_, &position, &direction, &up, nullptr);
-  return true;
 }
 
 bool Viewer::RenderScene() {
@@ -197,26 +200,31 @@ bool Viewer::RenderScene() {
 void Viewer::ApplyRenderOptions() {
   if (!viewport_ || !device_) return;
   const rm::MeshPtr& mesh = current.mesh;
-  if (render_.backClippingPlane != applied_.backClippingPlane) {
+  // The viewport and device are new after every re-creation (a resize, full
+  // screen, another device) and start from their own defaults; the meshes'
+  // group settings stay with the meshes.
+  const bool fresh = deviceFresh_;
+  deviceFresh_ = false;
+  if (fresh || render_.backClippingPlane != applied_.backClippingPlane) {
     viewport_->SetBack(render_.backClippingPlane);
     applied_.backClippingPlane = render_.backClippingPlane;
   }
-  if (render_.fieldOfView != applied_.fieldOfView) {
+  if (fresh || render_.fieldOfView != applied_.fieldOfView) {
     viewport_->SetField(render_.fieldOfView);
     applied_.fieldOfView = render_.fieldOfView;
   }
-  if (render_.flatShading != applied_.flatShading) {
+  if (fresh || render_.flatShading != applied_.flatShading) {
     const rm::RenderQuality q = render_.flatShading ? rm::RENDER_FLAT : rm::RENDER_GOURAUD;
     device_->SetQuality(q);
-    if (mesh)
+    if (mesh && render_.flatShading != applied_.flatShading)
       for (uint32_t g = 0; g < mesh->GetGroupCount(); ++g) mesh->SetGroupQuality(g, q);
     applied_.flatShading = render_.flatShading;
   }
-  if (render_.dithering != applied_.dithering) {
+  if (fresh || render_.dithering != applied_.dithering) {
     device_->SetDither(render_.dithering != 0);
     applied_.dithering = render_.dithering;
   }
-  if (render_.bilinearFiltering != applied_.bilinearFiltering) {
+  if (fresh || render_.bilinearFiltering != applied_.bilinearFiltering) {
     device_->SetTextureQuality(render_.bilinearFiltering ? rm::TEXTURE_LINEAR : rm::TEXTURE_NEAREST);
     applied_.bilinearFiltering = render_.bilinearFiltering;
   }
@@ -226,6 +234,27 @@ void Viewer::ApplyRenderOptions() {
         mesh->SetGroupMapping(g, render_.perspectiveCorrection ? rm::MAP_PERSPCORRECT : 0);
     applied_.perspectiveCorrection = render_.perspectiveCorrection;
   }
+}
+
+void Viewer::AdvanceAnimation(uint32_t now) {
+  if (!frameTimeSet_) {
+    lastFrameTime_ = now;
+    frameTimeSet_ = true;
+  }
+  const uint32_t elapsed = now - lastFrameTime_;  // the clock wraps; the difference does not
+  lastFrameTime_ = now;
+  if (!current.animation || !current.scene) return;
+  const float rate = static_cast<float>(GetScenePlaybackRate(*current.scene));
+  animationTime += static_cast<float>(elapsed) / (1000.0f / rate);
+  PoseAnimation();
+}
+
+void Viewer::PoseAnimation() {
+  if (!current.animation) return;
+  if (current.kind == OBJECT_LWS_SCENE)
+    SetAnimationTime(*current.animation, animationTime, camera_, ANIMATE_CAMERA | ANIMATE_OBJECTS | ANIMATE_LIGHTS);
+  else if (current.kind == OBJECT_LWS_ANIMATION)
+    SetAnimationTime(*current.animation, animationTime, nullptr, 0);
 }
 
 void Viewer::ControlObjectAndCamera() {

@@ -8,10 +8,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/ViewerOptions.h"
+#include "lwlib/scene/Anim.h"
+#include "lwlib/scene/Lws.h"
 #include "rm/Rm.h"
 
 // A 3D device's identity (the device selection keeps one; none = default).
@@ -33,6 +36,9 @@ struct CurrentObject {
   bool loaded = false;
   int32_t kind = OBJECT_NONE;
   rm::MeshPtr mesh;
+  // Kinds 2 and 64: the scene and the frames made from it.
+  std::unique_ptr<Scene> scene;
+  AnimationPtr animation;
 };
 
 // The mouse as the window last saw it. The delta is the last move only;
@@ -86,12 +92,24 @@ class Viewer {
   void ReleaseDisplay();
   void ReleaseScene();
   bool SetUpViewerScene();
+  // Puts the camera where the view options say it starts.
+  void PlaceCamera();
   bool RenderScene();
   bool PresentFrame() { return true; }  // the window shows what was drawn
   void ApplyRenderOptions();
   void ControlObjectAndCamera();
   void UpdateGrid();
   void FreeGrid() { ::FreeGrid(grid_); }
+  // The frame step's animation: the time advances by the milliseconds since
+  // the last step at the scene's playback rate, and the scene is posed.
+  // `now` is a GetMilliseconds reading; the first call only starts the count.
+  void AdvanceAnimation(uint32_t now);
+  // Poses the current scene at the animation time (a scene with its lights
+  // and camera, an animation alone).
+  void PoseAnimation();
+  // Frames; starts at 0 and is never reset, so a scene loaded later goes on
+  // from the time reached.
+  float animationTime = 0;
 
   const rm::EnginePtr& engine() const { return engine_; }
   const rm::FramePtr& scene() const { return scene_; }
@@ -138,9 +156,13 @@ class Viewer {
   bool lastFullScreen_ = false;
   std::optional<DeviceGuid> lastDevice_;
   uint32_t displaysCreated_ = 0;
+  bool frameTimeSet_ = false;
+  uint32_t lastFrameTime_ = 0;
 
-  // What the engine was last given.
+  // What the engine was last given. A new device has been told nothing, so
+  // everything the device keeps is sent to it again.
   RenderOptions applied_{0, 0, 0, 0, 0, 0};
+  bool deviceFresh_ = true;
   // What the grid was last built with.
   uint8_t gridOnUsed_ = 0;
   int32_t gridCellsUsed_ = 0;

@@ -1,13 +1,14 @@
 #include <cstdio>
 
 #include "cli/Command.h"
+#include "platform/Version.h"
 
 namespace cli {
 namespace {
 
 int RunVersion(const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("version", "takes no arguments");
-  std::printf("lwconv 0.1 (LightWave Conversion Suite)\n");
+  std::printf("lwconv %s (%s)\n", kSuiteVersion, kSuiteName);
   return kSuccess;
 }
 

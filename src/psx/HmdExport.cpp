@@ -15,25 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Removes a file when the scope is left, unless kept.
-class FileRemover {
- public:
-  explicit FileRemover(std::string path = {}) : path_(std::move(path)) {}
-  ~FileRemover() {
-    if (!path_.empty()) {
-      std::error_code ec;
-      fs::remove(path_, ec);
-    }
-  }
-  FileRemover(const FileRemover&) = delete;
-  FileRemover& operator=(const FileRemover&) = delete;
-  void Set(std::string path) { path_ = std::move(path); }
-  void Keep() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
 bool IsFile(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
@@ -54,14 +35,6 @@ bool ToolchainIn(const std::string& directory, HmdToolchain& tools) {
   return true;
 }
 
-bool RunStep(const char* what, const std::vector<std::string>& argv, const std::string& in = {},
-             const std::string& out = {}) {
-  const ProcessResult result = RunProgram(argv, in, out);
-  if (result.Succeeded()) return true;
-  ShowHmdError(std::string(what) + " failed: " + result.Describe());
-  return false;
-}
-
 // A fresh file for the preprocessed text on its way to labp (the pipe of a shell).
 std::string TemporaryFile() {
   std::string pattern = (fs::temp_directory_path() / "lwcs-hmd-XXXXXX").string();
@@ -77,8 +50,21 @@ bool FindHmdToolchain(const std::string& startupDirectory, HmdToolchain& tools) 
   return ToolchainIn(startupDirectory, tools) || ToolchainIn(ExecutableDirectory(), tools);
 }
 
-bool ExportHmd(HmdExportKind kind, const std::string& chosenPath, const HmdConverter& convert,
-               const std::string& startupDirectory) {
+void ShowHmdStepFailure(const HmdToolStep& step, const std::string& how, const std::string& errors) {
+  std::string text = step.what + " failed: " + how;
+  if (!errors.empty()) text += "\n" + errors;
+  ShowHmdError(text);
+}
+
+void FinishHmdExport(const HmdExportPlan& plan, bool succeeded) {
+  std::error_code ec;
+  for (const std::string& path : plan.temporaries) fs::remove(path, ec);
+  if (!succeeded && !plan.output.empty()) fs::remove(plan.output, ec);
+}
+
+bool PrepareHmdExport(HmdExportKind kind, const std::string& chosenPath, const HmdConverter& convert,
+                      const std::string& startupDirectory, HmdExportPlan& plan) {
+  plan = {};
   std::string labPath;
   if (kind == HmdExportKind::UnprocessedLab) return convert(chosenPath, labPath);
 
@@ -89,41 +75,57 @@ bool ExportHmd(HmdExportKind kind, const std::string& chosenPath, const HmdConve
     return false;
   }
 
+  std::string path = chosenPath;
   if (kind == HmdExportKind::ProcessedLab) {
-    std::string path = chosenPath;
     StripLabExtension(path);
-    FileRemover temporaryLab;
     const bool converted = convert(path + "_tmp", labPath);
-    temporaryLab.Set(labPath);
-    if (!converted) return false;
-    const std::string output = path + ".lab";
-    FileRemover partial(output);
-    if (!RunStep("The C preprocessor", {tools.preprocessor, "-I", tools.includeDirectory, labPath, "-o", output}))
+    if (!labPath.empty()) plan.temporaries.push_back(labPath);
+    if (!converted) {
+      FinishHmdExport(plan, false);
       return false;
-    partial.Keep();
+    }
+    plan.output = path + ".lab";
+    plan.steps.push_back({"The C preprocessor",
+                          {tools.preprocessor, "-I", tools.includeDirectory, labPath, "-o", plan.output}, {}, {}});
     return true;
   }
 
-  std::string path = chosenPath;
   StripHmdExtension(path);
-  FileRemover lab;
   const bool converted = convert(path, labPath);
-  lab.Set(labPath);
-  if (!converted) return false;
+  if (!labPath.empty()) plan.temporaries.push_back(labPath);
+  if (!converted) {
+    FinishHmdExport(plan, false);
+    return false;
+  }
   const std::string preprocessed = TemporaryFile();
   if (preprocessed.empty()) {
     ShowHmdError("Could not make a temporary file for the preprocessed LAB text");
+    FinishHmdExport(plan, false);
     return false;
   }
-  FileRemover removePreprocessed(preprocessed);
-  if (!RunStep("The C preprocessor",
-               {tools.preprocessor, "-I", tools.includeDirectory, labPath, "-o", preprocessed}))
-    return false;
-  const std::string output = path + ".hmd";
-  FileRemover partial(output);
-  if (!RunStep("labp", {tools.labp}, preprocessed, output)) return false;
-  partial.Keep();
+  plan.temporaries.push_back(preprocessed);
+  plan.output = path + ".hmd";
+  plan.steps.push_back({"The C preprocessor",
+                        {tools.preprocessor, "-I", tools.includeDirectory, labPath, "-o", preprocessed}, {}, {}});
+  plan.steps.push_back({"labp", {tools.labp}, preprocessed, plan.output});
   return true;
+}
+
+bool ExportHmd(HmdExportKind kind, const std::string& chosenPath, const HmdConverter& convert,
+               const std::string& startupDirectory) {
+  HmdExportPlan plan;
+  if (!PrepareHmdExport(kind, chosenPath, convert, startupDirectory, plan)) return false;
+  bool succeeded = true;
+  for (const HmdToolStep& step : plan.steps) {
+    const ProcessResult result = RunProgram(step.argv, step.stdinPath, step.stdoutPath);
+    if (!result.Succeeded()) {
+      ShowHmdStepFailure(step, result.Describe());
+      succeeded = false;
+      break;
+    }
+  }
+  FinishHmdExport(plan, succeeded);
+  return succeeded;
 }
 
 bool ExportHmd(HmdExportKind kind, const std::string& chosenPath, const rm::MeshPtr& mesh, float xScale,

@@ -2,7 +2,10 @@
 
 #include <functional>
 
+#include <filesystem>
+
 #include "LwobWriter.h"
+#include "LwsWriter.h"
 #include "TestSupport.h"
 #include "app/Commands.h"
 #include "lwlib/object/TextureSearch.h"
@@ -14,7 +17,7 @@ class ViewerCommands : public ::testing::Test {
  protected:
   ViewerCommands()
       : viewer(view, render),
-        commands(viewer, Commands::Hooks{[this] { ++quits; }, [this] { ++viewDialogs; }, [this] { ++renderDialogs; }, {}}) {
+        commands(viewer, Hooks()) {
     SetUi(&ui);
     int32_t w = 320, h = 240;
     bool full = false;
@@ -25,6 +28,21 @@ class ViewerCommands : public ::testing::Test {
     commands.UnloadObject();
     ClearTextureSearch();
     SetUi(nullptr);
+  }
+  Commands::Hooks Hooks() {
+    Commands::Hooks hooks;
+    hooks.quit = [this] { ++quits; };
+    hooks.openViewOptions = [this] { ++viewDialogs; };
+    hooks.openRenderOptions = [this] { ++renderDialogs; };
+    hooks.about = [this] { ++abouts; };
+    hooks.animationSettings = [this](AnimationSettingsController& c) {
+      for (int control : animationClicks) c.Click(control);
+    };
+    hooks.hmdOptions = [this](HmdOptionsController& c) {
+      for (auto& [control, text] : hmdEdits) c.Edited(control, text);
+      return c.Click(IDC_HMD_OK);
+    };
+    return hooks;
   }
   // An object whose box runs from `min` with the given size.
   std::string Box(const std::string& name, std::array<float, 3> min, std::array<float, 3> size) {
@@ -48,7 +66,9 @@ class ViewerCommands : public ::testing::Test {
   RenderOptions render;
   Viewer viewer;
   Commands commands;
-  int quits = 0, viewDialogs = 0, renderDialogs = 0;
+  int quits = 0, viewDialogs = 0, renderDialogs = 0, abouts = 0;
+  std::vector<int> animationClicks;
+  std::vector<std::pair<int, std::string>> hmdEdits;
 };
 
 }  // namespace
@@ -59,7 +79,9 @@ TEST_F(ViewerCommands, CancelledLoadDialogsSayWhatCouldNotBeGot) {
     const char *title, *message;
   } cases[] = {{CMD_LOAD_RM_LWO, "Load .lwo file", "Could not get LightWave object file"},
                {CMD_LOAD_MSH, "Load .msh file", "Could not get .msh file"},
-               {CMD_LOAD_X, "Load .X file", "Could not get .X file"}};
+               {CMD_LOAD_X, "Load .X file", "Could not get .X file"},
+               {CMD_LOAD_LWS_SCENE, "Load .lws file", "Could not get .lws file"},
+               {CMD_LOAD_LWS_ANIMATION, "Load .lws file", "Could not get .lws file"}};
   for (const auto& c : cases) {
     ui.ClearAsked();
     EXPECT_EQ(commands.DispatchCommand(c.command), 0);
@@ -140,12 +162,129 @@ TEST_F(ViewerCommands, ColourCommandsAndWindowCommands) {
     EXPECT_EQ(colour(), rm::ColorRGB(1, 0.5f, 0)) << command;
   }
 
-  for (int command : {CMD_INPUT_OPTIONS, CMD_RENDER_OPTIONS, CMD_EXIT}) commands.DispatchCommand(command);
-  EXPECT_TRUE(viewDialogs == 1 && renderDialogs == 1 && quits == 1);
+  for (int command : {CMD_INPUT_OPTIONS, CMD_RENDER_OPTIONS, CMD_EXIT, CMD_ABOUT}) commands.DispatchCommand(command);
+  EXPECT_TRUE(viewDialogs == 1 && renderDialogs == 1 && quits == 1 && abouts == 1);
   // Commands of other parts of the viewer, unknown numbers, and saving a .msh
   // without an object do nothing and ask nothing.
   ui.ClearAsked();
-  for (int command : {int{CMD_TREE_VIEW}, int{CMD_SAVE_BINARY_HMD}, 40010, 12345, int{CMD_SAVE_MSH}})
+  for (int command : {int{CMD_SAVE_BINARY_HMD}, 40010, 12345, int{CMD_SAVE_MSH}})
     EXPECT_EQ(commands.DispatchCommand(command), 0);
   EXPECT_TRUE(ui.asked().empty());
+}
+
+TEST_F(ViewerCommands, ScenesPlayAtTheirRateAndReplaceTheObject) {
+  Box("box.lwo", {-1, -1, -1}, {2, 2, 2});
+  testsupport::LwsWriter w;
+  // 10 frames a second; the object moves 10 units in x over 10 frames. The
+  // path is the artist's Windows one: only its file name counts.
+  w.Header(0, 10, 1, "10").Line("LoadObject C:\\Art\\Objects\\box.lwo");
+  w.Motion("ObjectMotion", {{.frame = 0}, {.x = 10, .frame = 10}});
+  w.Motion("CameraMotion", {{.z = -30, .frame = 0}});
+  const std::string scene = dir.File("walk.lws");
+  testsupport::WriteText(scene, w.text());
+
+  ASSERT_TRUE(commands.LoadObject(Box("first.lwo", {0, 0, 0}, {1, 1, 1}), OBJECT_RM_LWO));
+  const rm::MeshPtr first = viewer.current.mesh;
+  ui.QueueOpenFile(scene);
+  commands.DispatchCommand(CMD_LOAD_LWS_SCENE);
+  ASSERT_EQ(viewer.current.kind, OBJECT_LWS_SCENE);
+  ASSERT_TRUE(viewer.current.animation);
+  // The earlier object went; the scene's root hangs in "Mesh", unfitted.
+  EXPECT_TRUE(viewer.meshFrame()->GetVisuals().empty());
+  EXPECT_TRUE(rm::NearlyEqual(viewer.meshFrame()->GetTransform(), rm::Matrix4{}));
+  const rm::FramePtr object = viewer.current.animation->objectFrames.at(0);
+  EXPECT_EQ(object->GetVisuals().size(), 1u);
+  EXPECT_EQ(viewer.current.animation->rootFrame->GetParent(), viewer.meshFrame());
+
+  const float start = viewer.animationTime;
+  viewer.AdvanceAnimation(5000);  // the first step only starts the clock
+  viewer.AdvanceAnimation(5250);  // 2.5 frames
+  EXPECT_NEAR(viewer.animationTime - start, 2.5f, 1e-4f);
+  const float x1 = object->GetTransform().m[3][0];
+  viewer.AdvanceAnimation(5500);
+  const float x2 = object->GetTransform().m[3][0];
+  EXPECT_NEAR(x2 - x1, 2.5f, 1e-3f);
+  // The scene's camera stands where its key says.
+  EXPECT_NEAR(viewer.camera()->GetTransform().m[3][2], -30, 1e-4f);
+
+  // The same file as an animation poses no camera; unloading leaves "Mesh" empty
+  // and the camera back where it starts.
+  ui.QueueOpenFile(scene);
+  commands.DispatchCommand(CMD_LOAD_LWS_ANIMATION);
+  ASSERT_EQ(viewer.current.kind, OBJECT_LWS_ANIMATION);
+  EXPECT_EQ(viewer.meshFrame()->GetChildren().size(), 1u);
+  EXPECT_NEAR(viewer.camera()->GetTransform().m[3][2], view.cameraPosition.z, 1e-4f);
+  commands.UnloadObject();
+  EXPECT_TRUE(viewer.meshFrame()->GetChildren().empty());
+  EXPECT_FALSE(viewer.current.loaded);
+
+  // A file that is not a scene says so and changes nothing.
+  ASSERT_TRUE(commands.OpenFile(scene));
+  ui.ClearAsked();
+  testsupport::WriteText(dir.File("bad.lws"), "not a scene");
+  EXPECT_FALSE(commands.OpenFile(dir.File("bad.lws")));
+  ASSERT_EQ(ui.asked().size(), 1u);
+  EXPECT_EQ(ui.asked()[0].caption, "Error");
+  EXPECT_EQ(viewer.current.kind, OBJECT_LWS_SCENE);
+}
+
+TEST_F(ViewerCommands, AnimationOrderDialogAndBspStatistics) {
+  AnimationSettings& settings = GetAnimationSettings();
+  const AnimationSettings saved = settings;
+  animationClicks = {IDC_ANIM_YZX, IDC_ANIM_ZXY_OPTIMISED, IDC_ANIM_SPLINE, IDC_ANIM_OK};
+  commands.DispatchCommand(CMD_ANIM_ROTATION_ORDER);
+  EXPECT_EQ(settings.rotationOrder, ROTATION_YZX);
+  EXPECT_EQ(settings.zxyOptimised, 0);
+  EXPECT_EQ(settings.splineInterpolation, 1);
+  settings = saved;
+
+  // Six faces of a cube, two triangles each once captured, none split.
+  ui.QueueOpenFile(Box("bsp.lwo", {0, 0, 0}, {1, 1, 1}));
+  commands.DispatchCommand(CMD_GENERATE_BSP);
+  ASSERT_EQ(ui.asked().size(), 2u);
+  EXPECT_EQ(ui.asked()[0].text, "Load .lwo file for conversion");
+  EXPECT_EQ(ui.asked()[1].text, "Model with 6 polys generated 6 nodes with 0 splits in BSP tree");
+  EXPECT_FALSE(viewer.current.loaded);  // the viewer's object is not touched
+}
+
+TEST_F(ViewerCommands, HmdExportsWriteTheirFilesAndTidyUp) {
+  namespace fs = std::filesystem;
+  const fs::path tools = dir.path() / "tools";
+  fs::create_directories(tools);
+  fs::copy_file(fs::path(LABP_DIR) / "labp", tools / "labp");
+  fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", tools / "hmd\\hmd.def");
+  commands.SetStartupDirectory(tools.string());
+  ASSERT_TRUE(commands.LoadObject(Box("ball.lwo", {-4, -1, -1}, {8, 2, 2}), OBJECT_RM_LWO));
+
+  // The dialog proposes the scale that fits the box within 2 units.
+  hmdEdits = {{IDC_HMD_Y_SCALE, "0.25"}};
+  ui.QueueSaveFile(dir.File("ball.hmd"));
+  commands.DispatchCommand(CMD_SAVE_BINARY_HMD);
+  EXPECT_TRUE(fs::is_regular_file(dir.File("ball.hmd")));
+  EXPECT_FALSE(fs::exists(dir.File("ball.lab")));
+  ui.QueueSaveFile(dir.File("proc.lab"));
+  commands.DispatchCommand(CMD_SAVE_PROCESSED_LAB);
+  EXPECT_TRUE(fs::is_regular_file(dir.File("proc.lab")));
+  EXPECT_FALSE(fs::exists(dir.File("proc_tmp.lab")));
+  hmdEdits = {{IDC_HMD_X_SCALE, "0.5"}, {IDC_HMD_Z_SCALE, "2"}};
+  ui.QueueSaveFile(dir.File("raw.lab"));
+  commands.DispatchCommand(CMD_SAVE_UNPROCESSED_LAB);
+  const std::string lab = testsupport::ReadText(dir.File("raw.lab"));
+  // x 4 units * 0.5 = 2.0 = 8192; z 1 unit * 2 = 8192; both inverted by default.
+  EXPECT_NE(lab.find("-8192"), std::string::npos);
+
+  // Without the tools the box says where they were looked for; nothing is left.
+  commands.SetStartupDirectory(dir.File("nowhere"));
+  ui.ClearAsked();
+  ui.QueueSaveFile(dir.File("lost.hmd"));
+  commands.DispatchCommand(CMD_SAVE_BINARY_HMD);
+  ASSERT_FALSE(ui.asked().empty());
+  EXPECT_EQ(ui.asked().back().caption, "HMD Error");
+  EXPECT_FALSE(fs::exists(dir.File("lost.hmd")) || fs::exists(dir.File("lost.lab")));
+
+  // A scale that is not a number keeps the dialog open: no export.
+  hmdEdits = {{IDC_HMD_X_SCALE, "1..5"}};
+  ui.QueueSaveFile(dir.File("never.lab"));
+  commands.DispatchCommand(CMD_SAVE_UNPROCESSED_LAB);
+  EXPECT_FALSE(fs::exists(dir.File("never.lab")));
 }

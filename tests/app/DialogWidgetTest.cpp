@@ -117,7 +117,7 @@ TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
   const float xy[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
   for (int i = 0; i < 4; ++i) v[i].position = {xy[i][0], xy[i][1], 0}, v[i].normal = {0, 0, -1};
   mesh->SetVertices(0, 0, 4, v);
-  viewer.current = {true, OBJECT_MSH, mesh};
+  viewer.current = {true, OBJECT_MSH, mesh, nullptr, nullptr};
   viewer.meshFrame()->AddVisual(mesh);
   viewer.meshFrame()->AddScale(rm::COMBINE_REPLACE, 5, 5, 5);
   window.StepFrame();

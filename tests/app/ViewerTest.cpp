@@ -45,7 +45,7 @@ class ViewerTest : public ::testing::Test {
     rm::MeshPtr mesh = viewer.engine()->CreateMesh();
     const uint32_t face[] = {0, 1, 2, 3};
     EXPECT_EQ(mesh->AddGroup(4, 1, 4, face), 0);
-    viewer.current = {true, OBJECT_RM_LWO, mesh};
+    viewer.current = {true, OBJECT_RM_LWO, mesh, nullptr, nullptr};
     viewer.meshFrame()->AddVisual(mesh);
     return mesh;
   }
@@ -113,27 +113,38 @@ TEST_F(ViewerTest, DeviceAndFullScreenFallBacksAndNoDeviceFails) {
   EXPECT_FALSE(viewer.RenderScene());  // harmless without a display
 }
 
-TEST_F(ViewerTest, RenderOptionsReachTheEngineOnlyWhenChanged) {
+TEST_F(ViewerTest, RenderOptionsReachEveryNewDeviceOnceThenOnlyWhenChanged) {
   const rm::MeshPtr mesh = Start();
-  const int setUpQualityCalls = last->qualityCalls;
+  // A new device starts flat; the Gouraud default must reach it.
   viewer.ApplyRenderOptions();
+  EXPECT_EQ(last->GetQuality(), rm::RENDER_GOURAUD);
   EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 200);
   EXPECT_FLOAT_EQ(viewer.viewport()->GetField(), 0.5f);
-  EXPECT_EQ(last->qualityCalls, setUpQualityCalls);  // the flags were never changed
-  EXPECT_EQ(last->ditherCalls + last->textureCalls, 0);
+  const int quality = last->qualityCalls, dither = last->ditherCalls, texture = last->textureCalls;
+  EXPECT_EQ(dither, 1);
+  EXPECT_EQ(texture, 1);
   viewer.viewport()->SetBack(50);  // anything else that moved it is not overridden
   viewer.ApplyRenderOptions();
   EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 50);
+  EXPECT_EQ(last->qualityCalls + last->ditherCalls + last->textureCalls, quality + dither + texture);
 
   render.flatShading = render.bilinearFiltering = render.perspectiveCorrection = 1;
   viewer.ApplyRenderOptions();
   viewer.ApplyRenderOptions();
-  EXPECT_EQ(last->qualityCalls, setUpQualityCalls + 1);
-  EXPECT_EQ(last->textureCalls, 1);
-  EXPECT_EQ(last->GetQuality(), rm::RENDER_FLAT);
+  EXPECT_EQ(last->qualityCalls, quality + 1);
+  EXPECT_EQ(last->textureCalls, texture + 1);
   EXPECT_EQ(mesh->GetGroupQuality(0), rm::RENDER_FLAT);
   EXPECT_EQ(mesh->GetGroupMapping(0), rm::MAP_PERSPCORRECT);
+
+  // A resize makes a new device: it is told the options again; the mesh's
+  // own settings are left as they are.
+  mesh->SetGroupMapping(0, 0);
+  ASSERT_TRUE(Display(500, 300).ok);
+  viewer.ApplyRenderOptions();
+  EXPECT_EQ(last->GetQuality(), rm::RENDER_FLAT);
   EXPECT_EQ(last->GetTextureQuality(), rm::TEXTURE_LINEAR);
+  EXPECT_FLOAT_EQ(viewer.viewport()->GetBack(), 200);
+  EXPECT_EQ(mesh->GetGroupMapping(0), 0u);
 }
 
 TEST_F(ViewerTest, ResetWaitsForAnInputModeAndMouseTurnsTheObject) {

@@ -23,6 +23,9 @@ namespace {
 constexpr size_t kErrorBufferSize = 1024;
 char g_lastError[kErrorBufferSize];
 BspCounters g_counters;
+BspProgress g_progress = nullptr;
+void* g_progressData = nullptr;
+int32_t g_progressInterval = 4096;
 
 // Errors of the module land in one buffer. Those that end a build also go to
 // the report channel; the others (a cut at a corner lying on the plane gives an
@@ -248,6 +251,7 @@ bool BuildSplitTree(BspTree& tree, EntryStore& store, BspList list) {
       return false;
     }
     ++g_counters.nodes;
+    if (g_progress && g_counters.nodes % g_progressInterval == 0) g_progress(g_counters, g_progressData);
     BspTriangle splitter;
     store.Pop(work.list, splitter);
     BspList ahead, behind;
@@ -394,6 +398,12 @@ void FreeBspTree(BspTree& tree) {
 }
 
 BspCounters GetBspCounters() { return g_counters; }
+
+void SetBspProgress(BspProgress progress, void* data, int32_t interval) {
+  g_progress = progress;
+  g_progressData = data;
+  g_progressInterval = interval > 0 ? interval : 1;
+}
 
 const char* GetBspLastError() { return g_lastError; }
 

@@ -75,6 +75,11 @@ void FreeBspTree(BspTree& tree);
 
 BspCounters GetBspCounters();
 
+// Called on the building thread every `interval` nodes of a build with the
+// counters so far, so a caller can show progress; null for none.
+using BspProgress = void (*)(const BspCounters& counters, void* data);
+void SetBspProgress(BspProgress progress, void* data, int32_t interval = 4096);
+
 // The last module error as "BSP Tree Error : <text>\n" (empty when none yet).
 const char* GetBspLastError();
 
