@@ -158,12 +158,13 @@ bool Commands::LoadObject(const std::string& path, int request) {
       const uint32_t options = ShowLoadOptions();
       const uint32_t flatShaded = (options & LOAD_OPTION_FLAT_SHADED) ? 1 : 0;
       GetTextureSearch().forceSearch = (options & LOAD_OPTION_FORCE_TEXTURE_SEARCH) ? 1 : 0;
+      Failure why;
       if (options & LOAD_OPTION_MANUAL_TEXTURE_SEARCH)
-        mesh = LoadLightWaveObject(path.c_str(), engine, TextureLoadCallback, &GetTextureSearch(), flatShaded);
+        mesh = LoadLightWaveObject(path.c_str(), engine, TextureLoadCallback, &GetTextureSearch(), flatShaded, &why);
       else
-        mesh = LoadLightWaveObject(path.c_str(), engine, nullptr, nullptr, flatShaded + 2);
+        mesh = LoadLightWaveObject(path.c_str(), engine, nullptr, nullptr, flatShaded + 2, &why);
       if (!mesh) {
-        GetUi().MessageBox("Failed to load.lwo file", "Error", UiButtons::Ok, UiIcon::None);
+        GetUi().MessageBox("Failed to load.lwo file", "Error", UiButtons::Ok, UiIcon::None, why.FileText());
         return false;
       }
       break;

@@ -16,10 +16,12 @@ std::string QtUi::FilterText(const std::vector<UiFileFilter>& filters) {
   return text;
 }
 
-UiAnswer QtUi::MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon icon) {
+UiAnswer QtUi::MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon icon,
+                          const std::string& detail) {
   QMessageBox box(owner_);
   box.setWindowTitle(QString::fromStdString(caption));
   box.setText(QString::fromStdString(text));
+  if (!detail.empty()) box.setDetailedText(QString::fromStdString(detail));
   switch (icon) {
     case UiIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case UiIcon::Information: box.setIcon(QMessageBox::Information); break;

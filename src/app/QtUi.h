@@ -11,8 +11,8 @@ class QtUi : public Ui {
   explicit QtUi(QWidget* owner = nullptr) : owner_(owner) {}
   void SetOwner(QWidget* owner) { owner_ = owner; }
 
-  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons,
-                      UiIcon icon) override;
+  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon icon,
+                      const std::string& detail = {}) override;
   bool ChooseOpenFile(const std::string& title, const std::vector<UiFileFilter>& filters,
                       std::string& path) override;
   bool ChooseSaveFile(const std::string& title, const std::vector<UiFileFilter>& filters,

@@ -19,14 +19,16 @@ UiAnswer SafeAnswer(UiButtons buttons) {
 }
 
 UiAnswer NonInteractiveUi::MessageBox(const std::string& text, const std::string& caption, UiButtons buttons,
-                                      UiIcon) {
+                                      UiIcon, const std::string& detail) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  if (!detail.empty()) std::fprintf(stderr, "%s: %s\n", caption.c_str(), detail.c_str());
   std::fflush(stderr);
   return SafeAnswer(buttons);
 }
 
-UiAnswer ScriptedUi::MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon) {
-  asked_.push_back({"message", text, caption});
+UiAnswer ScriptedUi::MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon,
+                                const std::string& detail) {
+  asked_.push_back({"message", text, caption, detail});
   if (answers_.empty()) return SafeAnswer(buttons);
   const UiAnswer a = answers_.front();
   answers_.pop_front();
@@ -34,7 +36,7 @@ UiAnswer ScriptedUi::MessageBox(const std::string& text, const std::string& capt
 }
 
 bool ScriptedUi::ChooseOpenFile(const std::string& title, const std::vector<UiFileFilter>&, std::string& path) {
-  asked_.push_back({"open", title, {}});
+  asked_.push_back({"open", title, {}, {}});
   if (openFiles_.empty()) return false;
   path = openFiles_.front();
   openFiles_.pop_front();
@@ -42,7 +44,7 @@ bool ScriptedUi::ChooseOpenFile(const std::string& title, const std::vector<UiFi
 }
 
 bool ScriptedUi::ChooseSaveFile(const std::string& title, const std::vector<UiFileFilter>&, std::string& path) {
-  asked_.push_back({"save", title, {}});
+  asked_.push_back({"save", title, {}, {}});
   if (saveFiles_.empty()) return false;
   path = saveFiles_.front();
   saveFiles_.pop_front();
@@ -50,7 +52,7 @@ bool ScriptedUi::ChooseSaveFile(const std::string& title, const std::vector<UiFi
 }
 
 bool ScriptedUi::ChooseColour(UiColour& colour) {
-  asked_.push_back({"colour", {}, {}});
+  asked_.push_back({"colour", {}, {}, {}});
   if (colours_.empty()) return false;
   colour = colours_.front();
   colours_.pop_front();

@@ -25,8 +25,10 @@ struct UiColour {
 class Ui {
  public:
   virtual ~Ui() = default;
+  // detail: the box's detailed text, shown on request (why an operation
+  // failed); empty for none.
   virtual UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons,
-                              UiIcon icon) = 0;
+                              UiIcon icon, const std::string& detail = {}) = 0;
   // False when the user cancels; otherwise the chosen path.
   virtual bool ChooseOpenFile(const std::string& title, const std::vector<UiFileFilter>& filters,
                               std::string& path) = 0;
@@ -36,12 +38,12 @@ class Ui {
 };
 
 // Answers nothing interactively: message boxes go to standard error as
-// "caption: text" and take the safe answer (No, Cancel or OK); file and
+// "caption: text" (and "caption: detail") and take the safe answer (No, Cancel or OK); file and
 // colour choices are cancelled.
 class NonInteractiveUi : public Ui {
  public:
-  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons,
-                      UiIcon icon) override;
+  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon icon,
+                      const std::string& detail = {}) override;
   bool ChooseOpenFile(const std::string&, const std::vector<UiFileFilter>&, std::string&) override {
     return false;
   }
@@ -59,6 +61,7 @@ class ScriptedUi : public Ui {
     std::string kind;  // "message", "open", "save", "colour"
     std::string text;  // message text or dialog title
     std::string caption;
+    std::string detail;  // a message box's detailed text
   };
 
   void QueueAnswer(UiAnswer answer) { answers_.push_back(answer); }
@@ -68,8 +71,8 @@ class ScriptedUi : public Ui {
   const std::vector<Asked>& asked() const { return asked_; }
   void ClearAsked() { asked_.clear(); }
 
-  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons,
-                      UiIcon icon) override;
+  UiAnswer MessageBox(const std::string& text, const std::string& caption, UiButtons buttons, UiIcon icon,
+                      const std::string& detail = {}) override;
   bool ChooseOpenFile(const std::string& title, const std::vector<UiFileFilter>& filters,
                       std::string& path) override;
   bool ChooseSaveFile(const std::string& title, const std::vector<UiFileFilter>& filters,
