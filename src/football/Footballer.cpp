@@ -360,6 +360,15 @@ std::string FootballerPath(std::string_view name, const std::string& directory) 
   return path;
 }
 
+void SetFootballerFolders(FootballerConfig& config, const char* path) {
+  const fs::path file = path ? path : "";
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  config.footballDirectory = WithSlash(folder.string());
+  config.baseDirectory = folder == "." ? std::string("../")
+                         : folder.has_parent_path() ? WithSlash(folder.parent_path().string())
+                                                    : std::string();
+}
+
 namespace {
 
 bool ReadConfigText(const char* path, TrackedBuffer<char>& text, Failure* why) {
@@ -376,6 +385,19 @@ bool ReadConfigText(const char* path, TrackedBuffer<char>& text, Failure* why) {
     return Fail(why, "the file cannot be read");
   return true;
 }
+
+}  // namespace
+
+bool ReadFootballerConfig(const char* path, FootballerConfig& config, Failure* why) {
+  SetFootballerFolders(config, path);
+  TrackedBuffer<char> text;
+  if (ReadConfigText(path, text, why) && ParseFootballerConfig(text.data(), text.size() - 1, config, why))
+    return true;
+  if (why && why->file.empty()) why->file = path ? path : "";
+  return false;
+}
+
+namespace {
 
 // One scene with its objects, parked under `parent`, lit and posed at 0.
 AnimationPtr LoadFootballerScene(Scene& scene, const TrackedText& name, const char* role, FootballerConfig& config,
@@ -435,16 +457,9 @@ bool LoadFootballerConfig(const char* path, FootballerConfig& config, const Foot
   if (!stage.engine) return Fail(why, "there is no engine to load into");
   // The configuration sits in the football folder; names in it are relative
   // to the folder above.
-  const fs::path file = path ? path : "";
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  config.footballDirectory = WithSlash(folder.string());
-  config.baseDirectory = folder == "." ? std::string("../")
-                         : folder.has_parent_path() ? WithSlash(folder.parent_path().string())
-                                                    : std::string();
+  SetFootballerFolders(config, path);
 
-  TrackedBuffer<char> text;
-  if (!ReadConfigText(path, text, why)) return failed();
-  if (!ParseFootballerConfig(text.data(), text.size() - 1, config, why)) return failed();
+  if (!ReadFootballerConfig(path, config, why)) return failed();
 
   stage.engine->AddSearchPath(config.footballDirectory);
   config.animation = LoadFootballerScene(config.animationScene, config.animationSceneName, "animation scene", config,

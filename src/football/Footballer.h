@@ -174,6 +174,12 @@ bool ReadColourLine(FootballerReader& file, FootballerColour& colour, const char
 // empty texture slots); opens no file. The record is cleared first.
 bool ParseFootballerConfig(const char* text, size_t size, FootballerConfig& config, Failure* why);
 
+// Where a configuration at `path` has its names resolved (the record's two
+// folders): its own folder and the one above.
+void SetFootballerFolders(FootballerConfig& config, const char* path);
+// Reads and parses the file only; the files it names are not opened.
+bool ReadFootballerConfig(const char* path, FootballerConfig& config, Failure* why);
+
 // What the loader hangs the scenes on: the engine, the frame that shows the
 // preview (the viewer's "Mesh"), the frame the hidden scene is parked under
 // ("Off-scene") and the camera frame the scenes' cameras move.
