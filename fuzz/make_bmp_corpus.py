@@ -54,6 +54,9 @@ def main():
                             masks=(0xFF0000, 0xFF00, 0xFF, 0xFF000000)),
         "truncated.bmp": bmp(8, 8, 24, rows(8, 8, 24, lambda x, y: x))[:90],
         "huge.bmp": bmp(30000, 30000, 8, b"\0" * 16, palette=greys),
+        # 326 bytes that declare 32,006 x 8,192 pixels of runs and skips.
+        "rle4-huge.bmp": bmp(32006, 8192, 4, bytes([255, 0x12, 0, 2, 255, 255]) * 34 + bytes([0, 0, 0, 1]), 2,
+                             greys[:16]),
         "p6.ppm": b"P6\n# seed\n2 1\n255\n\xff\x00\x00\x10\x20\x30",
         "p3.ppm": b"P3 1 2 15 15 0 0 0 0 15\n",
     }

@@ -38,16 +38,18 @@ class Reader {
   std::span<const uint8_t> data_;
 };
 
-SurfacePtr Refuse(const char* why) {
-  const std::string text = why;  // `why` may live in the shared format buffer
+SurfacePtr Refuse(Failure* why, const char* reason) {
+  const std::string text = reason;  // `reason` may live in the shared format buffer
   ReportWarning(DebugFormat("Bitmap refused: %s", text.c_str()));
+  Fail(why, "%s", text.c_str());
   return nullptr;
 }
 
 // Run-length decoding into an indexed surface (zeroed, so skipped pixels are
-// index 0). Rows run bottom-up as in the file; pixels past the right edge
-// are dropped. Returns false when the data ends before the end-of-bitmap mark
-// or the last row.
+// index 0 and cost nothing). Rows run bottom-up as in the file; pixels past
+// the right edge are dropped. Runs are filled a row span at a time: a few
+// hundred bytes may declare millions of pixels. Returns false when the data
+// ends before the end-of-bitmap mark or the last row.
 bool DecodeRle(const Reader& in, size_t at, bool four, Surface& s) {
   const uint32_t width = s.GetWidth(), height = s.GetHeight();
   uint32_t x = 0, row = 0;  // row counts from the bottom
@@ -55,12 +57,35 @@ bool DecodeRle(const Reader& in, size_t at, bool four, Surface& s) {
     if (x < width && row < height) s.SetPixel(x, height - 1 - row, value);
     ++x;
   };
+  // `count` pixels alternating `first` and `second` (the same for RLE8).
+  auto run = [&](uint32_t count, uint8_t first, uint8_t second) {
+    if (x < width && row < height) {
+      uint32_t n = std::min(count, width - x), px = x;
+      uint8_t* line = s.Row(height - 1 - row).data();
+      if (!four) {
+        std::memset(line + px, first, n);
+      } else {
+        if (px % 2) {  // a run starting at an odd pixel begins in a low nibble
+          line[px / 2] = static_cast<uint8_t>((line[px / 2] & 0xF0) | first);
+          std::swap(first, second);
+          ++px, --n;
+        }
+        std::memset(line + px / 2, first << 4 | second, n / 2);
+        if (n % 2) line[(px + n) / 2] = static_cast<uint8_t>((line[(px + n) / 2] & 0x0F) | first << 4);
+      }
+    }
+    x += count;
+  };
   while (row < height) {
     if (!in.Has(at, 2)) return false;
     const uint8_t count = *in.At(at), value = *in.At(at + 1);
     at += 2;
     if (count > 0) {
-      for (uint32_t i = 0; i < count; ++i) put(four ? (i % 2 ? value & 0x0F : value >> 4) : value);
+      if (four)
+        run(count, value >> 4, value & 0x0F);
+      else
+        run(count, value, value);
+      if (x > 65535) x = 65535;
       continue;
     }
     switch (value) {
@@ -91,15 +116,15 @@ bool DecodeRle(const Reader& in, size_t at, bool four, Surface& s) {
 
 }  // namespace
 
-SurfacePtr DecodeBmp(std::span<const uint8_t> data) {
+SurfacePtr DecodeBmp(std::span<const uint8_t> data, Failure* why) {
   const Reader in(data);
-  if (!in.Has(0, 18) || data[0] != 'B' || data[1] != 'M') return Refuse("no BM file header");
+  if (!in.Has(0, 18) || data[0] != 'B' || data[1] != 'M') return Refuse(why, "no BM file header");
   const uint32_t offBits = in.U4(10);
   const uint32_t headerSize = in.U4(14);
   if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
       headerSize != 124)
-    return Refuse(DebugFormat("unknown info header of %u bytes", headerSize));
-  if (!in.Has(14, headerSize)) return Refuse("truncated info header");
+    return Refuse(why, DebugFormat("unknown info header of %u bytes", headerSize));
+  if (!in.Has(14, headerSize)) return Refuse(why, "truncated info header");
 
   int64_t width, height;
   uint32_t bits, compression = BI_RGB, colorsUsed = 0;
@@ -117,33 +142,32 @@ SurfacePtr DecodeBmp(std::span<const uint8_t> data) {
       const size_t maskCount = compression == BI_ALPHABITFIELDS || headerSize >= 56 ? 4 : 3;
       // The masks are part of the larger headers and follow the 40-byte one.
       const size_t masksAt = 54;
-      if (!in.Has(masksAt, maskCount * 4)) return Refuse("truncated colour masks");
+      if (!in.Has(masksAt, maskCount * 4)) return Refuse(why, "truncated colour masks");
       for (size_t i = 0; i < maskCount; ++i) masks[i] = in.U4(masksAt + 4 * i);
       if (headerSize == 40) tableAt += (compression == BI_ALPHABITFIELDS ? 16 : 12);
     }
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
-  if (width <= 0 || height <= 0 || width > 32768 || height > 32768)
-    return Refuse(DebugFormat("bad size %lld x %lld", static_cast<long long>(width), static_cast<long long>(height)));
+  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse(why, size.what.c_str());
   const bool indexed = bits == 1 || bits == 4 || bits == 8;
   if (!indexed && bits != 16 && bits != 24 && bits != 32)
-    return Refuse(DebugFormat("%u bits per pixel", bits));
+    return Refuse(why, DebugFormat("%u bits per pixel", bits));
   switch (compression) {
     case BI_RGB:
       break;
     case BI_RLE8:
     case BI_RLE4:
-      if (bits != (compression == BI_RLE8 ? 8u : 4u)) return Refuse("run-length coding of the wrong depth");
-      if (topDown) return Refuse("a top-down bitmap cannot be run-length coded");
+      if (bits != (compression == BI_RLE8 ? 8u : 4u)) return Refuse(why, "run-length coding of the wrong depth");
+      if (topDown) return Refuse(why, "a top-down bitmap cannot be run-length coded");
       break;
     case BI_BITFIELDS:
     case BI_ALPHABITFIELDS:
-      if (bits != 16 && bits != 32) return Refuse("bit fields on a depth other than 16 or 32");
-      if ((masks[0] | masks[1] | masks[2]) == 0) return Refuse("bit fields without masks");
+      if (bits != 16 && bits != 32) return Refuse(why, "bit fields on a depth other than 16 or 32");
+      if ((masks[0] | masks[1] | masks[2]) == 0) return Refuse(why, "bit fields without masks");
       break;
     default:
-      return Refuse(DebugFormat("compression %u", compression));
+      return Refuse(why, DebugFormat("compression %u", compression));
   }
 
   PixelFormat format;
@@ -154,8 +178,8 @@ SurfacePtr DecodeBmp(std::span<const uint8_t> data) {
     // Writers of the smaller headers often store a short table; it ends
     // where the pixels begin.
     if (offBits > tableAt) count = std::min<uint32_t>(count, static_cast<uint32_t>((offBits - tableAt) / entrySize));
-    if (count == 0) return Refuse("no colour table");
-    if (!in.Has(tableAt, count * entrySize)) return Refuse("truncated colour table");
+    if (count == 0) return Refuse(why, "no colour table");
+    if (!in.Has(tableAt, count * entrySize)) return Refuse(why, "truncated colour table");
     std::vector<PaletteEntry> entries(count);
     for (uint32_t i = 0; i < count; ++i) {
       const uint8_t* e = in.At(tableAt + i * entrySize);
@@ -169,21 +193,21 @@ SurfacePtr DecodeBmp(std::span<const uint8_t> data) {
     format = PixelFormat::Rgb(bits, masks[0], masks[1], masks[2], masks[3]);
   }
 
-  if (offBits >= data.size()) return Refuse("no pixel data");
+  if (offBits >= data.size()) return Refuse(why, "no pixel data");
   // Uncompressed pixels must all be there before any memory is taken for
   // them; the last row may lack its padding.
   const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
   const size_t rows = static_cast<size_t>(height);
   const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
   if (!rle && !in.Has(offBits, stride * (rows - 1) + (static_cast<size_t>(width) * bits + 7) / 8))
-    return Refuse("truncated pixel data");
+    return Refuse(why, "truncated pixel data");
 
   SurfacePtr s = Surface::Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), format);
-  if (!s) return Refuse("no surface");
+  if (!s) return Refuse(why, "no surface");
   s->SetPalette(palette);
 
   if (rle) {
-    if (!DecodeRle(in, offBits, compression == BI_RLE4, *s)) return Refuse("truncated run-length data");
+    if (!DecodeRle(in, offBits, compression == BI_RLE4, *s)) return Refuse(why, "truncated run-length data");
     return s;
   }
   // The surface's rows are laid out exactly as the file's.

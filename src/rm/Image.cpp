@@ -13,7 +13,7 @@
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
-#define STBI_MAX_DIMENSIONS 32768
+#define STBI_MAX_DIMENSIONS (rm::MAX_IMAGE_SIDE)
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
@@ -96,8 +96,7 @@ SurfacePtr DecodePpm(std::span<const uint8_t> data) {
   uint32_t width, height, maximum;
   if (!in.Number(&width) || !in.Number(&height) || !in.Number(&maximum)) return Refuse("PPM", "truncated header");
   if (maximum == 0 || maximum > 65535) return Refuse("PPM", DebugFormat("maximum value %u", maximum));
-  if (width == 0 || height == 0 || width > 32768 || height > 32768)
-    return Refuse("PPM", DebugFormat("bad size %u x %u", width, height));
+  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse("PPM", size.what.c_str());
   const size_t sampleBytes = maximum > 255 ? 2 : 1;
   const size_t samples = static_cast<size_t>(width) * height * 3;
   size_t at = in.at() + 1;  // one white-space character ends the header
@@ -130,8 +129,7 @@ SurfacePtr DecodeStbImage(std::span<const uint8_t> data) {
   // A small file may claim a huge image; ask its size before decoding.
   if (!stbi_info_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels))
     return Refuse("Image", stbi_failure_reason());
-  if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 > (256u << 20))
-    return Refuse("Image", DebugFormat("%i x %i is too large", width, height));
+  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse("Image", size.what.c_str());
   stbi_uc* pixels =
       stbi_load_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels, 4);
   if (!pixels) return Refuse("Image", stbi_failure_reason());

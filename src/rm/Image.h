@@ -16,7 +16,8 @@ namespace rm {
 // bottom-up. Indexed images give a palette-indexed surface of the same depth
 // with the colour table as palette; others an RGB surface of the same depth
 // with the masks of the file.
-SurfacePtr DecodeBmp(std::span<const uint8_t> data);
+// Images beyond the size limits of rm/Surface.h are refused from their header.
+SurfacePtr DecodeBmp(std::span<const uint8_t> data, Failure* why = nullptr);
 // Binary (P6) or text (P3) PPM with a maximum value up to 65535: 24-bit RGB.
 SurfacePtr DecodePpm(std::span<const uint8_t> data);
 // PNG, JPEG or TGA: 32-bit ARGB.

@@ -57,6 +57,17 @@ PixelFormat PixelFormat::Rgb(uint32_t bits, uint32_t red, uint32_t green, uint32
 Palette::Palette(PaletteCaps caps, std::span<const PaletteEntry> entries)
     : caps_(caps), entries_(entries.begin(), entries.begin() + std::min<size_t>(entries.size(), 256)) {}
 
+bool ImageSizeAllowed(int64_t width, int64_t height, Failure* why) {
+  if (width <= 0 || height <= 0)
+    return Fail(why, "an image of %s x %s pixels is empty", Thousands(width).c_str(), Thousands(height).c_str());
+  if (width > MAX_IMAGE_SIDE || height > MAX_IMAGE_SIDE ||
+      static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > MAX_IMAGE_PIXELS)
+    return Fail(why, "an image of %s x %s pixels is larger than the %s pixels a side and %s pixels in all allowed",
+                Thousands(width).c_str(), Thousands(height).c_str(), Thousands(MAX_IMAGE_SIDE).c_str(),
+                Thousands(static_cast<int64_t>(MAX_IMAGE_PIXELS)).c_str());
+  return true;
+}
+
 SurfacePtr Surface::Create(uint32_t width, uint32_t height, const PixelFormat& format) {
   const uint32_t bits = format.bitsPerPixel;
   const bool indexed = format.IsIndexed();
@@ -64,15 +75,12 @@ SurfacePtr Surface::Create(uint32_t width, uint32_t height, const PixelFormat& f
     ReportWarning(DebugFormat("Surface: %u bits per pixel are not supported", bits));
     return nullptr;
   }
-  if (width == 0 || height == 0 || width > 32768 || height > 32768) {
-    ReportWarning(DebugFormat("Surface: bad size %u x %u", width, height));
+  Failure why;
+  if (!ImageSizeAllowed(width, height, &why)) {
+    ReportWarning(DebugFormat("Surface: %s", why.what.c_str()));
     return nullptr;
   }
   const uint64_t pitch = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
-  if (pitch * height > (256u << 20)) {
-    ReportWarning(DebugFormat("Surface: %u x %u is too large", width, height));
-    return nullptr;
-  }
   SurfacePtr s(new (std::nothrow) Surface());
   if (!s) return nullptr;
   try {

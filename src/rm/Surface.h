@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "diag/Failure.h"
 #include "rm/Types.h"
 
 namespace rm {
@@ -62,14 +63,24 @@ class Palette {
   std::vector<PaletteEntry> entries_;
 };
 
+// The largest image any reader takes in. Textures end up on the graphics
+// card, but the converter has no OpenGL context to ask, and a small file may
+// declare a huge image: 16,384 a side is what every current card takes, and
+// 64 mebipixels (256 MB at 32 bits) bounds the memory one image can claim.
+constexpr uint32_t MAX_IMAGE_SIDE = 16384;
+constexpr uint64_t MAX_IMAGE_PIXELS = uint64_t{1} << 26;
+// False, with the reason in *why (when given), for an image of a zero side or
+// beyond the limits above.
+bool ImageSizeAllowed(int64_t width, int64_t height, Failure* why = nullptr);
+
 // Pixels are stored top row first, each row `pitch` bytes (rows padded to 4
 // bytes). Sub-byte pixels are packed with the leftmost pixel in the highest
 // bits; 16- and 32-bit pixels are little-endian words; 24-bit pixels are
 // blue, green, red bytes.
 class Surface {
  public:
-  // Null (reported) for a zero or too large size (above 32768 on a side or
-  // 256 MB of pixels) or a format without a usable depth.
+  // Null (reported) for a size ImageSizeAllowed refuses or a format without
+  // a usable depth.
   static SurfacePtr Create(uint32_t width, uint32_t height, const PixelFormat& format);
 
   uint32_t GetWidth() const { return width_; }

@@ -139,6 +139,36 @@ TEST(Bmp, RunLengthCodedImages) {
                     6, 5,              // six 5s: two of them fall off the edge
                     0, 1};
   ExpectPixels(DecodeBmp(MakeBmp(spec)), {5, 5, 5, 5, 0, 0, 0, 0, 7, 8, 9, 0});
+  // RLE4 runs starting on an odd pixel and running off the edge.
+  spec = Spec(8, 2, 4, Greys(16));
+  spec.compression = 2;
+  spec.pixelData = {0, 2, 3, 0, 5, 0x12, 0, 0, 0, 2, 5, 0, 6, 0x34, 0, 1};
+  ExpectPixels(DecodeBmp(MakeBmp(spec)), {0, 0, 0, 0, 0, 3, 4, 3, 0, 0, 0, 1, 2, 1, 2, 1});
+}
+
+TEST(Bmp, ImagesBeyondTheSizeLimitsAreRefusedFromTheirHeader) {
+  testsupport::CapturedOutput out;
+  const struct {
+    int32_t width, height;
+    const char* reason;  // null: accepted
+  } cases[] = {
+      {32006, 8192, "an image of 32,006 x 8,192 pixels is larger than the 16,384 pixels a side and 67,108,864"},
+      {16385, 1, "16,385 x 1 pixels is larger"},
+      {8193, 8192, "8,193 x 8,192 pixels is larger"},
+      {0, 4, "0 x 4 pixels is empty"},
+      {16384, 4096, nullptr},
+  };
+  for (const auto& c : cases) {
+    BmpSpec spec = Spec(c.width, c.height, 4, Greys(16));
+    spec.compression = 2;
+    spec.pixelData = {255, 0x12, 0, 2, 255, 255, 0, 1};
+    Failure why;
+    const SurfacePtr s = DecodeBmp(MakeBmp(spec), &why);
+    EXPECT_EQ(s == nullptr, c.reason != nullptr) << c.width;
+    if (c.reason) {
+      EXPECT_NE(why.what.find(c.reason), std::string::npos) << why.what;
+    }
+  }
 }
 
 TEST(Bmp, HostileFilesAreRefusedWithAReport) {
@@ -151,7 +181,7 @@ TEST(Bmp, HostileFilesAreRefusedWithAReport) {
 
   std::vector<BmpSpec> bad(7, Indexed(4, 4, 8, 256));
   bad[0].width = 100000;
-  bad[1].width = 30000, bad[1].height = 30000;  // fits the limits, but the file holds four rows
+  bad[1].width = 8192, bad[1].height = 8192;  // fits the limits, but the file holds four rows
   bad[2].compression = 1, bad[2].pixelData = {4, 1, 0, 0, 4, 1};  // no end of bitmap, rows missing
   bad[3].compression = 1, bad[3].height = -4;  // run-length coding is bottom-up only
   bad[3].pixelData = testsupport::RleEncode(4, 4, false, Pattern(4, 4, 9));
