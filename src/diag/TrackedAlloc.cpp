@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 #include "diag/Dbug.h"
@@ -77,9 +78,15 @@ void* TrackedAlloc(uint32_t size, const char* module, int32_t line) {
   if (slot >= TRACKED_ALLOCATION_SLOTS) return nullptr;
   void* block = std::malloc(size == 0 ? 1 : size);
   if (!block) return nullptr;
+  // The index first: when it cannot grow, nothing has been marked yet.
+  try {
+    t.slotOfBlock.emplace(block, slot);
+  } catch (const std::bad_alloc&) {
+    std::free(block);
+    return nullptr;
+  }
   t.slots[slot] = {1, block, module, line, size};
   t.MarkUsed(slot);
-  t.slotOfBlock.emplace(block, slot);
   ++t.allocations;
   return block;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "TestSupport.h"
@@ -8,6 +11,31 @@
 
 using testsupport::CapturedOutput;
 using testsupport::LiveTrackedBlocks;
+
+// This program's operator new can be told to fail its n-th call from now.
+namespace {
+std::atomic<int> g_failNewIn{0};
+}
+void* operator new(std::size_t size) {
+  if (g_failNewIn.load() > 0 && --g_failNewIn == 0) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+TEST(TrackedAlloc, AFailedIndexInsertLosesNeitherBlockNorSlot) {
+  CapturedOutput out(DEBUG_MODE_OUTPUT);
+  const int32_t live = LiveTrackedBlocks();
+  g_failNewIn = 1;
+  void* lost = nullptr;
+  EXPECT_NO_THROW(lost = TrackedAlloc(16, "lost.cpp", 7));
+  g_failNewIn = 0;
+  EXPECT_EQ(lost, nullptr);
+  EXPECT_EQ(LiveTrackedBlocks(), live);
+  ReportUnfreedMemory();
+  EXPECT_FALSE(out.Contains("lost.cpp(7)")) << out.joined();
+}
 
 TEST(TrackedAlloc, DoubleFreeIsReportedWithTheSecondCallsPlace) {
   CapturedOutput out(DEBUG_MODE_SILENT);  // reported whatever the mode
