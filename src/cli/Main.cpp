@@ -154,13 +154,9 @@ std::string JsonString(const std::string& text) {
 
 int main(int argc, char** argv) {
   using namespace cli;
-  // The tool has nobody to ask: reports go to standard error unless --quiet.
+  // The tool has nobody to ask: reports go to the debugger output channel
+  // (standard error and a listening debug monitor) unless --quiet.
   SetDebugMode(DEBUG_MODE_OUTPUT);
-  SetDebugOutputSink([](const char* text) {
-    std::fputs(text, stderr);
-    const size_t n = std::strlen(text);
-    if (n == 0 || text[n - 1] != '\n') std::fputc('\n', stderr);
-  });
   int i = 1;
   for (; i < argc && argv[i][0] == '-'; ++i) {
     if (std::strcmp(argv[i], "--quiet") == 0) {

@@ -18,7 +18,11 @@ DebugAskHook g_askHook;
 DebugOutputSink g_outputSink;
 
 void DefaultDebugOutput(const char* text) {
+  // A debugger shows every text as an entry of its own; on standard error
+  // that takes a line end, or the reports (which carry none) run together.
   std::fputs(text, stderr);
+  const size_t length = std::strlen(text);
+  if (length == 0 || text[length - 1] != '\n') std::fputc('\n', stderr);
   std::fflush(stderr);
   // Like the system's debugger output, the text also reaches a listening
   // debug monitor; with none listening this returns at once.

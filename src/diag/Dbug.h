@@ -50,8 +50,8 @@ class ScopedDebugMode {
 void DebugTrace(int exitAfter, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // The debugger output channel. The default sink writes the text to standard
-// error as it stands (no newline added) and hands it to a listening debug
-// monitor. Tests install their own sink to capture lines; a null sink restores
+// error as a line of its own (a line end added when it has none) and hands it,
+// as it stands, to a listening debug monitor. Tests install their own sink to capture lines; a null sink restores
 // the default.
 using DebugOutputSink = std::function<void(const char* text)>;
 void OutputDebugText(const char* text);

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
 
 #include "Lwconv.h"
+#include "diag/DebugMonitor.h"
 #include "LwsWriter.h"
 
 using clitest::Lwconv;
@@ -91,4 +96,29 @@ TEST(SceneCommand, JsonIsUtf8WhateverCodePageTheNamesWereWrittenIn) {
   EXPECT_NE(out.find("{\"name\":\"caf\xc3\xa9\","), std::string::npos) << out;
   EXPECT_NE(out.find("\"name\":\"\xe2\x82\xacuro\""), std::string::npos) << out;
   EXPECT_NE(out.find("\"name\":\"na\xc3\xafve\""), std::string::npos) << out;
+}
+
+TEST(SceneCommand, ReportsReachTheDebugMonitorAsWellAsStandardError) {
+  // A monitor of this test's own, which lwconv finds through the inherited
+  // environment.
+  ASSERT_EQ(setenv("LWCS_DBWIN_NAMESPACE", ("lwcs-cli-test-" + std::to_string(getpid()) + "-").c_str(), 1), 0);
+  DebugMonitor monitor;
+  std::string error;
+  ASSERT_TRUE(monitor.Start(error)) << error;
+  testsupport::TempDir dir;
+  testsupport::LwsWriter w;
+  w.Header();
+  w.Line("LoadObject a.lwo").Line("ParentObject 1");
+  testsupport::WriteText(dir.File("s.lws"), w.text());
+  clitest::LwconvRun run;
+  std::thread lwconv([&] { run = Lwconv(dir, {"scene", dir.File("s.lws")}); });
+  std::string received;
+  uint32_t pid = 0;
+  for (std::string text; received.find("parented to itself") == std::string::npos && monitor.Receive(pid, text, 10000);)
+    received += text;
+  lwconv.join();
+  monitor.Stop();
+  unsetenv("LWCS_DBWIN_NAMESPACE");
+  EXPECT_NE(received.find("Warning: Fatal error - object is parented to itself"), std::string::npos) << received;
+  EXPECT_NE(run.err.find("Warning: Fatal error - object is parented to itself\n"), std::string::npos) << run.err;
 }

@@ -99,6 +99,15 @@ TEST(DebugTrace, WritesTheTextAsItIs) {
   EXPECT_EQ(out.lines()[1].size(), DEBUG_TRACE_BUFFER_SIZE - 1);
 }
 
+TEST(DebugOutput, TheDefaultChannelEndsEveryTextsLineOnStandardError) {
+  SetDebugOutputSink(nullptr);
+  testing::internal::CaptureStderr();
+  OutputDebugText("src/a.cpp(1): Warning: one");
+  OutputDebugText("two\n");
+  OutputDebugText("");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "src/a.cpp(1): Warning: one\ntwo\n\n");
+}
+
 TEST(DebugTraceDeathTest, ExitAfterEndsTheProgramWithStatusZero) {
   EXPECT_EXIT(DebugTrace(1, "bye"), testing::ExitedWithCode(0), "bye");
 }
