@@ -15,6 +15,7 @@
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
 #include "rm/Faces.h"
+#include "rm/Triangulate.h"
 
 namespace render {
 
@@ -294,6 +295,7 @@ class GlResources {
   bool Upload(const rm::MeshGroupData& group, GroupBuffers& buffers, bool wire);
   GLuint TextureFor(const rm::TexturePtr& texture, GLint filter);
 
+  rm::TriangulateScratch triangulateScratch_;
   Program programs_[2][2];
   GLuint vertexArray_ = 0;
   std::unordered_map<const rm::Mesh*, MeshEntry> meshes_;
@@ -370,20 +372,18 @@ bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool w
     const rm::Vertex& v = group.vertices[i];
     vertices[i] = {{v.position.x, v.position.y, v.position.z}, {v.normal.x, v.normal.y, v.normal.z}, {v.tu, v.tv}};
   }
-  // Faces become triangle fans and, for wire frames, their edges.
+  // Faces become the triangles of the polygons they outline (a convex face
+  // its fan) and, for wire frames, their edges.
   const rm::Faces faces(group);
   size_t triangleCount = 0, edgeCount = 0;
   for (std::span<const uint32_t> face : faces) triangleCount += face.size() - 2, edgeCount += face.size();
   TrackedBuffer<uint32_t> triangles, lines;
   if (!triangles.Allocate(triangleCount * 3) || (wire && !lines.Allocate(edgeCount * 2))) return false;
   size_t t = 0, e = 0;
+  const std::span<const rm::Vertex> corners(group.vertices.data(), group.vertices.size());
   for (std::span<const uint32_t> face : faces) {
     const size_t n = face.size();
-    for (size_t k = 1; k + 1 < n; ++k) {
-      triangles[t++] = face[0];
-      triangles[t++] = face[k];
-      triangles[t++] = face[k + 1];
-    }
+    t += 3 * rm::TriangulateFace(face, corners, triangles.data() + t, triangulateScratch_);
     if (wire)
       for (size_t k = 0; k < n; ++k) {
         lines[e++] = face[k];

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTimer>
 #include <cmath>
 
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -140,5 +143,92 @@ TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
   for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_FALSE(window.fullScreen());
   EXPECT_EQ(viewer.viewport()->GetWidth(), 640u);
+  window.CleanUp();
+}
+
+namespace {
+
+// A sphere of radius 1 with shared, smooth normals: 24 slices, 12 stacks.
+rm::MeshPtr Sphere(const rm::EnginePtr& engine) {
+  constexpr uint32_t slices = 24, stacks = 12;
+  std::vector<rm::Vertex> v;
+  for (uint32_t j = 0; j <= stacks; ++j)
+    for (uint32_t i = 0; i <= slices; ++i) {
+      const float theta = 3.14159265f * static_cast<float>(j) / stacks;
+      const float phi = 2 * 3.14159265f * static_cast<float>(i) / slices;
+      rm::Vertex vertex{};
+      vertex.position = {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+      vertex.normal = vertex.position;
+      v.push_back(vertex);
+    }
+  std::vector<uint32_t> faces;
+  for (uint32_t j = 0; j < stacks; ++j)
+    for (uint32_t i = 0; i < slices; ++i) {
+      const uint32_t a = j * (slices + 1) + i, b = a + 1, c = a + slices + 1, d = c + 1;
+      faces.insert(faces.end(), {a, b, d, c});
+    }
+  rm::MeshPtr mesh = engine->CreateMesh();
+  EXPECT_EQ(mesh->AddGroup(static_cast<uint32_t>(v.size()), slices * stacks, 4, faces), 0);
+  mesh->SetVertices(0, 0, static_cast<uint32_t>(v.size()), v.data());
+  mesh->SetGroupColorRGB(0, 1, 1, 1);
+  return mesh;
+}
+
+// The largest step in brightness between horizontal neighbours well inside
+// the object (pixels next to the background are left out).
+int LargestStep(const QImage& image, QRgb background) {
+  int largest = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 1; x + 2 < image.width(); ++x) {
+      bool inside = true;
+      for (int k = -1; k <= 2; ++k) inside = inside && (image.pixel(x + k, y) & 0xFFFFFF) != background;
+      if (inside) largest = std::max(largest, std::abs(qGray(image.pixel(x + 1, y)) - qGray(image.pixel(x, y))));
+    }
+  return largest;
+}
+
+}  // namespace
+
+TEST(MainWindowWidget, ASphereIsSmoothWithTheDefaultOptionsAndAboutNamesTheVersions) {
+  App();
+  ViewOptions view;
+  RenderOptions render;
+  Viewer viewer(view, render);
+  MainWindow window(viewer);
+  window.show();
+  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_TRUE(window.view().initialised());
+  rm::MeshPtr mesh = Sphere(viewer.engine());
+  viewer.current = {true, OBJECT_MSH, mesh, nullptr, nullptr};
+  viewer.meshFrame()->AddVisual(mesh);
+  viewer.meshFrame()->AddScale(rm::COMBINE_REPLACE, 6, 6, 6);
+  const QRgb background = qRgb(77, 77, 77) & 0xFFFFFF;
+  // The first frame resizes the window, so the display is made again.
+  for (int i = 0; i < 3; ++i) {
+    window.StepFrame(false);
+    for (int k = 0; k < 10; ++k) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  const QImage smooth = window.view().grabFramebuffer();
+  ASSERT_NE(smooth.pixel(smooth.width() / 2, smooth.height() / 2) & 0xFFFFFF, background);
+  render.flatShading = 1;
+  window.StepFrame(false);
+  const QImage flat = window.view().grabFramebuffer();
+  const int smoothStep = LargestStep(smooth, background), flatStep = LargestStep(flat, background);
+  EXPECT_GT(flatStep, 8);
+  EXPECT_LT(smoothStep * 3, flatStep);
+
+  QTimer::singleShot(100, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "About...");
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains("LightWave Conversion Suite"));
+    EXPECT_TRUE(texts.contains(QString("Version ") + kSuiteVersion));
+    EXPECT_TRUE(texts.contains(QString("Qt ") + qVersion()));
+    EXPECT_TRUE(texts.filter(QRegularExpression("^OpenGL [0-9]")).size() == 1) << texts.join("|").toStdString();
+    Control(dialog, 1)->click();
+  });
+  window.commands().DispatchCommand(CMD_ABOUT);
   window.CleanUp();
 }

@@ -7,6 +7,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -191,4 +192,35 @@ TEST_F(GlDeviceTest, TexturesAreSampledAndChangesReachTheGpu) {
   device_->InvalidateMesh(*mesh);
   Draw();
   EXPECT_EQ(Pixel(16, 32), Rgba(0, 0, 255));
+}
+
+TEST_F(GlDeviceTest, AConcaveFaceIsDrawnAsThePolygonItOutlines) {
+  // One face: a ring of radius 4 around a hole of radius 2, joined by a seam
+  // (66 corners), clockwise as the camera sees it.
+  rm::MeshPtr mesh = engine_->CreateMesh();
+  std::vector<rm::Vertex> v(64);
+  for (int i = 0; i < 32; ++i) {
+    const float a = -2 * 3.14159265f * static_cast<float>(i) / 32;
+    v[i].position = {4 * std::cos(a), 4 * std::sin(a), 0};
+    v[32 + i].position = {2 * std::cos(a), 2 * std::sin(a), 0};
+    v[i].normal = v[32 + i].normal = {0, 0, -1};
+  }
+  std::vector<uint32_t> face{66};
+  for (uint32_t i = 0; i < 32; ++i) face.push_back(i);
+  face.push_back(0);
+  face.push_back(32);
+  for (uint32_t i = 31; i >= 1; --i) face.push_back(32 + i);
+  face.push_back(32);
+  ASSERT_EQ(mesh->AddGroup(64, 1, 0, face), 0);
+  mesh->SetVertices(0, 0, 64, v.data());
+  mesh->SetGroupColorRGB(0, 1, 0, 0);
+  mesh->SetGroupQuality(0, rm::RENDER_UNLITFLAT);
+  scene_->AddVisual(mesh);
+  Draw();
+  // 6.4 pixels a unit: the hole's centre shows the background, the ring
+  // itself is drawn all round.
+  const uint32_t blue = Rgba(0, 0, 255), red = Rgba(255, 0, 0);
+  EXPECT_EQ(Pixel(32, 32), blue);
+  for (auto [x, y] : {std::pair{51, 32}, {13, 32}, {32, 51}, {32, 13}}) EXPECT_EQ(Pixel(x, y), red) << x << "," << y;
+  EXPECT_NEAR(Count(red), 3.14159 * (16 - 4) * 6.4 * 6.4, 60);
 }
