@@ -122,7 +122,9 @@ int main(int argc, char** argv) {
   if (interactive) {
     SetLoadOptionsPresenter(
         [&window](uint32_t& options) { RunLoadOptionsDialog(options, GetPlanarWrapFlags().flip, &window); });
-    SetTextureLoaderPresenter([&window](TextureLoaderDialog& dialog) { RunTextureLoaderDialog(dialog, &window); });
+    SetTextureLoaderPresenter([&window](const std::string& name, TextureLoaderChoice& choice) {
+      return RunTextureLoaderDialog(name, choice, &window);
+    });
   }
   window.show();
   // The display and the scene are made when the view first gets its context.

@@ -1,5 +1,10 @@
 #include "app/OptionControllers.h"
 
+#include <cstdio>
+
+#include "lwlib/object/Bitmap.h"
+#include "rm/Surface.h"
+
 bool ViewOptionsController::IsChecked(int control) const {
   switch (control) {
     case IDC_VIEW_OBJECT: return options_.moveObject != 0;
@@ -96,4 +101,41 @@ bool PlanarWrapController::Click(int control) {
   if (control == IDC_WRAP_OK) return true;
   if (bool* flag = FlagOf(control)) *flag = !*flag;
   return false;
+}
+
+bool TextureLoaderController::Browse(const std::string& path) {
+  const rm::SurfacePtr surface = LoadBitmapSurface(path.c_str(), 0, 0);
+  if (!surface) return false;
+  char text[64];
+  std::snprintf(text, sizeof text, "%i x %i", static_cast<int>(surface->GetWidth()),
+                static_cast<int>(surface->GetHeight()));
+  sizeField_ = text;
+  std::snprintf(text, sizeof text, "%i", static_cast<int>(surface->GetPixelFormat().bitsPerPixel));
+  depthField_ = text;
+  nameField_ = chosenPath_ = path;
+  chosen_ = true;
+  return true;
+}
+
+bool TextureLoaderController::Click(int control) {
+  switch (control) {
+    case IDC_TEXTURE_OK: return accepted_ = chosen_;
+    case IDC_TEXTURE_BROWSE: {
+      std::string path;
+      if (AskForTextureFile(path)) Browse(path);
+      return false;
+    }
+    case IDC_TEXTURE_SKIP: chosen_ = accepted_ = false; return true;
+    case IDC_TEXTURE_SEARCH_FIRST:
+      if (chosen_) searchFirst_ = !searchFirst_;
+      return false;
+    default: return false;
+  }
+}
+
+bool TextureLoaderController::Result(TextureLoaderChoice& choice) const {
+  if (!accepted_ || !chosen_) return false;
+  choice.path = chosenPath_;
+  choice.searchDirectoryFirst = searchFirst_;
+  return true;
 }

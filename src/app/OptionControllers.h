@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/ViewerOptions.h"
+#include "lwlib/object/TextureSearch.h"
 
 // Control numbers of the dialogs.
 enum : int {
@@ -38,6 +40,14 @@ enum : int {
   IDC_LOAD_FORCE_SEARCH = 1096,
 
   IDC_WRAP_OK = 1083,
+
+  IDC_TEXTURE_OK = 1,
+  IDC_TEXTURE_BROWSE = 1086,
+  IDC_TEXTURE_SKIP = 1087,
+  IDC_TEXTURE_SEARCH_FIRST = 1089,
+  IDC_TEXTURE_SIZE = 1093,
+  IDC_TEXTURE_DEPTH = 1094,
+  IDC_TEXTURE_NAME = 1097,
 };
 
 struct TrackbarRange {
@@ -109,4 +119,30 @@ class PlanarWrapController {
  private:
   bool* FlagOf(int control) const;
   Flips& flips_;
+};
+
+// "Texture Loader...": the texture's name, then a picked bitmap's size and
+// depth; OK only once a loadable bitmap is chosen.
+class TextureLoaderController {
+ public:
+  explicit TextureLoaderController(std::string name) : nameField_(std::move(name)) {}
+  const std::string& nameField() const { return nameField_; }    // IDC_TEXTURE_NAME
+  const std::string& sizeField() const { return sizeField_; }    // IDC_TEXTURE_SIZE, "%i x %i"
+  const std::string& depthField() const { return depthField_; }  // IDC_TEXTURE_DEPTH, "%i"
+  bool IsChecked(int control) const { return control == IDC_TEXTURE_SEARCH_FIRST && searchFirst_; }
+  bool chosen() const { return chosen_; }
+
+  // "&Browse" with the file picked: false, and nothing chosen, when it is not
+  // a loadable bitmap.
+  bool Browse(const std::string& path);
+  // A button or check box clicked; true when the dialog should close. Browse
+  // asks the Ui for the file; the check box stays off until a file is chosen;
+  // OK is ignored while nothing is chosen; Skip closes with nothing chosen.
+  bool Click(int control);
+  // What the dialog gave: false when it closed without a choice.
+  bool Result(TextureLoaderChoice& choice) const;
+
+ private:
+  std::string nameField_, sizeField_, depthField_, chosenPath_;
+  bool chosen_ = false, searchFirst_ = false, accepted_ = false;
 };

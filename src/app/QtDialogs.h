@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/OptionControllers.h"
 
 class QDialog;
-class TextureLoaderDialog;
 class QWidget;
 
 // Modeless; a second request while the dialog is open does nothing. Each
@@ -22,5 +22,5 @@ QDialog* RenderOptionsDialog();
 void RunLoadOptionsDialog(uint32_t& options, PlanarWrapController::Flips& flips, QWidget* owner);
 void RunPlanarWrapDialog(PlanarWrapController::Flips& flips, QWidget* owner);
 
-// "Texture Loader...": runs the dialog's behaviour with widgets.
-void RunTextureLoaderDialog(TextureLoaderDialog& dialog, QWidget* owner);
+// "Texture Loader..." (the viewer's TextureLoaderPresenter): false when skipped.
+bool RunTextureLoaderDialog(const std::string& textureName, TextureLoaderChoice& choice, QWidget* owner);

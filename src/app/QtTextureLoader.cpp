@@ -6,12 +6,13 @@
 #include "app/QtDialogs.h"
 #include "lwlib/object/TextureSearch.h"
 
-void RunTextureLoaderDialog(TextureLoaderDialog& dialog, QWidget* owner) {
+bool RunTextureLoaderDialog(const std::string& textureName, TextureLoaderChoice& choice, QWidget* owner) {
+  TextureLoaderController dialog(textureName);
   NumberedDialog d(owner, "Texture Loader...", false);
   auto* name = new QLineEdit(&d);
   auto* size = new QLineEdit(&d);
   auto* depth = new QLineEdit(&d);
-  for (auto [field, id] : {std::pair{name, 1097}, {size, 1093}, {depth, 1094}}) {
+  for (auto [field, id] : {std::pair{name, IDC_TEXTURE_NAME}, {size, IDC_TEXTURE_SIZE}, {depth, IDC_TEXTURE_DEPTH}}) {
     field->setReadOnly(true);
     field->setObjectName(QString::number(id));
   }
@@ -22,23 +23,19 @@ void RunTextureLoaderDialog(TextureLoaderDialog& dialog, QWidget* owner) {
   };
   d.SetBehaviour(
       [&](int id) {
-        switch (id) {
-          case 1: return dialog.Ok();
-          case 1086: dialog.Browse(); break;
-          case 1087: dialog.Skip(); return true;
-          case 1089: dialog.ToggleSearchDirectory(); break;
-          default: break;
-        }
+        const bool close = dialog.Click(id);
         show();
-        return false;
+        return close;
       },
-      [&](int id) { return id == 1089 && dialog.searchDirectoryFirst(); });
+      [&](int id) { return dialog.IsChecked(id); });
   auto* layout = new QVBoxLayout(&d);
   layout->addWidget(name);
   layout->addWidget(Row(&d, {new QLabel("Size", &d), size, new QLabel("Bits", &d), depth}));
-  layout->addWidget(d.Check(1089, "Search this &directory first for other textures"));
-  layout->addWidget(Row(&d, {d.Button(1, "&OK"), d.Button(1086, "&Browse"), d.Button(1087, "&Skip")}));
+  layout->addWidget(d.Check(IDC_TEXTURE_SEARCH_FIRST, "Search this &directory first for other textures"));
+  layout->addWidget(Row(&d, {d.Button(IDC_TEXTURE_OK, "&OK"), d.Button(IDC_TEXTURE_BROWSE, "&Browse"),
+                             d.Button(IDC_TEXTURE_SKIP, "&Skip")}));
   show();
   d.Refresh();
   d.exec();
+  return dialog.Result(choice);
 }

@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include "BmpWriter.h"
+#include "TestSupport.h"
 #include "app/OptionControllers.h"
+#include "platform/Ui.h"
 
 TEST(ViewOptionsController, InputBoxesAreExclusiveAndGridFollowsTrackbars) {
   ViewOptions options;
@@ -55,4 +58,35 @@ TEST(RenderOptionsController, FieldOfViewTrackbarAndShadeMode) {
   for (int id : {IDC_RENDER_PERSPECTIVE, IDC_RENDER_DITHER, IDC_RENDER_BILINEAR}) c.Click(id);
   EXPECT_EQ(options.perspectiveCorrection + options.dithering + options.bilinearFiltering, 3);
   EXPECT_TRUE(c.Click(IDC_RENDER_OK));
+}
+
+TEST(TextureLoaderController, OkAndTheCheckBoxWaitForALoadableBitmap) {
+  testsupport::TempDir dir;
+  ScriptedUi ui;
+  SetUi(&ui);
+  TextureLoaderController d("<Tex name>");
+  TextureLoaderChoice choice;
+  d.Click(IDC_TEXTURE_SEARCH_FIRST);  // nothing chosen: both ignored
+  EXPECT_FALSE(d.Click(IDC_TEXTURE_OK));
+  EXPECT_FALSE(d.IsChecked(IDC_TEXTURE_SEARCH_FIRST) || d.Result(choice));
+  testsupport::WriteText(dir.File("text.bmp"), "not a bitmap");
+  EXPECT_FALSE(d.Browse(dir.File("text.bmp")));
+  EXPECT_FALSE(d.chosen());
+  testsupport::BmpSpec spec;
+  spec.width = 2, spec.height = 3, spec.bits = 8, spec.colorsUsed = 2, spec.palette = {0xFF0000, 0x00FF00};
+  spec.pixelData = testsupport::PackBmpRows(2, 3, 8, {0, 1, 1, 0, 0, 1});
+  const std::string path = dir.File("ok.bmp");
+  testsupport::WriteFile(path, testsupport::MakeBmp(spec));
+  // "&Browse" asks the Ui for the file.
+  ui.QueueOpenFile(path);
+  EXPECT_FALSE(d.Click(IDC_TEXTURE_BROWSE));
+  EXPECT_EQ(d.sizeField() + " / " + d.depthField() + " / " + d.nameField(), "2 x 3 / 8 / " + path);
+  d.Click(IDC_TEXTURE_SEARCH_FIRST);
+  EXPECT_TRUE(d.IsChecked(IDC_TEXTURE_SEARCH_FIRST));
+  EXPECT_TRUE(d.Click(IDC_TEXTURE_OK));
+  ASSERT_TRUE(d.Result(choice));
+  EXPECT_TRUE(choice.path == path && choice.searchDirectoryFirst);
+  EXPECT_TRUE(d.Click(IDC_TEXTURE_SKIP));
+  EXPECT_FALSE(d.chosen() || d.Result(choice));
+  SetUi(nullptr);
 }

@@ -108,10 +108,10 @@ TEST_F(TextureSearchTest, ForcedSearchAsksEveryTimeAndCachesNothing) {
   const std::string path = Bmp("forced.bmp");
   CacheTexture("forced.bmp", std::make_shared<rm::Texture>());
   int shown = 0;
-  SetTextureLoaderPresenter([&](TextureLoaderDialog& d) {
+  SetTextureLoaderPresenter([&](const std::string&, TextureLoaderChoice& choice) {
     ++shown;
-    d.Browse(path);
-    d.Ok();
+    choice.path = path;
+    return true;
   });
   TextureSearch& search = GetTextureSearch();
   search.forceSearch = 1;
@@ -127,9 +127,9 @@ TEST_F(TextureSearchTest, ForcedSearchAsksEveryTimeAndCachesNothing) {
 
 TEST_F(TextureSearchTest, AChosenFileThatWillNotLoadAsksToTryAgain) {
   const std::string path = Bmp("vanishing.bmp");
-  SetTextureLoaderPresenter([&](TextureLoaderDialog& d) {
-    if (d.Browse(path)) std::filesystem::remove(path);
-    d.Ok();
+  SetTextureLoaderPresenter([&](const std::string&, TextureLoaderChoice& choice) {
+    std::filesystem::remove(choice.path = path);
+    return true;
   });
   ui_.QueueAnswer(UiAnswer::No);
   rm::TexturePtr texture;
@@ -137,24 +137,6 @@ TEST_F(TextureSearchTest, AChosenFileThatWillNotLoadAsksToTryAgain) {
   ASSERT_EQ(ui_.asked().size(), 1u);
   EXPECT_EQ(ui_.asked()[0].text, "Try again?");
   EXPECT_EQ(ui_.asked()[0].caption, "Could not load the specified texture");
-}
-
-TEST_F(TextureSearchTest, DialogControllerFollowsItsButtons) {
-  TextureLoaderDialog d("<Tex name>");
-  d.ToggleSearchDirectory();  // nothing chosen: both ignored
-  EXPECT_FALSE(d.Ok());
-  EXPECT_FALSE(d.searchDirectoryFirst());
-  testsupport::WriteText(dir_.File("text.bmp"), "not a bitmap");
-  EXPECT_FALSE(d.Browse(dir_.File("text.bmp")));
-  EXPECT_FALSE(d.chosen());
-  const std::string path = Bmp("ok.bmp");
-  ASSERT_TRUE(d.Browse(path));
-  EXPECT_EQ(d.sizeField() + " / " + d.depthField() + " / " + d.nameField(), "2 x 3 / 8 / " + path);
-  d.ToggleSearchDirectory();
-  EXPECT_TRUE(d.searchDirectoryFirst());
-  EXPECT_TRUE(d.Ok());
-  d.Skip();
-  EXPECT_FALSE(d.chosen());
 }
 
 TEST_F(TextureSearchTest, AskingLoadersUseTheOpenDialog) {

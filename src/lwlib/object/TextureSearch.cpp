@@ -32,19 +32,20 @@ uint32_t g_loadOptions = LOAD_OPTION_MANUAL_TEXTURE_SEARCH;
 // Names are cut to the 1023 characters of the path buffers they stand for.
 std::string Cut(const std::string& path) { return path.size() > 1023 ? path.substr(0, 1023) : path; }
 
-void DefaultPresenter(TextureLoaderDialog& dialog) {
+bool DefaultPresenter(const std::string&, TextureLoaderChoice& choice) {
   // Pick files until one loads or the user cancels.
   for (;;) {
-    if (!dialog.Browse()) {
-      dialog.Skip();
-      return;
+    std::string path;
+    if (!AskForTextureFile(path)) return false;
+    if (LoadBitmapSurface(path.c_str(), 0, 0)) {
+      choice.path = path;
+      break;
     }
-    if (dialog.chosen()) break;
   }
-  if (GetUi().MessageBox("Search this directory first for other textures?", "Texture Loader...", UiButtons::YesNo,
-                         UiIcon::Question) == UiAnswer::Yes)
-    dialog.ToggleSearchDirectory();
-  dialog.Ok();
+  choice.searchDirectoryFirst =
+      GetUi().MessageBox("Search this directory first for other textures?", "Texture Loader...", UiButtons::YesNo,
+                         UiIcon::Question) == UiAnswer::Yes;
+  return true;
 }
 
 bool AskForBmp(const char* name, std::string& path) {
@@ -149,58 +150,23 @@ int32_t AskAnyTextureCallback(const char* name, void*, rm::TexturePtr* texture) 
   return 0;
 }
 
-bool TextureLoaderDialog::Browse(const std::string& path) {
-  rm::SurfacePtr surface = LoadBitmapSurface(path.c_str(), 0, 0);
-  if (!surface) return false;
-  char text[64];
-  std::snprintf(text, sizeof text, "%i x %i", static_cast<int>(surface->GetWidth()),
-                static_cast<int>(surface->GetHeight()));
-  sizeField_ = text;
-  std::snprintf(text, sizeof text, "%i", static_cast<int>(surface->GetPixelFormat().bitsPerPixel));
-  depthField_ = text;
-  nameField_ = path;
-  chosenPath_ = Cut(path);
-  chosen_ = true;
-  return true;
-}
-
-bool TextureLoaderDialog::Browse() {
-  std::string path;
-  if (!GetUi().ChooseOpenFile("Load .bmp file", {{"Bitmap file", {"*.bmp"}}}, path)) return false;
-  Browse(path);
-  return true;
-}
-
-void TextureLoaderDialog::ToggleSearchDirectory() {
-  if (chosen_) searchFirst_ = !searchFirst_;
-}
-
-bool TextureLoaderDialog::Ok() {
-  if (!chosen_) return false;
-  accepted_ = true;
-  return true;
-}
-
-void TextureLoaderDialog::Skip() {
-  chosen_ = false;
-  accepted_ = false;
+bool AskForTextureFile(std::string& path) {
+  return GetUi().ChooseOpenFile("Load .bmp file", {{"Bitmap file", {"*.bmp"}}}, path);
 }
 
 void SetTextureLoaderPresenter(TextureLoaderPresenter presenter) { Presenter() = std::move(presenter); }
 
 bool ShowTextureLoader(const char* name, TextureSearch* search) {
   if (!search) search = &GetTextureSearch();
-  TextureLoaderDialog dialog(name ? name : "");
-  if (Presenter())
-    Presenter()(dialog);
-  else
-    DefaultPresenter(dialog);
-  if (!dialog.accepted() || !dialog.chosen()) return false;
-  if (dialog.searchDirectoryFirst()) {
-    const PathParts parts = SplitPath(dialog.chosenPath());
+  TextureLoaderChoice choice;
+  const std::string shown = name ? name : "";
+  if (!(Presenter() ? Presenter()(shown, choice) : DefaultPresenter(shown, choice))) return false;
+  choice.path = Cut(choice.path);
+  if (choice.searchDirectoryFirst) {
+    const PathParts parts = SplitPath(choice.path);
     search->searchDirs.insert(search->searchDirs.begin(), parts.drive + parts.directory);
   }
-  search->chosenPath = dialog.chosenPath();
+  search->chosenPath = choice.path;
   return true;
 }
 

@@ -36,45 +36,21 @@ int32_t TextureLoadCallback(const char* name, void* search, rm::TexturePtr* text
 int32_t AskTextureCallback(const char* name, void* data, rm::TexturePtr* texture);
 int32_t AskAnyTextureCallback(const char* name, void* data, rm::TexturePtr* texture);
 
-// The "Texture Loader..." dialog's behaviour, free of any widget: the viewer's
-// dialog drives it from its controls, and without one a default presenter
-// drives it through the Ui.
-class TextureLoaderDialog {
- public:
-  explicit TextureLoaderDialog(std::string name) : nameField_(std::move(name)) {}
-  const std::string& nameField() const { return nameField_; }  // control 1097
-  const std::string& sizeField() const { return sizeField_; }  // control 1093, "%i x %i"
-  const std::string& depthField() const { return depthField_; }  // control 1094, "%i"
-  bool searchDirectoryFirst() const { return searchFirst_; }  // check box 1089
-  bool chosen() const { return chosen_; }
-  bool accepted() const { return accepted_; }
-  const std::string& chosenPath() const { return chosenPath_; }
-
-  // "&Browse" with the file picked: false, and nothing chosen, when it is not a
-  // loadable bitmap. The parameterless form asks the Ui for the file and is
-  // false when the user cancels too.
-  bool Browse(const std::string& path);
-  bool Browse();
-  // Check box 1089: stays off until a file is chosen.
-  void ToggleSearchDirectory();
-  // "&OK": false (ignored) while nothing is chosen; otherwise closes.
-  bool Ok();
-  // "&Skip": closes with nothing chosen.
-  void Skip();
-
- private:
-  std::string nameField_;
-  std::string sizeField_, depthField_;
-  std::string chosenPath_;
-  bool chosen_ = false;
-  bool searchFirst_ = false;
-  bool accepted_ = false;
+// What the "Texture Loader..." dialog gives back when a file was chosen.
+struct TextureLoaderChoice {
+  std::string path;                   // kept to the 1023 characters of the path buffer
+  bool searchDirectoryFirst = false;  // check box 1089
 };
-using TextureLoaderPresenter = std::function<void(TextureLoaderDialog&)>;
-// The viewer installs its dialog; null puts back the default, which browses
-// through the Ui (a cancel skips) and asks through a Yes/No message whether
-// to search the chosen file's directory first.
+// Shows the dialog for a texture name: true with the choice when the user
+// chose a loadable bitmap and pressed OK, false when the dialog was skipped.
+using TextureLoaderPresenter = std::function<bool(const std::string& name, TextureLoaderChoice& choice)>;
+// The viewer installs its dialog (its behaviour lives with the viewer's other
+// controllers); null puts back the default, which browses through the Ui (a
+// cancel skips) and asks through a Yes/No message whether to search the
+// chosen file's directory first.
 void SetTextureLoaderPresenter(TextureLoaderPresenter presenter);
+// The dialog's "&Browse": asks the Ui for a bitmap file; false on a cancel.
+bool AskForTextureFile(std::string& path);
 // Runs the dialog for name; true with search->chosenPath set when a file was
 // chosen. With the check box on, the file's directory goes to the front of
 // search->searchDirs.
