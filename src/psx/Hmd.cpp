@@ -1,3 +1,5 @@
+// Message texts are kept exactly as users have always seen them, misspellings
+// included ("Converison ended in an error"); do not correct them.
 #include "psx/Hmd.h"
 
 #include <algorithm>
@@ -202,24 +204,24 @@ void WritePacket(FILE* f, uint32_t kind, const uint32_t* vx, const PacketContext
     LabWriteHalf(f, vertex(k), false);
   };
   switch (kind) {
-    case 28:
+    case HMD_KIND_GOURAUD_TRIANGLE:
       LabWriteByte(f, c.red, false), LabWriteByte(f, c.green, false), LabWriteByte(f, c.blue, false);
       LabWriteByteHex(f, 0x30, false);
       pair(2), pair(1), pair(0);
       break;
-    case 12:
+    case HMD_KIND_GOURAUD_QUAD:
       LabWriteByte(f, c.red, false), LabWriteByte(f, c.green, false), LabWriteByte(f, c.blue, false);
       LabWriteByteHex(f, 0x38, false);
       pair(0), pair(3), pair(1), pair(2);
       break;
-    case 61:
+    case HMD_KIND_TEXTURED_GOURAUD_TRIANGLE:
       LabWriteHex(f, c.place.window, false);
       uv(2), LabWriteHalf(f, static_cast<int32_t>(c.place.palette), false);
       uv(1), LabWriteHalf(f, static_cast<int32_t>(c.place.texturePage), false);
       uv(0), LabWriteHalf(f, 0, false);
       pair(2), pair(1), pair(0);
       break;
-    case 45:
+    case HMD_KIND_TEXTURED_GOURAUD_QUAD:
       LabWriteHex(f, c.place.window, false);
       uv(0), LabWriteHalf(f, static_cast<int32_t>(c.place.palette), false);
       uv(3), LabWriteHalf(f, static_cast<int32_t>(c.place.texturePage), false);
@@ -341,8 +343,9 @@ bool WritePolygons(FILE* f, MeshModel& model, const Labels& labels, const Vertex
 }  // namespace
 
 uint32_t SelectPrimitiveKind(bool textured, bool colour, bool base, bool gouraud, uint32_t vertexCount) {
-  uint32_t code = (colour ? 2 : 0) + (base ? 4 : 0) + (gouraud ? 8 : 0) + (vertexCount == 3 ? 16 : 0);
-  if (textured) code += 33;
+  uint32_t code = (colour ? HMD_KIND_COL : 0) | (base ? HMD_KIND_BASE : 0) | (gouraud ? HMD_KIND_IIP : 0) |
+                  (vertexCount == 3 ? HMD_KIND_TRI : 0);
+  if (textured) code |= HMD_KIND_TME | HMD_KIND_TILE;
   return code;
 }
 

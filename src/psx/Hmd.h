@@ -61,7 +61,20 @@ bool ConvertToHmd(const std::string& outputName, MeshModel& model, float xScale,
 bool WriteHmdImages(FILE* file, const MeshModel& model, const char* imagePrimSet, const char* imagePrimHeader,
                     const char* image, const char* clut);
 
-// The polygon kinds, by their code: 1 TME, 2 COL, 4 base, 8 IIP, 16 triangle, 32 TILE.
+// The polygon kinds, by their code: a sum of these flags, as the kind's type
+// text spells it ("PRIM_TYPE(TRI|IIP)").
+constexpr uint32_t HMD_KIND_TME = 1;
+constexpr uint32_t HMD_KIND_COL = 2;
+constexpr uint32_t HMD_KIND_BASE = 4;
+constexpr uint32_t HMD_KIND_IIP = 8;
+constexpr uint32_t HMD_KIND_TRI = 16;
+constexpr uint32_t HMD_KIND_TILE = 32;
+// The four kinds a conversion writes: gouraud triangles and quadrilaterals,
+// untextured or textured.
+constexpr uint32_t HMD_KIND_GOURAUD_TRIANGLE = HMD_KIND_BASE | HMD_KIND_IIP | HMD_KIND_TRI;  // 28
+constexpr uint32_t HMD_KIND_GOURAUD_QUAD = HMD_KIND_BASE | HMD_KIND_IIP;  // 12
+constexpr uint32_t HMD_KIND_TEXTURED_GOURAUD_TRIANGLE = HMD_KIND_GOURAUD_TRIANGLE | HMD_KIND_TME | HMD_KIND_TILE;  // 61
+constexpr uint32_t HMD_KIND_TEXTURED_GOURAUD_QUAD = HMD_KIND_GOURAUD_QUAD | HMD_KIND_TME | HMD_KIND_TILE;  // 45
 uint32_t SelectPrimitiveKind(bool textured, bool colour, bool base, bool gouraud, uint32_t vertexCount);
 const char* PrimitiveKindType(uint32_t code);          // "NULL TYPE" for codes without an entry
 uint32_t PrimitiveKindWords(uint32_t code);             // 0 for codes without a packet size

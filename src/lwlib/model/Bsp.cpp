@@ -5,6 +5,9 @@
 // The lists keep their last-in-first-out order and the pending subtrees are
 // taken behind side first, so the tree, the counters and the order of the
 // module's errors are those of a plain recursive build.
+//
+// Some error texts are spelt as users and their scripts have always seen them
+// ("occured", "reequire"); keep them so.
 #include "lwlib/model/Bsp.h"
 
 #include <algorithm>

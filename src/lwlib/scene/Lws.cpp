@@ -1,3 +1,6 @@
+// Report texts are kept exactly as users have always seen them, misspellings
+// included ("Unsupprted", "Disslove", "Filed in objects block"); do not
+// correct them.
 #include "lwlib/scene/Lws.h"
 
 #include <cmath>
@@ -15,45 +18,40 @@ namespace {
 // is written in fewer bytes.
 constexpr uint32_t MIN_KEY_BYTES = 2 * 14;
 
-const char* const OBJECT_KEYWORDS[] = {
-    "LoadObject",        "AddNullObject",     "ShowObject",           "ObjectMotion",
-    "EndBehavior",       "LockedChannels",    "HLimits",              "PLimits",
-    "BLimits",           "PivotPoint",        "ParentObject",         "GoalObject",
-    "IKAnchor",          "Metamorph",         "MorphTarget",          "MorphSurfaces",
-    "DisplacementMap",   "ClipMap",           "ObjDissolve",          "DistanceDissolve",
-    "MaxDissolveDistance", "PolygonSize",     "UnaffectedByFog",      "ObjPolygonEdges",
-    "ObjEdgeColor",      "UnseenByRays",      "ShadowOptions",        "FullTimeIK",
-    "GoalStrength",      "MatchGoalOrientation", "TextureImage",      "TextureWrapModes",
-    "TextureFlags",      "TextureAxis",       "TextureSize",          "TextureAmplitude",
-    "AddBone",           "BoneName",          "ShowBone",             "BoneActive",
-    "BoneRestPosition",  "BoneRestDirection", "BoneRestLength",       "ScaleBoneStrength",
-    "BoneStrength",      "BoneLimitedRange",  "BoneMinRange",         "BoneMaxRange",
-    "BoneMotion",
-};
-static_assert(std::size(OBJECT_KEYWORDS) == 49);
+// Each block's keywords in the order its table lists them: a keyword's place
+// in the table is the number its block dispatches on.
+#define LWS_ENUM(name) name,
+#define LWS_TEXT(name) #name,
+#define LWS_OBJECT_KEYWORDS(X) \
+  X(LoadObject) X(AddNullObject) X(ShowObject) X(ObjectMotion) X(EndBehavior) X(LockedChannels) X(HLimits) \
+  X(PLimits) X(BLimits) X(PivotPoint) X(ParentObject) X(GoalObject) X(IKAnchor) X(Metamorph) X(MorphTarget) \
+  X(MorphSurfaces) X(DisplacementMap) X(ClipMap) X(ObjDissolve) X(DistanceDissolve) X(MaxDissolveDistance) \
+  X(PolygonSize) X(UnaffectedByFog) X(ObjPolygonEdges) X(ObjEdgeColor) X(UnseenByRays) X(ShadowOptions) \
+  X(FullTimeIK) X(GoalStrength) X(MatchGoalOrientation) X(TextureImage) X(TextureWrapModes) X(TextureFlags) \
+  X(TextureAxis) X(TextureSize) X(TextureAmplitude) X(AddBone) X(BoneName) X(ShowBone) X(BoneActive) \
+  X(BoneRestPosition) X(BoneRestDirection) X(BoneRestLength) X(ScaleBoneStrength) X(BoneStrength) \
+  X(BoneLimitedRange) X(BoneMinRange) X(BoneMaxRange) X(BoneMotion)
+enum class ObjectKey : int32_t { LWS_OBJECT_KEYWORDS(LWS_ENUM) };
+const char* const OBJECT_KEYWORDS[] = {LWS_OBJECT_KEYWORDS(LWS_TEXT)};
 
-const char* const LIGHT_KEYWORDS[] = {
-    "AmbientColor",       "AmbIntensity",        "GlobalFlareIntensity", "EnableLensFlare",
-    "EnableShadowMaps",   "AddLight",            "LightName",            "ShowLight",
-    "LightMotion",        "EndBehavior",         "LockedChannels",       "ParentObject",
-    "TargetObject",       "LightColor",          "LgtIntensity",         "LightType",
-    "Falloff",            "ConeAngle",           "EdgeAngle",            "LensFlare",
-    "FlareIntensity",     "FlareDissolve",       "LensFlareFade",        "LensFlareOptions",
-    "FlareRandStreakInt", "FlareRandStreakDens", "FlareRandStreakSharp", "ShadowCasting",
-    "ShadowMapSize",      "UseConeAngle",        "ShadowMapAngle",       "ShadowFuzziness",
-    "ShadowType",
-};
-static_assert(std::size(LIGHT_KEYWORDS) == 33);
+#define LWS_LIGHT_KEYWORDS(X) \
+  X(AmbientColor) X(AmbIntensity) X(GlobalFlareIntensity) X(EnableLensFlare) X(EnableShadowMaps) X(AddLight) \
+  X(LightName) X(ShowLight) X(LightMotion) X(EndBehavior) X(LockedChannels) X(ParentObject) X(TargetObject) \
+  X(LightColor) X(LgtIntensity) X(LightType) X(Falloff) X(ConeAngle) X(EdgeAngle) X(LensFlare) \
+  X(FlareIntensity) X(FlareDissolve) X(LensFlareFade) X(LensFlareOptions) X(FlareRandStreakInt) \
+  X(FlareRandStreakDens) X(FlareRandStreakSharp) X(ShadowCasting) X(ShadowMapSize) X(UseConeAngle) \
+  X(ShadowMapAngle) X(ShadowFuzziness) X(ShadowType)
+enum class LightKey : int32_t { LWS_LIGHT_KEYWORDS(LWS_ENUM) };
+const char* const LIGHT_KEYWORDS[] = {LWS_LIGHT_KEYWORDS(LWS_TEXT)};
 
-const char* const CAMERA_KEYWORDS[] = {
-    "ShowCamera",       "CameraMotion",     "EndBehavior",     "LockedChannels",   "ParentObject",
-    "TargetObject",     "ZoomFactor",       "RenderMode",      "RayTraceEffects",  "Resolution",
-    "CustomSize",       "NTSCWidescreen",   "PixelAspectRatio", "CustomPixelRatio", "LimitedRegion",
-    "RegionLimits",     "SegmentMemory",    "Antialiasing",    "FilterType",       "AdaptiveSampling",
-    "AdaptiveThreshold", "FilmSize",        "FieldRendering",  "ReverseFields",    "MotionBlur",
-    "BlurLength",       "DepthOfField",     "FocalDistance",   "LensFStop",
-};
-static_assert(std::size(CAMERA_KEYWORDS) == 29);
+#define LWS_CAMERA_KEYWORDS(X) \
+  X(ShowCamera) X(CameraMotion) X(EndBehavior) X(LockedChannels) X(ParentObject) X(TargetObject) \
+  X(ZoomFactor) X(RenderMode) X(RayTraceEffects) X(Resolution) X(CustomSize) X(NTSCWidescreen) \
+  X(PixelAspectRatio) X(CustomPixelRatio) X(LimitedRegion) X(RegionLimits) X(SegmentMemory) X(Antialiasing) \
+  X(FilterType) X(AdaptiveSampling) X(AdaptiveThreshold) X(FilmSize) X(FieldRendering) X(ReverseFields) \
+  X(MotionBlur) X(BlurLength) X(DepthOfField) X(FocalDistance) X(LensFStop)
+enum class CameraKey : int32_t { LWS_CAMERA_KEYWORDS(LWS_ENUM) };
+const char* const CAMERA_KEYWORDS[] = {LWS_CAMERA_KEYWORDS(LWS_TEXT)};
 
 // Reading state of one block: the text and the running position.
 struct Reader {
@@ -125,7 +123,9 @@ struct Reader {
 // The loop the three keyword blocks share: act on keywords of the table until
 // a word that is not one, which is left for the next block. `act` returns
 // false when a value is malformed, which fails the block.
-bool KeywordBlock(Reader& in, const char* const* table, int32_t count, const std::function<bool(int32_t)>& act) {
+template <typename Key, size_t N, typename Act>
+bool KeywordBlock(Reader& in, const char* const (&table)[N], const Act& act) {
+  constexpr int32_t count = N;
   // These blocks expect many harmless reports.
   ScopedDebugMode silent(DEBUG_MODE_SILENT);
   for (;;) {
@@ -140,7 +140,7 @@ bool KeywordBlock(Reader& in, const char* const* table, int32_t count, const std
       ReportWarning(DebugFormat("Unknown token - %s", token));
       return true;
     }
-    if (!act(keyword)) return false;
+    if (!act(static_cast<Key>(keyword))) return false;
   }
 }
 
@@ -184,9 +184,9 @@ bool ParseObjects(Reader& in, SceneObjects& objects) {
     }
     return list.front();
   };
-  const bool ok = KeywordBlock(in, OBJECT_KEYWORDS, 49, [&](int32_t keyword) {
-    switch (keyword) {
-      case 0: {  // LoadObject
+  const bool ok = KeywordBlock<ObjectKey>(in, OBJECT_KEYWORDS, [&](ObjectKey key) {
+    switch (key) {
+      case ObjectKey::LoadObject: {
         std::string word;
         in.Word(word);
         SceneObject& object = list.emplace_front();
@@ -194,65 +194,66 @@ bool ParseObjects(Reader& in, SceneObjects& objects) {
         object.sequence = ++sequence;
         return true;
       }
-      case 1: {  // AddNullObject
+      case ObjectKey::AddNullObject: {
         std::string line;
         in.Line(line);
         list.emplace_front().sequence = ++sequence;
         return true;
       }
-      case 2: return in.Ints(2);
-      case 3: {
+      case ObjectKey::ShowObject: return in.Ints(2);
+      case ObjectKey::ObjectMotion: {
         SceneObject& object = current("ObjectMotion");
         return in.Motion(object.keys, object.keyCount, object.channelCount);
       }
-      case 4: in.Ints(1); return true;
-      case 5: if (!in.Ints(1)) return false; Unsupported("LockedChannels"); return true;
-      case 6: if (!in.Ints(2)) return false; Unsupported("HLimits"); return true;
-      case 7: if (!in.Ints(2)) return false; Unsupported("PLimits"); return true;
-      case 8: if (!in.Ints(2)) return false; Unsupported("BLimits"); return true;
-      case 9: {
+      case ObjectKey::EndBehavior: in.Ints(1); return true;
+      case ObjectKey::LockedChannels: if (!in.Ints(1)) return false; Unsupported("LockedChannels"); return true;
+      case ObjectKey::HLimits: if (!in.Ints(2)) return false; Unsupported("HLimits"); return true;
+      case ObjectKey::PLimits: if (!in.Ints(2)) return false; Unsupported("PLimits"); return true;
+      case ObjectKey::BLimits: if (!in.Ints(2)) return false; Unsupported("BLimits"); return true;
+      case ObjectKey::PivotPoint: {
         float pivot[3];
         if (!in.Float(pivot[0]) || !in.Float(pivot[1]) || !in.Float(pivot[2])) return false;
         SceneObject& object = current("PivotPoint");
         for (int i = 0; i < 3; ++i) object.pivot[i] = -pivot[i];
         return true;
       }
-      case 10: {
+      case ObjectKey::ParentObject: {
         int32_t parent;
         if (!in.Int(parent)) return false;
         // Kept as written, minus one; the animation checks what it names.
         current("ParentObject").parent = ParentIndex(parent);
         return true;
       }
-      case 11: if (!in.Ints(1)) return false; Unsupported("GoalObject"); return true;
-      case 12: if (!in.Ints(1)) return false; Unsupported("IKAnchor"); return true;
-      case 13: Unsupported("Metamorph"); return true;
-      case 14: case 15: case 20: case 24:
-        ReportWarning(DebugFormat("Unknown token - %s", OBJECT_KEYWORDS[keyword]));
+      case ObjectKey::GoalObject: if (!in.Ints(1)) return false; Unsupported("GoalObject"); return true;
+      case ObjectKey::IKAnchor: if (!in.Ints(1)) return false; Unsupported("IKAnchor"); return true;
+      case ObjectKey::Metamorph: Unsupported("Metamorph"); return true;
+      case ObjectKey::MorphTarget: case ObjectKey::MorphSurfaces: case ObjectKey::MaxDissolveDistance:
+      case ObjectKey::ObjEdgeColor:
+        ReportWarning(DebugFormat("Unknown token - %s", OBJECT_KEYWORDS[static_cast<int32_t>(key)]));
         return true;
-      case 16: { std::string line; in.Line(line); Unsupported("Disp Map"); return true; }
-      case 17: Unsupported("Clip Map"); return true;
-      case 18: Unsupported("Obj Dissolve"); return true;
-      case 19: Unsupported("Distance Disslove"); return true;
-      case 21: Unsupported("Polygon Size"); return true;
-      case 22: Unsupported("Unaffected by fog"); return true;
-      case 23: Unsupported("Obj Polygons edges"); return true;
-      case 25: Unsupported("Unseen by rays"); return true;
-      case 26: if (!in.Ints(1)) return false; Unsupported("Shadow options"); return true;
-      case 27: if (!in.Ints(1)) return false; Unsupported("FullTimeIK"); return true;
-      case 28: if (!in.Ints(1)) return false; Unsupported("GoalStrength"); return true;
-      case 29: if (!in.Ints(1)) return false; Unsupported("MatchGoalOrientation"); return true;
-      case 30: { std::string line; in.Line(line); Unsupported("TextureImage"); return true; }
-      case 31: if (!in.Ints(2)) return false; Unsupported("TextureWrapModes"); return true;
-      case 32: if (!in.Ints(1)) return false; Unsupported("TextureFlags"); return true;
-      case 33: if (!in.Ints(1)) return false; Unsupported("TextureAxis"); return true;
-      case 34: if (!in.Ints(3)) return false; Unsupported("TextureSize"); return true;
-      case 35: if (!in.Floats(1)) return false; Unsupported("TextureAmplitude"); return true;
-      case 36: return true;  // bones are not part of the scene
-      case 37: { std::string line; in.Line(line); return true; }
-      case 38: case 39: in.Ints(1); return true;
-      case 40: in.Floats(1); in.Floats(1); in.Floats(1); return true;
-      default: return true;  // 41 to 48
+      case ObjectKey::DisplacementMap: { std::string line; in.Line(line); Unsupported("Disp Map"); return true; }
+      case ObjectKey::ClipMap: Unsupported("Clip Map"); return true;
+      case ObjectKey::ObjDissolve: Unsupported("Obj Dissolve"); return true;
+      case ObjectKey::DistanceDissolve: Unsupported("Distance Disslove"); return true;
+      case ObjectKey::PolygonSize: Unsupported("Polygon Size"); return true;
+      case ObjectKey::UnaffectedByFog: Unsupported("Unaffected by fog"); return true;
+      case ObjectKey::ObjPolygonEdges: Unsupported("Obj Polygons edges"); return true;
+      case ObjectKey::UnseenByRays: Unsupported("Unseen by rays"); return true;
+      case ObjectKey::ShadowOptions: if (!in.Ints(1)) return false; Unsupported("Shadow options"); return true;
+      case ObjectKey::FullTimeIK: if (!in.Ints(1)) return false; Unsupported("FullTimeIK"); return true;
+      case ObjectKey::GoalStrength: if (!in.Ints(1)) return false; Unsupported("GoalStrength"); return true;
+      case ObjectKey::MatchGoalOrientation: if (!in.Ints(1)) return false; Unsupported("MatchGoalOrientation"); return true;
+      case ObjectKey::TextureImage: { std::string line; in.Line(line); Unsupported("TextureImage"); return true; }
+      case ObjectKey::TextureWrapModes: if (!in.Ints(2)) return false; Unsupported("TextureWrapModes"); return true;
+      case ObjectKey::TextureFlags: if (!in.Ints(1)) return false; Unsupported("TextureFlags"); return true;
+      case ObjectKey::TextureAxis: if (!in.Ints(1)) return false; Unsupported("TextureAxis"); return true;
+      case ObjectKey::TextureSize: if (!in.Ints(3)) return false; Unsupported("TextureSize"); return true;
+      case ObjectKey::TextureAmplitude: if (!in.Floats(1)) return false; Unsupported("TextureAmplitude"); return true;
+      case ObjectKey::AddBone: return true;  // bones are not part of the scene
+      case ObjectKey::BoneName: { std::string line; in.Line(line); return true; }
+      case ObjectKey::ShowBone: case ObjectKey::BoneActive: in.Ints(1); return true;
+      case ObjectKey::BoneRestPosition: in.Floats(1); in.Floats(1); in.Floats(1); return true;
+      default: return true;  // the other bone keywords
     }
   });
   if (!ok) return false;
@@ -280,36 +281,36 @@ bool ParseLights(Reader& in, SceneLights& lights) {
     b = static_cast<float>(c[2]) / 255.0f;
     return true;
   };
-  return KeywordBlock(in, LIGHT_KEYWORDS, 33, [&](int32_t keyword) {
-    switch (keyword) {
-      case 0: return colour(lights.ambientRed, lights.ambientGreen, lights.ambientBlue);
-      case 1: return in.ValueOrEnvelope(lights.ambientIntensity, 1.0f);
-      case 2: return in.DroppedValueOrEnvelope();
-      case 3: case 4: return in.Ints(1);
-      case 5:
+  return KeywordBlock<LightKey>(in, LIGHT_KEYWORDS, [&](LightKey key) {
+    switch (key) {
+      case LightKey::AmbientColor: return colour(lights.ambientRed, lights.ambientGreen, lights.ambientBlue);
+      case LightKey::AmbIntensity: return in.ValueOrEnvelope(lights.ambientIntensity, 1.0f);
+      case LightKey::GlobalFlareIntensity: return in.DroppedValueOrEnvelope();
+      case LightKey::EnableLensFlare: case LightKey::EnableShadowMaps: return in.Ints(1);
+      case LightKey::AddLight:
         lights.list.emplace_front();
         ++lights.count;
         return true;
-      case 6: {
+      case LightKey::LightName: {
         std::string line;
         in.Line(line);
         current("LightName").name = std::move(line);
         return true;
       }
-      case 7: return in.Ints(2);
-      case 8: {
+      case LightKey::ShowLight: return in.Ints(2);
+      case LightKey::LightMotion: {
         SceneLight& light = current("LightMotion");
         return in.Motion(light.keys, light.keyCount, light.channelCount);
       }
-      case 9: case 10: return in.Ints(1);
-      case 11: case 12: {
+      case LightKey::EndBehavior: case LightKey::LockedChannels: return in.Ints(1);
+      case LightKey::ParentObject: case LightKey::TargetObject: {
         int32_t number;
         if (!in.Int(number)) return false;
-        SceneLight& light = current(LIGHT_KEYWORDS[keyword]);
-        (keyword == 11 ? light.parent : light.target) = ParentIndex(number);
+        SceneLight& light = current(LIGHT_KEYWORDS[static_cast<int32_t>(key)]);
+        (key == LightKey::ParentObject ? light.parent : light.target) = ParentIndex(number);
         return true;
       }
-      case 13: {
+      case LightKey::LightColor: {
         float r, g, b;
         if (!colour(r, g, b)) return false;
         SceneLight& light = current("LightColor");
@@ -318,30 +319,31 @@ bool ParseLights(Reader& in, SceneLights& lights) {
         light.blue = b;
         return true;
       }
-      case 14: return in.DroppedValueOrEnvelope();
-      case 15: {
+      case LightKey::LgtIntensity: return in.DroppedValueOrEnvelope();
+      case LightKey::LightType: {
         int32_t type;
         if (!in.Int(type)) return false;
         SceneLight& light = current("LightType");
-        if (type == 0) light.type = 3;
-        else if (type == 1) light.type = 1;
-        else if (type == 2) light.type = 2;
+        if (type == 0) light.type = rm::LIGHT_DIRECTIONAL;
+        else if (type == 1) light.type = rm::LIGHT_POINT;
+        else if (type == 2) light.type = rm::LIGHT_SPOT;
         return true;
       }
-      case 16: case 17: case 18: {
+      case LightKey::Falloff: case LightKey::ConeAngle: case LightKey::EdgeAngle: {
         float value;
         if (!in.ValueOrEnvelope(value, 0.0f)) return false;
-        SceneLight& light = current(LIGHT_KEYWORDS[keyword]);
-        (keyword == 16 ? light.falloff : keyword == 17 ? light.coneAngle : light.edgeAngle) = value;
+        SceneLight& light = current(LIGHT_KEYWORDS[static_cast<int32_t>(key)]);
+        (key == LightKey::Falloff ? light.falloff : key == LightKey::ConeAngle ? light.coneAngle : light.edgeAngle) =
+            value;
         return true;
       }
-      case 19: return in.Ints(1);
-      case 20: case 21: return in.DroppedValueOrEnvelope();
-      case 22: case 23: return in.Ints(1);
-      case 24: case 25: case 26: return in.Floats(1);
-      case 27: case 28: return in.Ints(1);
-      case 29: case 30: case 31: return in.Floats(1);
-      default: return in.Ints(1);  // 32 ShadowType
+      case LightKey::LensFlare: return in.Ints(1);
+      case LightKey::FlareIntensity: case LightKey::FlareDissolve: return in.DroppedValueOrEnvelope();
+      case LightKey::LensFlareFade: case LightKey::LensFlareOptions: return in.Ints(1);
+      case LightKey::FlareRandStreakInt: case LightKey::FlareRandStreakDens: case LightKey::FlareRandStreakSharp: return in.Floats(1);
+      case LightKey::ShadowCasting: case LightKey::ShadowMapSize: return in.Ints(1);
+      case LightKey::UseConeAngle: case LightKey::ShadowMapAngle: case LightKey::ShadowFuzziness: return in.Floats(1);
+      default: return in.Ints(1);  // ShadowType
     }
   });
 }
@@ -350,28 +352,28 @@ bool ParseCamera(Reader& in, SceneCamera& camera) {
   camera.start = in.position;
   camera.parent = -1;
   camera.target = -1;
-  return KeywordBlock(in, CAMERA_KEYWORDS, 29, [&](int32_t keyword) {
-    switch (keyword) {
-      case 0: return in.Ints(2);
-      case 1: return in.Motion(camera.keys, camera.keyCount, camera.channelCount);
-      case 2: case 3: return in.Ints(1);
-      case 4: case 5: {
+  return KeywordBlock<CameraKey>(in, CAMERA_KEYWORDS, [&](CameraKey key) {
+    switch (key) {
+      case CameraKey::ShowCamera: return in.Ints(2);
+      case CameraKey::CameraMotion: return in.Motion(camera.keys, camera.keyCount, camera.channelCount);
+      case CameraKey::EndBehavior: case CameraKey::LockedChannels: return in.Ints(1);
+      case CameraKey::ParentObject: case CameraKey::TargetObject: {
         int32_t number;
         if (!in.Int(number)) return false;
-        (keyword == 4 ? camera.parent : camera.target) = ParentIndex(number);
+        (key == CameraKey::ParentObject ? camera.parent : camera.target) = ParentIndex(number);
         return true;
       }
-      case 6: return in.DroppedValueOrEnvelope();
-      case 7: case 8: case 9: return in.Ints(1);
-      case 10: return in.Ints(2);
-      case 11: case 12: return in.Ints(1);
-      case 13: return in.Floats(1);
-      case 14: return in.Ints(1);
-      case 15: return in.Floats(4);
-      case 16: case 17: case 18: case 19: case 20: case 21: case 22: case 23: case 24: return in.Ints(1);
-      case 25: return in.DroppedValueOrEnvelope();
-      case 26: return in.Ints(1);
-      default: return in.Floats(1);  // 27 FocalDistance, 28 LensFStop
+      case CameraKey::ZoomFactor: return in.DroppedValueOrEnvelope();
+      case CameraKey::RenderMode: case CameraKey::RayTraceEffects: case CameraKey::Resolution: return in.Ints(1);
+      case CameraKey::CustomSize: return in.Ints(2);
+      case CameraKey::NTSCWidescreen: case CameraKey::PixelAspectRatio: return in.Ints(1);
+      case CameraKey::CustomPixelRatio: return in.Floats(1);
+      case CameraKey::LimitedRegion: return in.Ints(1);
+      case CameraKey::RegionLimits: return in.Floats(4);
+      case CameraKey::SegmentMemory: case CameraKey::Antialiasing: case CameraKey::FilterType: case CameraKey::AdaptiveSampling: case CameraKey::AdaptiveThreshold: case CameraKey::FilmSize: case CameraKey::FieldRendering: case CameraKey::ReverseFields: case CameraKey::MotionBlur: return in.Ints(1);
+      case CameraKey::BlurLength: return in.DroppedValueOrEnvelope();
+      case CameraKey::DepthOfField: return in.Ints(1);
+      default: return in.Floats(1);  // FocalDistance, LensFStop
     }
   });
 }

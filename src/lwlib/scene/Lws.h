@@ -61,7 +61,7 @@ struct SceneObject {
 struct SceneLight {
   rm::LightPtr light;  // filled when the animation creates the lights
   rm::FramePtr frame;
-  int32_t type = 0;  // engine light type: 3 directional, 1 point, 2 spot; 0 never set
+  int32_t type = 0;  // rm::LightType: LIGHT_DIRECTIONAL, LIGHT_POINT or LIGHT_SPOT; 0 never set
   float red = 0, green = 0, blue = 0;
   std::optional<std::string> name;
   int32_t keyCount = 0;
