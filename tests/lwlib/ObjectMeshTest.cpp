@@ -12,6 +12,8 @@
 #include "lwlib/object/Iff.h"
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
+#include "lwlib/object/TextureSearch.h"
+#include "diag/Dbug.h"
 #include "rm/Rm.h"
 
 using testsupport::LwobPolygon;
@@ -248,3 +250,23 @@ TEST_F(ObjectMeshTest, InjectedAllocationFailuresFailCleanly) {
 }
 
 }  // namespace
+
+// A texture that is missing or of another type is no reason to stop the user
+// with the debugging question, whatever mode is on.
+TEST_F(ObjectMeshTest, TextureMissesAskNothing) {
+  int asked = 0;
+  SetDebugAskHook([&](const char*, const char*) { return ++asked, false; });
+  {
+    const ScopedDebugMode ask(DEBUG_MODE_ASK);
+    LwobWriter w = Cube({"Wood"});
+    w.Surface(LwobSurface("Wood").Name("CTEX", "Planar Image Map").Name("TIMG", "C:\\maps\\missing.png").U2("TFLG", 2));
+    EXPECT_TRUE(Load(w));
+    testsupport::WriteText(dir_.File("notes.tga"), "not an image");
+    TextureSearch search;
+    search.searchDirs = {dir_.File(""), dir_.File("gone/")};
+    EXPECT_FALSE(SearchTexture("notes.tga", &search));
+    EXPECT_EQ(GetDebugMode(), DEBUG_MODE_ASK);
+  }
+  SetDebugAskHook(nullptr);
+  EXPECT_EQ(asked, 0);
+}

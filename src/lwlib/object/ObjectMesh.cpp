@@ -313,6 +313,9 @@ rm::TexturePtr LoadTextureByName(TextureCallback textureCallback, void* callback
   if (textureCallback) {
     if (textureCallback(file.c_str(), callbackData, &texture) != 0) return nullptr;
   } else if (engine) {
+    // A texture that is not there, or in a format that cannot be read, is not
+    // something to stop the user for: it stays a developer's report.
+    const ScopedDebugMode quiet(DEBUG_MODE_SILENT);
     texture = engine->LoadTexture(file);
   }
   if (texture) texture->SetName(file);

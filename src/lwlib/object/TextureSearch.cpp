@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "diag/Dbug.h"
 #include "lwlib/object/Bitmap.h"
 #include "platform/Path.h"
 #include "platform/Ui.h"
@@ -88,6 +89,8 @@ int32_t LoadBmpTexture(const char* path, rm::TexturePtr* texture) {
 
 rm::TexturePtr SearchTexture(const char* name, TextureSearch* search) {
   if (!name) return nullptr;
+  // Misses are what a search expects (another folder, another file type).
+  const ScopedDebugMode quiet(DEBUG_MODE_SILENT);
   if (rm::TexturePtr cached = FindCachedTexture(name)) return cached;
   rm::TexturePtr texture;
   if (LoadBmpTexture(name, &texture) == 0) {
