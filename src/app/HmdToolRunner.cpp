@@ -1,5 +1,8 @@
 #include "app/HmdToolRunner.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include "platform/Process.h"
 #include "psx/Lab.h"
 
@@ -53,6 +56,9 @@ void HmdToolRunner::StartStep() {
     process_.release()->deleteLater();
     StartStep();
   });
+  // Each tool leads a process group of its own, so stopping it also stops
+  // what it started (the preprocessor runs its compiler proper).
+  p.setChildProcessModifier([] { setpgid(0, 0); });
   p.start();
 }
 
@@ -71,6 +77,7 @@ void HmdToolRunner::Ended(bool succeeded) {
 void HmdToolRunner::Abort() {
   if (!process_) return;
   process_->disconnect();
+  if (const qint64 pid = process_->processId(); pid > 0) ::kill(static_cast<pid_t>(-pid), SIGKILL);
   process_->kill();
   process_->waitForFinished(3000);
   process_.reset();

@@ -9,11 +9,17 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <cmath>
+#include <filesystem>
 
+#include "LwobWriter.h"
+#include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
+#include "platform/Ui.h"
 #include "platform/Version.h"
 
 namespace {
@@ -231,4 +237,74 @@ TEST(MainWindowWidget, ASphereIsSmoothWithTheDefaultOptionsAndAboutNamesTheVersi
   });
   window.commands().DispatchCommand(CMD_ABOUT);
   window.CleanUp();
+}
+
+// The tools of an export run while the window goes on: loads and exports are
+// disabled meanwhile, a tool's failure is shown, and closing the window stops
+// the tools and removes what they had begun.
+TEST(MainWindowWidget, HmdToolsRunInTheBackgroundAndStopWithTheWindow) {
+  namespace fs = std::filesystem;
+  App();
+  testsupport::TempDir dir;
+  // A labp that takes its time, and one that fails.
+  const fs::path slow = dir.path() / "slow", failing = dir.path() / "failing";
+  for (const auto& [folder, body] : {std::pair{slow, "cat > /dev/null; sleep 20"},
+                                     std::pair{failing, "echo 'labp: line 3: bad word' >&2; exit 3"}}) {
+    fs::create_directories(folder);
+    testsupport::WriteText((folder / "labp").string(), std::string("#!/bin/sh\n") + body + "\n");
+    fs::permissions(folder / "labp", fs::perms::owner_all);
+    fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", folder / "hmd\\hmd.def");
+  }
+  ScriptedUi ui;
+  SetUi(&ui);
+  ViewOptions view;
+  RenderOptions render;
+  Viewer viewer(view, render);
+  auto window = std::make_unique<MainWindow>(viewer);
+  window->show();
+  for (int i = 0; i < 200 && !window->view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  const std::string object = dir.File("cube.lwo");
+  testsupport::LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"Box"}).Polygons(testsupport::CubeFaces()).Save(object);
+  ASSERT_TRUE(window->commands().OpenFile(object));
+
+  QAction* load = window->findChild<QAction*>("40002");
+  QAction* about = window->findChild<QAction*>("40003");
+  window->commands().SetStartupDirectory(failing.string());
+  ui.QueueSaveFile(dir.File("bad.hmd"));
+  ClickInModal(100, "HMD Conversion options", {IDC_HMD_OK});
+  window->commands().DispatchCommand(CMD_SAVE_BINARY_HMD);
+  QElapsedTimer waited;
+  waited.start();
+  while (window->commands().toolsRunning() && waited.elapsed() < 20000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+  }
+  ASSERT_FALSE(window->commands().toolsRunning());
+  ASSERT_FALSE(ui.asked().empty());
+  EXPECT_EQ(ui.asked().back().caption, "HMD Error");
+  EXPECT_EQ(ui.asked().back().text, "labp failed: exit status 3\nlabp: line 3: bad word");
+  EXPECT_FALSE(fs::exists(dir.File("bad.hmd")) || fs::exists(dir.File("bad.lab")));
+  EXPECT_TRUE(load->isEnabled());
+
+  window->commands().SetStartupDirectory(slow.string());
+  ui.QueueSaveFile(dir.File("slow.hmd"));
+  ClickInModal(100, "HMD Conversion options", {IDC_HMD_OK});
+  window->commands().DispatchCommand(CMD_SAVE_BINARY_HMD);
+  ASSERT_TRUE(window->commands().toolsRunning());
+  // The window keeps turning: a timer fires while the tool runs.
+  bool fired = false;
+  QTimer::singleShot(50, [&] { fired = true; });
+  waited.restart();
+  while (!fired && waited.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(fired);
+  EXPECT_TRUE(window->commands().toolsRunning());
+  EXPECT_FALSE(load->isEnabled());
+  EXPECT_TRUE(about->isEnabled());
+  EXPECT_TRUE(fs::exists(dir.File("slow.lab")));
+  window->close();
+  EXPECT_FALSE(window->commands().toolsRunning());
+  EXPECT_FALSE(fs::exists(dir.File("slow.hmd")) || fs::exists(dir.File("slow.lab")));
+  window->CleanUp();
+  window.reset();
+  SetUi(nullptr);
 }
