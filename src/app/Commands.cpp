@@ -45,8 +45,7 @@ bool Commands::HasAction(int command) {
     case CMD_TREE_VIEW:
     case CMD_SPLIT_TEST:
     case CMD_LOAD_IM_LWO:
-    case CMD_LOAD_COLOURED_MSH:
-    case CMD_FOOTBALL_EDITOR: return false;
+    case CMD_LOAD_COLOURED_MSH: return false;
     default: return FindMenuEntry(command) != nullptr;
   }
 }
@@ -56,6 +55,9 @@ int Commands::DispatchCommand(int command) {
   switch (command) {
     case CMD_EXIT:
       if (hooks_.quit) hooks_.quit();
+      break;
+    case CMD_FOOTBALL_EDITOR:
+      if (hooks_.footballEditor) hooks_.footballEditor();
       break;
     case CMD_LOAD_RM_LWO:
       LoadCommand("Load .lwo file", "LightWave Object File", "*.lwo", OBJECT_RM_LWO,

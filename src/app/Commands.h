@@ -36,6 +36,8 @@ class Commands {
     void* bspProgressData = nullptr;
     // The statistics of a finished BSP build; without it they go to the Ui.
     std::function<void(const std::string&)> bspResult;
+    // OpenFootballerEditor (command 40033).
+    std::function<void()> footballEditor;
   };
 
   Commands(Viewer& viewer, Hooks hooks) : viewer_(viewer), hooks_(std::move(hooks)) {}

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   }
   // A file named on the command line is what the user came to see; without
   // one the start-up ends with the footballer editor.
-  if (files.empty() && interactive) window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
+  if (files.empty()) window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
 
   if (!interactive) {
     if (!window.SaveScreenshot(QString::fromStdString(screenshot))) {

@@ -20,6 +20,7 @@
 #include <QStatusBar>
 
 #include "app/CommandDialogs.h"
+#include "app/FootballerWindow.h"
 #include "app/QtDialogs.h"
 #include "diag/Dbug.h"
 #include "lwlib/object/TextureSearch.h"
@@ -142,6 +143,7 @@ Commands::Hooks MainWindow::MakeHooks() {
     static_cast<MainWindow*>(window)->ShowBspProgress(counters);
   };
   hooks.bspProgressData = this;
+  hooks.footballEditor = [this] { OpenFootballEditor(); };
   hooks.bspResult = [this](const std::string& text) {
     delete bspProgress_;
     bspProgress_ = nullptr;
@@ -293,6 +295,23 @@ void MainWindow::StepFrame(bool advanceAnimation) {
   viewer_.ControlObjectAndCamera();
   viewer_.UpdateGrid();
   if (advanceAnimation) viewer_.AdvanceAnimation(GetMilliseconds());
+  if (footballEditor_) footballEditor_->Update(GetMilliseconds());
+}
+
+void MainWindow::OpenFootballEditor() {
+  if (!displayStarted_) return;  // the footballer needs the viewer's scene
+  if (!footballEditor_)
+    footballEditor_ = std::make_unique<FootballerEditor>(
+        footballer_, FootballerStage{viewer_.engine(), viewer_.meshFrame(), viewer_.offScene(), viewer_.camera()},
+        sound_);
+  if (footballEditor_->Open()) {
+    footballWindow_ = new FootballerWindow(*footballEditor_, this, [] { QApplication::quit(); });
+    footballWindow_->show();
+  } else if (footballWindow_) {
+    footballWindow_->show();
+    footballWindow_->raise();
+    footballWindow_->activateWindow();
+  }
 }
 
 void MainWindow::IdleTurn() {
@@ -331,6 +350,8 @@ void MainWindow::CleanUp() {
     if (auto device = view_->glDevice()) device->ReleaseResources();
   }
   chosenDevice_.reset();
+  sound_.StopAll();
+  ClearFootballerConfig(footballer_);
   ClearTextureSearch();
   RemoveDelimiter(0);  // the scene reader's token delimiters live for the run
   viewer_.ReleaseScene();

@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "app/Commands.h"
+#include "app/FootballerEditor.h"
+#include "app/QtSound.h"
 #include "app/HmdToolRunner.h"
 #include "app/Viewer.h"
 
@@ -22,6 +24,7 @@ namespace render {
 class GlDevice;
 }
 class MainWindow;
+class FootballerWindow;
 
 // Virtual-key codes of the keys the viewer tracks (letters and digits are
 // their ASCII capitals); 0 for a key it does not know.
@@ -99,6 +102,12 @@ class MainWindow : public QMainWindow {
   void UpdateCommandStates();
   // The BSP build's progress, drawn from inside the build.
   void ShowBspProgress(const BspCounters& counters);
+  // OpenFootballerEditor: the editor's window the first time, later it is
+  // only brought to the front.
+  void OpenFootballEditor();
+  FootballerEditor* footballEditor() { return footballEditor_.get(); }
+  FootballerWindow* footballWindow() { return footballWindow_; }
+  FootballerConfig& footballer() { return footballer_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,6 +134,10 @@ class MainWindow : public QMainWindow {
   std::map<int, QAction*> actions_;
   HmdToolRunner tools_;
   QProgressDialog* bspProgress_ = nullptr;
+  FootballerConfig footballer_;
+  QtSound sound_;
+  std::unique_ptr<FootballerEditor> footballEditor_;
+  FootballerWindow* footballWindow_ = nullptr;
 };
 
 // "Program has shut down due to an error" with the caption "QUIT", then the

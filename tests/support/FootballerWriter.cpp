@@ -112,6 +112,8 @@ std::string WriteFootballer(const std::string& folder, const FootballerSpec& spe
     }
   }
   for (int i = 0; i < spec.faces; ++i) WriteTexture(file("face" + N(i) + ".bmp"));
+  WriteText(file("Button.wav"), "click");
+  WriteText(file("football.wav"), "loop");
   const std::string config = file("mirl_football.ftb");
   WriteText(config, FootballerConfigText(spec));
   return config;

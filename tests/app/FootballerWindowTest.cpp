@@ -1,0 +1,82 @@
+// The footballer editor's window on a main window, controls found by number.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <filesystem>
+
+#include "FootballerWriter.h"
+#include "TestSupport.h"
+#include "app/FootballerWindow.h"
+#include "app/MainWindow.h"
+
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "app_widget_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// Runs the test from a folder of its own, where football/ is looked for.
+class InFolder {
+ public:
+  explicit InFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InFolder() { std::filesystem::current_path(saved_); }
+
+ private:
+  std::filesystem::path saved_;
+};
+
+}  // namespace
+
+TEST(FootballerWindowWidget, OpensOnceBesideTheViewWithItsNumberedControls) {
+  App();
+  testsupport::TempDir dir;
+  testsupport::WriteFootballer(dir.path().string());
+  InFolder here(dir.path());
+  Viewer viewer(GetViewOptions(), GetRenderOptions());
+  MainWindow window(viewer);
+  window.show();
+  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_TRUE(window.view().initialised());
+
+  window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
+  FootballerWindow* editor = window.footballWindow();
+  ASSERT_NE(editor, nullptr);
+  QApplication::processEvents();
+  EXPECT_EQ(editor->windowTitle(), "Change your footballer!!!!");
+  EXPECT_FALSE(editor->isModal());
+  EXPECT_EQ(editor->pos(), QPoint(410, 10));
+  ASSERT_TRUE(window.footballer().loaded);
+  const std::pair<int, const char*> controls[] = {
+      {1123, "<"}, {1119, "Colour"}, {1124, ">"}, {1126, "<"}, {1125, "Custom"}, {1127, ">"},     {1129, "<"},
+      {1128, "Custom"}, {1130, ">"}, {1132, "<"}, {1131, "Custom"}, {1133, ">"}, {1134, "Play sounds"}, {1116, "Play"}};
+  for (auto [id, text] : controls) {
+    auto* control = editor->findChild<QAbstractButton*>(QString::number(id));
+    ASSERT_NE(control, nullptr) << id;
+    EXPECT_EQ(control->text(), text) << id;
+  }
+  EXPECT_TRUE(editor->findChild<QCheckBox*>("1134")->isChecked());
+  EXPECT_FALSE(editor->findChild<QLabel*>("status")->isVisible());
+
+  editor->findChild<QAbstractButton*>("1130")->click();
+  EXPECT_EQ(window.footballer().currentTop, 1);
+  editor->findChild<QAbstractButton*>("1116")->click();
+  EXPECT_EQ(editor->findChild<QAbstractButton*>("1116")->text(), "Stop");
+  editor->findChild<QAbstractButton*>("1134")->click();
+  EXPECT_FALSE(window.footballEditor()->soundsOn());
+  window.StepFrame();
+  EXPECT_EQ(window.footballer().animation->rootFrame->GetParent(), viewer.meshFrame());
+
+  window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);  // the same window again
+  EXPECT_EQ(window.footballWindow(), editor);
+  window.CleanUp();
+  EXPECT_FALSE(window.footballer().loaded);
+}
