@@ -64,8 +64,11 @@ function(lwcs_add_fuzz_target name)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   else()
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    target_link_libraries(${name} PRIVATE lwcs_platform)  # the sweep counts blocks and files
     if(LWCS_TESTS)
       add_test(NAME fuzz_corpus.${name} COMMAND ${name} ${A_CORPUS})
+      # Every seed cut short at each length and with each allocation failing.
+      add_test(NAME fuzz_corpus_sweep.${name} COMMAND ${name} --sweep ${A_CORPUS})
     endif()
   endif()
 endfunction()

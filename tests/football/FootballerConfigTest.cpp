@@ -111,17 +111,6 @@ TEST(FootballerConfig, FormatRules) {
   EXPECT_TRUE(config.tops.empty());
 }
 
-TEST(FootballerConfig, ParsingLeaksNothingWhenMemoryRunsOut) {
-  const std::string text = FootballerConfigText({});
-  const testsupport::InjectionResult r = testsupport::InjectAllocationFailures([&] {
-    FootballerConfig config;
-    return Parse(text, config);
-  });
-  EXPECT_EQ(r.leakedAt, 0);
-  EXPECT_EQ(r.succeededAt, 0);
-  EXPECT_GT(r.runs, 20);
-}
-
 struct Stage {
   rm::EnginePtr engine = rm::Engine::Create();
   rm::FramePtr scene = engine->CreateFrame();

@@ -123,21 +123,6 @@ TEST_F(IffTest, ChunksRunningPastTheBodyEndTheWalk) {
   IffFree(&iff);
 }
 
-TEST_F(IffTest, EveryAllocationFailureFailsCleanly) {
-  ByteWriter chunks;
-  chunks.Chunk("AAAA", {1}).Chunk("BBBB", {2}).Chunk("CCCC", {3});
-  const std::string name = Write(Form("LWOB", chunks.bytes()));
-  const auto result = testsupport::InjectAllocationFailures([&] {
-    IffFile iff;
-    if (!IffLoad(&iff, name.c_str())) return false;
-    IffFree(&iff);
-    return true;
-  });
-  EXPECT_EQ(result.runs, 5);  // body, three chunks, then a run that reaches no failure
-  EXPECT_EQ(result.leakedAt, 0);
-  EXPECT_EQ(result.succeededAt, 0);
-}
-
 TEST(ByteOrder, BigEndianNumbersAndPaddedNames) {
   const uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78, 0xFF, 0xFE, 0x3F, 0x80, 0x00, 0x00};
   EXPECT_EQ(ReadU4(bytes), 0x12345678u);

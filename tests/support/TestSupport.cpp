@@ -71,6 +71,13 @@ std::string SourceDir() {
   return dir ? dir : ".";
 }
 
+std::string Golden(const std::string& path, const std::string& actual) {
+  const std::string file = SourceDir() + "/tests/" + path;
+  const char* update = std::getenv("LWCS_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") WriteText(file, actual);
+  return ReadText(file);
+}
+
 ByteWriter& ByteWriter::U1(uint8_t v) {
   bytes_.push_back(v);
   return *this;

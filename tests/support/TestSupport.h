@@ -52,6 +52,10 @@ std::string ReadText(const std::string& path);
 
 // Source tree root (for test data shipped with the sources).
 std::string SourceDir();
+// The text of a golden file (a path under tests/, such as "psx/golden/cube.lab"),
+// for long expected outputs. With LWCS_UPDATE_GOLDEN=1 in the environment the
+// file is first rewritten from `actual`; review the difference before committing.
+std::string Golden(const std::string& path, const std::string& actual);
 
 // Appends numbers and text in either byte order.
 class ByteWriter {
