@@ -16,9 +16,11 @@
 #include <filesystem>
 
 #include "LwobWriter.h"
+#include "LwsWriter.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
+#include "platform/Process.h"
 #include "platform/Ui.h"
 #include "platform/Version.h"
 
@@ -160,19 +162,13 @@ rm::MeshPtr Sphere(const rm::EnginePtr& engine) {
   std::vector<rm::Vertex> v;
   for (uint32_t j = 0; j <= stacks; ++j)
     for (uint32_t i = 0; i <= slices; ++i) {
-      const float theta = 3.14159265f * static_cast<float>(j) / stacks;
-      const float phi = 2 * 3.14159265f * static_cast<float>(i) / slices;
-      rm::Vertex vertex{};
-      vertex.position = {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
-      vertex.normal = vertex.position;
-      v.push_back(vertex);
+      const float theta = 3.14159265f * j / stacks, phi = 2 * 3.14159265f * i / slices;
+      rm::Vertex& vertex = v.emplace_back();
+      vertex.normal = vertex.position = {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
     }
   std::vector<uint32_t> faces;
   for (uint32_t j = 0; j < stacks; ++j)
-    for (uint32_t i = 0; i < slices; ++i) {
-      const uint32_t a = j * (slices + 1) + i, b = a + 1, c = a + slices + 1, d = c + 1;
-      faces.insert(faces.end(), {a, b, d, c});
-    }
+    for (uint32_t i = 0, a = j * (slices + 1); i < slices; ++i, ++a) faces.insert(faces.end(), {a, a + 1, a + slices + 2, a + slices + 1});
   rm::MeshPtr mesh = engine->CreateMesh();
   EXPECT_EQ(mesh->AddGroup(static_cast<uint32_t>(v.size()), slices * stacks, 4, faces), 0);
   mesh->SetVertices(0, 0, static_cast<uint32_t>(v.size()), v.data());
@@ -307,4 +303,32 @@ TEST(MainWindowWidget, HmdToolsRunInTheBackgroundAndStopWithTheWindow) {
   window->CleanUp();
   window.reset();
   SetUi(nullptr);
+}
+
+// A scene and its object read the same under a comma-decimal locale as under
+// "C": the viewer keeps numbers out of the user's locale after Qt starts.
+TEST(Viewer, NumbersReadTheSameUnderACommaLocale) {
+  namespace fs = std::filesystem;
+  testsupport::TempDir dir;
+  if (!RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", dir.File("de_DE.UTF-8")}, {}, "/dev/null", "/dev/null")
+           .Succeeded())
+    GTEST_SKIP() << "no de_DE locale can be made here";
+  testsupport::LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"Box"}).Polygons(testsupport::CubeFaces()).Save(dir.File("box.lwo"));
+  testsupport::LwsWriter w;
+  w.Header().Line("LoadObject box.lwo").Motion("ObjectMotion", {{.x = 2.5f, .y = -1.25f, .h = 30.5f, .frame = 0}});
+  w.Motion("CameraMotion", {{.z = -12.5f, .frame = 0}});
+  testsupport::WriteText(dir.File("s.lws"), w.text());
+  auto shot = [&](const char* name) {
+    const ProcessResult r = RunProgram({LWVIEW_PATH, "--screenshot", dir.File(name), dir.File("s.lws")});
+    EXPECT_TRUE(r.Succeeded()) << r.Describe();
+    return testsupport::ReadFile(dir.File(name));
+  };
+  const std::vector<uint8_t> plain = shot("c.png");
+  setenv("LOCPATH", dir.path().c_str(), 1);
+  setenv("LC_ALL", "de_DE.UTF-8", 1);
+  const std::vector<uint8_t> comma = shot("de.png");
+  unsetenv("LC_ALL");
+  unsetenv("LOCPATH");
+  EXPECT_FALSE(plain.empty());
+  EXPECT_TRUE(plain == comma);
 }

@@ -10,21 +10,16 @@ namespace {
 struct Polygon {
   std::vector<rm::Vertex> vertices;
   std::vector<uint32_t> face;
+  void Add(float x, float y, float z = 0) {
+    vertices.emplace_back().position = {x, y, z};
+    face.push_back(static_cast<uint32_t>(face.size()));
+  }
 };
-
-rm::Vertex At(float x, float y, float z) {
-  rm::Vertex v{};
-  v.position = {x, y, z};
-  return v;
-}
 
 // Corners (x, y) in the z = 0 plane, each a vertex of its own.
 Polygon Flat(const std::vector<std::array<float, 2>>& corners) {
   Polygon p;
-  for (const auto& c : corners) {
-    p.vertices.push_back(At(c[0], c[1], 0));
-    p.face.push_back(static_cast<uint32_t>(p.face.size()));
-  }
+  for (const auto& c : corners) p.Add(c[0], c[1]);
   return p;
 }
 
@@ -34,11 +29,10 @@ Polygon Flat(const std::vector<std::array<float, 2>>& corners) {
 Polygon Ring(float outer, float inner) {
   Polygon p;
   const float k = 2 * 3.14159265f / 32;
-  for (int i = 0; i < 32; ++i) p.vertices.push_back(At(outer * std::cos(k * i), outer * std::sin(k * i), 0));
-  for (int i = 0; i < 32; ++i) p.vertices.push_back(At(inner * std::cos(k * i), inner * std::sin(k * i), 0));
-  for (uint32_t i = 0; i < 32; ++i) p.face.push_back(i);
-  p.face.push_back(0);
-  p.face.push_back(32);
+  for (float r : {outer, inner})
+    for (int i = 0; i < 32; ++i) p.Add(r * std::cos(k * i), r * std::sin(k * i));
+  p.face.resize(32);
+  p.face.insert(p.face.end(), {0, 32});
   for (uint32_t i = 31; i >= 1; --i) p.face.push_back(32 + i);
   p.face.push_back(32);
   return p;
@@ -107,8 +101,7 @@ TEST(Triangulate, TrianglesCoverConcaveAndKeyholeOutlinesExactly) {
 TEST(Triangulate, ConvexFacesKeepTheirFanInAnyPlane) {
   // A pentagon standing in the y-z plane, and a quad that has no area.
   Polygon pentagon;
-  for (float angle : {0.0f, 1.2f, 2.5f, 3.7f, 5.0f}) pentagon.vertices.push_back(At(0, std::cos(angle), std::sin(angle)));
-  pentagon.face = {0, 1, 2, 3, 4};
+  for (float angle : {0.0f, 1.2f, 2.5f, 3.7f, 5.0f}) pentagon.Add(0, std::cos(angle), std::sin(angle));
   EXPECT_EQ(Triangulate(pentagon), (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 0, 3, 4}));
   const Polygon line = Flat({{0, 0}, {1, 0}, {2, 0}, {3, 0}});
   EXPECT_EQ(Triangulate(line), (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
