@@ -234,13 +234,15 @@ bool Commands::LoadScene(const std::string& path, int request) {
   // scene must not replace what is shown.
   if (!::LoadScene(*scene, path.c_str())) {
     FreeScene(*scene);
-    Tell(("Failed to load .lws file " + path).c_str(), "Error");
+    GetUi().MessageBox("Failed to load .lws file", "Error", UiButtons::Ok, UiIcon::None,
+                       path + ": not a LightWave scene that can be read (the reports say which block failed)");
     return false;
   }
   AnimationPtr animation = CreateAnimation(*scene, engine);
   if (!animation) {
     FreeScene(*scene);
-    Tell(("Failed to load .lws file " + path + ": its objects' parents do not form a tree").c_str(), "Error");
+    GetUi().MessageBox("Failed to load .lws file", "Error", UiButtons::Ok, UiIcon::None,
+                       path + ": its objects' parents do not form a tree");
     return false;
   }
   // The earlier object goes: a scene beside it would leave it attached for
