@@ -55,9 +55,10 @@ TEST(FootballerWindowWidget, OpensOnceBesideTheViewWithItsNumberedControls) {
   EXPECT_FALSE(editor->isModal());
   EXPECT_EQ(editor->pos(), QPoint(410, 10));
   ASSERT_TRUE(window.footballer().loaded);
-  const std::pair<int, const char*> controls[] = {
-      {1123, "<"}, {1119, "Colour"}, {1124, ">"}, {1126, "<"}, {1125, "Custom"}, {1127, ">"},     {1129, "<"},
-      {1128, "Custom"}, {1130, ">"}, {1132, "<"}, {1131, "Custom"}, {1133, ">"}, {1134, "Play sounds"}, {1116, "Play"}};
+  const std::pair<int, const char*> controls[] = {{1123, "<"}, {1119, "Colour"}, {1124, ">"}, {1126, "<"},
+                                                  {1125, "Custom"}, {1127, ">"}, {1129, "<"}, {1128, "Custom"},
+                                                  {1130, ">"}, {1132, "<"}, {1131, "Custom"}, {1133, ">"},
+                                                  {1134, "Play sounds"}, {1116, "Play"}};
   for (auto [id, text] : controls) {
     auto* control = editor->findChild<QAbstractButton*>(QString::number(id));
     ASSERT_NE(control, nullptr) << id;
