@@ -16,10 +16,8 @@ bool Has(const std::string& text, const std::string& what) { return text.find(wh
 TEST(MeshCommands, InfoDescribesGroupsAndBox) {
   testsupport::TempDir dir;
   clitest::WriteCube(dir);
-  EXPECT_EQ(Lwconv(dir, {"info", "--json", dir.File("cube.LWO")}).out,
-            "{\"groups\":[{\"vertices\":8,\"faces\":6,\"verticesPerFace\":0,\"faceDataSize\":30,"
-            "\"colour\":[1,0,0],\"material\":{\"specular\":[0.25,0.25,0.25],\"emissive\":[0,0,0],\"power\":0},"
-            "\"texture\":null}],\"box\":{\"min\":[-1,-1,-1],\"max\":[1,1,1]}}\n");
+  const std::string json = Lwconv(dir, {"info", "--json", dir.File("cube.LWO")}).out;
+  EXPECT_EQ(json, testsupport::Golden("cli/golden/cube-info.json", json));
   EXPECT_EQ(Lwconv(dir, {"info", dir.File("cube")}).status, 1);  // no extension: no kind
   const std::string flat = Lwconv(dir, {"info", "--flat", "--no-surfaces", dir.File("cube.lwo")}).out;
   EXPECT_TRUE(Has(flat, "group 0: 24 vertices, 6 faces, 0 vertices per face, 30 face data words")) << flat;

@@ -24,19 +24,7 @@ TEST(SceneCommand, PrintsTheSceneAndItsPosesAsJson) {
 
   const clitest::LwconvRun r = Lwconv(dir, {"--quiet", "scene", "--json", scene, "--time", "5"});
   ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(r.out,
-            "{\"header\":{\"version\":1,\"firstFrame\":0,\"lastFrame\":60,\"frameStep\":1,\"fps\":30},"
-            "\"objects\":["
-            "{\"name\":\"ball\",\"sequence\":1,\"parent\":-1,\"pivot\":[-1,0,0],\"keys\":"
-            "[[0,0,0,0,0,0,1,1,1,0,0,0,0,0],[10,0,0,0,0,0,1,1,1,10,0,0,0,0]]},"
-            "{\"name\":null,\"sequence\":2,\"parent\":0,\"pivot\":[0,0,0],\"keys\":[]}],"
-            "\"lights\":[{\"name\":\"Light\",\"type\":3,\"colour\":[1,1,1],\"parent\":-1,\"target\":-1,"
-            "\"cone\":0,\"edge\":0,\"falloff\":0,\"keys\":[[0,5,0,0,0,0,1,1,1,0,0,0,0,0]]}],"
-            "\"camera\":{\"parent\":-1,\"target\":-1,\"keys\":[[0,0,-4,0,0,0,2,1,1,0,0,0,0,0]]},"
-            "\"poses\":[{\"time\":5,"
-            "\"objects\":[[1,0,0,0,0,1,0,0,0,0,1,0,4,0,0,1],null],"
-            "\"lights\":[[1,0,0,0,0,1,0,0,0,0,1,0,0,5,0,1]],"
-            "\"camera\":[2,0,0,0,0,1,0,0,0,0,1,0,0,0,-4,1]}]}\n");
+  EXPECT_EQ(r.out, testsupport::Golden("cli/golden/scene.json", r.out));
 
   // Without the ZXY path the pivot is not applied.
   EXPECT_NE(Lwconv(dir, {"scene", "--json", scene, "--time", "5", "--no-zxy", "--rotation-order", "0"})

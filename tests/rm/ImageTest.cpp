@@ -212,32 +212,24 @@ TEST(Ppm, BinaryAndTextImages) {
   }
 }
 
-TEST(StbImage, PngTgaAndJpegDecodeToArgb) {
+// PNG, JPEG and TGA are the library's; this checks only how its pixels arrive.
+TEST(StbImage, PngDecodesToArgb) {
   const uint8_t rgba[] = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 255, 10, 20, 30, 255};
-  auto collect = [](void* context, void* data, int size) {
-    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
-    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-  };
-  std::vector<uint8_t> png, tga, jpg;
-  ASSERT_TRUE(stbi_write_png_to_func(collect, &png, 2, 2, 4, rgba, 8));
-  ASSERT_TRUE(stbi_write_tga_to_func(collect, &tga, 2, 2, 4, rgba));
-  ASSERT_TRUE(stbi_write_jpg_to_func(collect, &jpg, 2, 2, 4, rgba, 90));
-  for (const auto* bytes : {&png, &tga}) {
-    SurfacePtr s = DecodeImage(*bytes);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, 32u);
-    EXPECT_EQ(s->GetColor(0, 0), 0xFFFF0000u);
-    EXPECT_EQ(s->GetColor(1, 0), 0x8000FF00u);
-    EXPECT_EQ(s->GetColor(1, 1), 0xFF0A141Eu);
-  }
-  SurfacePtr s = DecodeImage(jpg);
+  std::vector<uint8_t> png;
+  ASSERT_TRUE(stbi_write_png_to_func(
+      [](void* context, void* data, int size) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+        bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+      },
+      &png, 2, 2, 4, rgba, 8));
+  SurfacePtr s = DecodeImage(png);
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetWidth(), 2u);
-
+  EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, 32u);
+  EXPECT_EQ(std::vector<uint32_t>({s->GetColor(0, 0), s->GetColor(1, 0), s->GetColor(1, 1)}),
+            (std::vector<uint32_t>{0xFFFF0000u, 0x8000FF00u, 0xFF0A141Eu}));
   testsupport::CapturedOutput out;
   png.resize(png.size() / 2);
   EXPECT_EQ(DecodeImage(png), nullptr);
-  EXPECT_EQ(DecodeImage({}), nullptr);
 }
 
 TEST(Engine, LoadTextureFollowsTheSearchPath) {
