@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "LwobWriter.h"
-#include "LwsWriter.h"
+#include "writers/LwobWriter.h"
+#include "writers/LwsWriter.h"
 #include "TestSupport.h"
 #include "app/Commands.h"
 #include "lwlib/object/TextureSearch.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "LwobWriter.h"
+#include "writers/LwobWriter.h"
 #include "TestSupport.h"
 #include "platform/Process.h"
 

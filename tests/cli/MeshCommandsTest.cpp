@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "Lwconv.h"
 
 using clitest::Lwconv;

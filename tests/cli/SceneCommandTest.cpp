@@ -6,7 +6,7 @@
 
 #include "Lwconv.h"
 #include "diag/DebugMonitor.h"
-#include "LwsWriter.h"
+#include "writers/LwsWriter.h"
 
 using clitest::Lwconv;
 

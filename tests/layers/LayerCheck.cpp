@@ -34,6 +34,8 @@ const std::vector<Layer>& Layers() {
       {"tools/dbmon", {"diag", "platform"}},
       {"tools/labp", {}},
       {"tools/football", {"diag", "platform", "rm", "lwlib", "football"}},
+      // File writers shared by the footballer generator and the tests: standard library only.
+      {"tools/writers", {}},
   };
   return layers;
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "LwobWriter.h"
-#include "LwsWriter.h"
+#include "writers/LwobWriter.h"
+#include "writers/LwsWriter.h"
 #include "TestSupport.h"
 #include "lwlib/scene/Anim.h"
 #include "rm/Engine.h"

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "LwobWriter.h"
+#include "writers/LwobWriter.h"
 #include "TestSupport.h"
 #include "lwlib/object/Iff.h"
 #include "lwlib/object/Lwo.h"

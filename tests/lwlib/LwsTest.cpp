@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "LwsWriter.h"
+#include "writers/LwsWriter.h"
 #include "TestSupport.h"
 #include "diag/Dbug.h"
 #include "lwlib/scene/Lws.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "LwobWriter.h"
+#include "writers/LwobWriter.h"
 #include "TestSupport.h"
 #include "lwlib/object/Iff.h"
 #include "lwlib/model/Mesh.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "lwlib/object/Bitmap.h"
 #include "lwlib/object/TextureSearch.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "LwobWriter.h"
+#include "writers/LwobWriter.h"
 #include "TestSupport.h"
 #include "platform/File.h"
 #include "lwlib/object/Uv.h"

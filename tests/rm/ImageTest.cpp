@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "rm/Engine.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "XFileWriter.h"
 #include "platform/Process.h"

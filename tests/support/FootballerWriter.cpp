@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "BmpWriter.h"
-#include "LwobWriter.h"
-#include "LwsWriter.h"
+#include "writers/BmpWriter.h"
+#include "writers/LwobWriter.h"
+#include "writers/LwsWriter.h"
 #include "TestSupport.h"
 
 namespace testsupport {

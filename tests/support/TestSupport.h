@@ -9,7 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "writers/ByteWriter.h"
+
 namespace testsupport {
+
+// The shared file writers (bytes, LWOB, LWS, BMP) read as part of this namespace.
+using namespace writers;
 
 // Collects every text written to the debugger output channel while it lives,
 // and puts the debugging mode in output mode (restored afterwards).
@@ -56,29 +61,6 @@ std::string SourceDir();
 // for long expected outputs. With LWCS_UPDATE_GOLDEN=1 in the environment the
 // file is first rewritten from `actual`; review the difference before committing.
 std::string Golden(const std::string& path, const std::string& actual);
-
-// Appends numbers and text in either byte order.
-class ByteWriter {
- public:
-  ByteWriter& U1(uint8_t v);
-  ByteWriter& BeU2(uint16_t v);
-  ByteWriter& BeI2(int16_t v) { return BeU2(static_cast<uint16_t>(v)); }
-  ByteWriter& BeU4(uint32_t v);
-  ByteWriter& BeF4(float v);
-  ByteWriter& LeU2(uint16_t v);
-  ByteWriter& LeU4(uint32_t v);
-  ByteWriter& LeI4(int32_t v) { return LeU4(static_cast<uint32_t>(v)); }
-  ByteWriter& LeF4(float v);
-  ByteWriter& Text(std::string_view s);   // the characters only
-  ByteWriter& Bytes(const std::vector<uint8_t>& b);
-  // An IFF chunk: id, big-endian size, body (no pad byte added).
-  ByteWriter& Chunk(std::string_view id, const std::vector<uint8_t>& body);
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
-  size_t size() const { return bytes_.size(); }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
 
 // Live tracked blocks right now (allocations made minus frees made), without
 // printing the listing.

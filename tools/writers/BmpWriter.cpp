@@ -1,8 +1,8 @@
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 
-#include "TestSupport.h"
+#include "writers/ByteWriter.h"
 
-namespace testsupport {
+namespace writers {
 
 std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
   const bool core = spec.headerSize == 12;
@@ -60,4 +60,4 @@ std::vector<uint8_t> RleEncode(uint32_t width, uint32_t height, bool fourBits, c
   return out;
 }
 
-}  // namespace testsupport
+}  // namespace writers

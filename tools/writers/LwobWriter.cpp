@@ -1,10 +1,10 @@
-#include "LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 #include <cstdio>
 
-#include "TestSupport.h"
+#include "writers/ByteWriter.h"
 
-namespace testsupport {
+namespace writers {
 
 namespace {
 std::vector<uint8_t> PaddedName(const std::string& text) {
@@ -97,7 +97,7 @@ std::vector<uint8_t> LwobWriter::Bytes() const {
   return w.bytes();
 }
 
-void LwobWriter::Save(const std::string& path) const { WriteFile(path, Bytes()); }
+bool LwobWriter::Save(const std::string& path) const { return SaveBytes(path, Bytes()); }
 
 std::vector<std::array<float, 3>> CubePoints() {
   return {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}};
@@ -126,4 +126,4 @@ std::string UvFileText(int kind, const std::vector<std::string>& surfaceNames,
   return t;
 }
 
-}  // namespace testsupport
+}  // namespace writers

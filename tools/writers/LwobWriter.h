@@ -1,5 +1,5 @@
-// Builds LightWave object files (IFF form LWOB) chunk by chunk for tests, and
-// the ".uv" text files that may sit beside them.
+// Builds LightWave object files (IFF form LWOB) chunk by chunk, and the ".uv"
+// text files that may sit beside them.
 #pragma once
 
 #include <array>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 struct LwobPolygon {
   std::vector<uint16_t> points;
@@ -46,7 +46,7 @@ class LwobWriter {
   LwobWriter& Chunk(const std::string& id, const std::vector<uint8_t>& body);
 
   std::vector<uint8_t> Bytes() const;
-  void Save(const std::string& path) const;
+  bool Save(const std::string& path) const;
 
  private:
   std::vector<uint8_t> chunks_;
@@ -66,4 +66,4 @@ struct UvFilePolygon {
 std::string UvFileText(int kind, const std::vector<std::string>& surfaceNames,
                        const std::vector<std::string>& imageNames, const std::vector<UvFilePolygon>& polygons);
 
-}  // namespace testsupport
+}  // namespace writers

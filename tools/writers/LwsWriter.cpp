@@ -1,8 +1,8 @@
-#include "LwsWriter.h"
+#include "writers/LwsWriter.h"
 
 #include <cstdio>
 
-namespace testsupport {
+namespace writers {
 
 std::string LwsNumber(float value) {
   char text[32];
@@ -27,7 +27,7 @@ LwsWriter& LwsWriter::Line(std::string_view line) {
   return *this;
 }
 
-LwsWriter& LwsWriter::Motion(std::string_view keyword, const std::vector<LwsKey>& keys, int channels) {
+LwsWriter& LwsWriter::Motion(std::string_view keyword, const std::vector<LwsKey>& keys, int channels, int endBehavior) {
   text_ += std::string(keyword) + " (unnamed)\n  " + std::to_string(channels) + "\n  " +
            std::to_string(keys.size()) + "\n";
   for (const LwsKey& k : keys) {
@@ -36,7 +36,7 @@ LwsWriter& LwsWriter::Motion(std::string_view keyword, const std::vector<LwsKey>
     text_ += "\n  " + std::to_string(k.frame) + " " + std::to_string(k.linear) + " " + LwsNumber(k.tension) +
              " " + LwsNumber(k.continuity) + " " + LwsNumber(k.bias) + "\n";
   }
-  text_ += "EndBehavior 1\n";
+  text_ += "EndBehavior " + std::to_string(endBehavior) + "\n";
   return *this;
 }
 
@@ -47,4 +47,4 @@ LwsWriter& LwsWriter::Envelope(std::string_view keyword, int keys) {
   return *this;
 }
 
-}  // namespace testsupport
+}  // namespace writers

@@ -1,11 +1,11 @@
-// Builds LightWave scene text (LWSC version 1) for tests.
+// Builds LightWave scene text (LWSC version 1).
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 // One motion key as the file writes it: position, heading, pitch, bank,
 // scale, frame, linear flag, tension, continuity, bias.
@@ -26,8 +26,9 @@ class LwsWriter {
                     const std::vector<std::string>& extra = {});
   // A line as it stands (a newline is added).
   LwsWriter& Line(std::string_view line);
-  // "<keyword> (unnamed)", the channel and key counts, the keys, "EndBehavior 1".
-  LwsWriter& Motion(std::string_view keyword, const std::vector<LwsKey>& keys, int channels = 9);
+  // "<keyword> (unnamed)", the channel and key counts, the keys, "EndBehavior"
+  // (1 stops at the last key, 2 repeats).
+  LwsWriter& Motion(std::string_view keyword, const std::vector<LwsKey>& keys, int channels = 9, int endBehavior = 1);
   // "<keyword> (envelope)" with an envelope of `keys` one-channel keys.
   LwsWriter& Envelope(std::string_view keyword, int keys);
   const std::string& text() const { return text_; }
@@ -39,4 +40,4 @@ class LwsWriter {
 // Writes a float the way a scene file does ("0.5", "-12", "1e-05").
 std::string LwsNumber(float value);
 
-}  // namespace testsupport
+}  // namespace writers

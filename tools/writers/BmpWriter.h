@@ -1,11 +1,11 @@
-// Windows bitmap files for tests: any header size, depth, compression and
-// row order, with the pixel bytes packed or run-length coded here.
+// Windows bitmap files: any header size, depth, compression and row order,
+// with the pixel bytes packed or run-length coded here.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 struct BmpSpec {
   int32_t width = 0;
@@ -32,4 +32,4 @@ std::vector<uint8_t> PackBmpRows(uint32_t width, uint32_t height, uint16_t bits,
 // format wants: encoded runs of equal pixels, ending each row and the bitmap.
 std::vector<uint8_t> RleEncode(uint32_t width, uint32_t height, bool fourBits, const std::vector<uint32_t>& values);
 
-}  // namespace testsupport
+}  // namespace writers
