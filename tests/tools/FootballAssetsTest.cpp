@@ -9,6 +9,7 @@
 #include "Figure.h"
 #include "FootballFolder.h"
 #include "TestSupport.h"
+#include "football/Footballer.h"
 #include "lwlib/object/Bitmap.h"
 #include "lwlib/object/ObjectMesh.h"
 #include "lwlib/scene/Anim.h"
@@ -23,14 +24,14 @@ class FootballAssetsTest : public testing::Test {
   static void SetUpTestSuite() {
     dir_ = new testsupport::TempDir;
     std::string why;
-    ASSERT_TRUE(football::WriteFootballFolder(dir_->path().string(), &why)) << why;
+    ASSERT_TRUE(football::WriteFootballFolder((dir_->path() / football::kFolder).string(), &why)) << why;
   }
   static void TearDownTestSuite() {
     delete dir_;
     dir_ = nullptr;
   }
-  void SetUp() override { engine_->AddSearchPath(dir_->path().string()); }
-  static std::string File(const std::string& name) { return dir_->File(name); }
+  void SetUp() override { engine_->AddSearchPath(File("")); }
+  static std::string File(const std::string& name) { return (dir_->path() / football::kFolder / name).string(); }
 
   rm::MeshPtr Load(const std::string& object) {
     return LoadLightWaveObject(File(object + ".lwo").c_str(), engine_, nullptr, nullptr, 0);
@@ -101,7 +102,7 @@ TEST_F(FootballAssetsTest, BothScenesHoldTheThirteenPartsJoinedAtTheirJoints) {
     EXPECT_GE(static_cast<float>(scene.header.lastFrame) / scene.header.framesPerSecond, 2.0f);
     AnimationPtr animation = CreateAnimation(scene, engine_);
     ASSERT_TRUE(animation);
-    LoadObjectVisuals(*animation, engine_, BuildObjectPath, dir_->path().c_str(), nullptr, nullptr, 2);
+    LoadObjectVisuals(*animation, engine_, BuildObjectPath, File("").c_str(), nullptr, nullptr, 2);
     ASSERT_EQ(animation->objectCount, football::PART_COUNT);
     EXPECT_TRUE(CreateSceneLights(scene, *animation, engine_, nullptr));
     EXPECT_GT(KeySpan(scene.camera.keys).size(), 0u);
@@ -164,18 +165,34 @@ TEST_F(FootballAssetsTest, TheRunningCycleEndsInTheStartingPose) {
   FreeScene(scene);
 }
 
-TEST_F(FootballAssetsTest, EveryFileTheConfigurationNamesIsThereAndLoads) {
-  std::istringstream words(football::ConfigText());
-  std::set<std::string> named;
-  for (std::string w; words >> w;)
-    if (w.find('.') != std::string::npos) named.insert(w.rfind("football/", 0) == 0 ? w.substr(9) : w);
-  for (const std::string& name : named) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(std::filesystem::exists(File(name)));
-    if (name.ends_with(".bmp")) {
-      rm::SurfacePtr surface = LoadBitmapSurface(File(name).c_str(), 0, 0);
-      ASSERT_TRUE(surface);
+TEST_F(FootballAssetsTest, TheConfigurationLoadsAsTheEditorLoadsIt) {
+  rm::FramePtr scene = engine_->CreateFrame();
+  rm::FramePtr mesh = engine_->CreateFrame(scene), offScene = engine_->CreateFrame(), camera = engine_->CreateFrame(scene);
+  FootballerConfig config;
+  Failure why;
+  ASSERT_TRUE(LoadFootballerConfig(File(football::kConfigFile).c_str(), config, {engine_, mesh, offScene, camera}, &why))
+      << why.FileText();
+  EXPECT_GE(config.topCount, 4);
+  EXPECT_GE(config.shortsCount, 3);
+  EXPECT_GE(config.faceCount, 3);
+  ASSERT_GE(config.hairCount, 2);
+  for (int32_t h = 0; h < config.hairCount; ++h) {
+    EXPECT_GE(config.hairs[h].textureCount, 2);
+    EXPECT_EQ(config.hairs[h].object->GetGroupCount(), 3u);
+  }
+  for (const FootballerFile& file : FootballerFiles(config)) {
+    EXPECT_TRUE(file.exists) << file.role << " " << file.path;
+    if (file.path.ends_with(".bmp")) {
+      EXPECT_TRUE(LoadBitmapSurface(file.path.c_str(), 0, 0)) << file.path;
     }
+  }
+  // The preview's camera sees every joint of the figure.
+  for (const football::PartInfo& part : football::Parts()) {
+    const football::Vec3 j = football::Place(part.joint);
+    const rm::Vector seen = camera->InverseTransform({j.x, j.y, j.z});
+    EXPECT_GT(seen.z, 0) << part.object;
+    EXPECT_LT(std::abs(seen.x / seen.z), 0.4f) << part.object;
+    EXPECT_LT(std::abs(seen.y / seen.z), 0.4f) << part.object;
   }
 }
 
