@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "app/OptionControllers.h"
 #include "platform/Ui.h"
