@@ -15,8 +15,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "LwobWriter.h"
-#include "LwsWriter.h"
+#include "writers/LwobWriter.h"
+#include "writers/LwsWriter.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"

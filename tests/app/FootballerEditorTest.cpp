@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "FootballerWriter.h"
 #include "TestSupport.h"
 #include "app/FootballerEditor.h"
