@@ -263,10 +263,6 @@ TEST_F(ViewerCommands, HmdExportsWriteTheirFilesAndTidyUp) {
   commands.DispatchCommand(CMD_SAVE_BINARY_HMD);
   EXPECT_TRUE(fs::is_regular_file(dir.File("ball.hmd")));
   EXPECT_FALSE(fs::exists(dir.File("ball.lab")));
-  ui.QueueSaveFile(dir.File("proc.lab"));
-  commands.DispatchCommand(CMD_SAVE_PROCESSED_LAB);
-  EXPECT_TRUE(fs::is_regular_file(dir.File("proc.lab")));
-  EXPECT_FALSE(fs::exists(dir.File("proc_tmp.lab")));
   hmdEdits = {{IDC_HMD_X_SCALE, "0.5"}, {IDC_HMD_Z_SCALE, "2"}};
   ui.QueueSaveFile(dir.File("raw.lab"));
   commands.DispatchCommand(CMD_SAVE_UNPROCESSED_LAB);
