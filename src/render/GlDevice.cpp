@@ -28,6 +28,8 @@ constexpr int kMaxDepth = 256;  // frame trees deeper than this are not drawn fu
 // (flat: one normal per face, from the face's own slope).
 const char* const kLightingSource = R"(
 uniform vec4 uColor;
+uniform int uVertexColors;    // the group takes its colour from its vertices
+vec4 gBase;                   // the colour being lit: uColor or the vertex's
 uniform vec3 uSpecular;
 uniform vec3 uEmissive;
 uniform float uPower;
@@ -41,7 +43,7 @@ uniform vec3 uLightColor[8];
 uniform vec4 uLightAtt[8];    // constant, linear, quadratic, range
 uniform vec2 uLightCone[8];   // cosines of the half umbra and half penumbra
 vec4 Shade(vec3 p, vec3 n) {
-  if (uLit == 0) return uColor;
+  if (uLit == 0) return gBase;
   vec3 diffuse = uAmbient;
   vec3 specular = vec3(0.0);
   vec3 toEye = normalize(uEye - p);
@@ -70,7 +72,7 @@ vec4 Shade(vec3 p, vec3 n) {
       specular += uLightColor[i] * pow(nh, uPower) * k;
     }
   }
-  return vec4(min(uColor.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0)), uColor.a);
+  return vec4(min(gBase.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0)), gBase.a);
 }
 )";
 
@@ -81,18 +83,22 @@ uniform mat3 uNormalMatrix;
 in vec3 aPos;
 in vec3 aNormal;
 in vec2 aTex;
+in vec4 aColor;
 TEXQ out vec2 vTex;
 #ifdef FLAT
 flat out vec3 vPos;
 out vec3 vSlopePos;
+flat out vec4 vBase;
 #else
 out vec4 vColor;
 #endif
 void main() {
   vec3 p = (uModel * vec4(aPos, 1.0)).xyz;
+  gBase = uVertexColors != 0 ? vec4(aColor.rgb, 1.0) : uColor;
 #ifdef FLAT
   vPos = p;
   vSlopePos = p;
+  vBase = gBase;
 #else
   vColor = Shade(p, normalize(uNormalMatrix * aNormal));
 #endif
@@ -108,11 +114,13 @@ TEXQ in vec2 vTex;
 #ifdef FLAT
 flat in vec3 vPos;
 in vec3 vSlopePos;
+flat in vec4 vBase;
 #else
 in vec4 vColor;
 #endif
 void main() {
 #ifdef FLAT
+  gBase = vBase;
   vec3 n = normalize(cross(dFdx(vSlopePos), dFdy(vSlopePos)));
   if (dot(n, uEye - vSlopePos) < 0.0) n = -n;
   vec4 c = Shade(vPos, n);
@@ -126,7 +134,7 @@ void main() {
 
 struct Uniforms {
   GLint mvp, model, normalMatrix, color, specular, emissive, power, lit, eye, ambient, lightCount, lightPos, lightDir,
-      lightColor, lightAtt, lightCone, texture, textured;
+      lightColor, lightAtt, lightCone, texture, textured, vertexColors;
 };
 
 struct Program {
@@ -140,6 +148,7 @@ struct GpuVertex {
   float position[3];
   float normal[3];
   float tex[2];
+  uint8_t color[4];  // red, green, blue, alpha
 };
 
 struct GroupBuffers {
@@ -210,6 +219,7 @@ bool BuildProgram(Program& program, bool flat, bool affine) {
   glBindAttribLocation(program.id, 0, "aPos");
   glBindAttribLocation(program.id, 1, "aNormal");
   glBindAttribLocation(program.id, 2, "aTex");
+  glBindAttribLocation(program.id, 3, "aColor");
   glLinkProgram(program.id);
   glDeleteShader(vs);
   glDeleteShader(fs);
@@ -227,7 +237,8 @@ bool BuildProgram(Program& program, bool flat, bool affine) {
   auto at = [&](const char* name) { return glGetUniformLocation(program.id, name); };
   u = {at("uMvp"), at("uModel"), at("uNormalMatrix"), at("uColor"), at("uSpecular"), at("uEmissive"),
        at("uPower"), at("uLit"), at("uEye"), at("uAmbient"), at("uLightCount"), at("uLightPos"),
-       at("uLightDir"), at("uLightColor"), at("uLightAtt"), at("uLightCone"), at("uTexture"), at("uTextured")};
+       at("uLightDir"), at("uLightColor"), at("uLightAtt"), at("uLightCone"), at("uTexture"), at("uTextured"),
+       at("uVertexColors")};
   program.aPos = glGetAttribLocation(program.id, "aPos");
   program.aNormal = glGetAttribLocation(program.id, "aNormal");
   program.aTex = glGetAttribLocation(program.id, "aTex");
@@ -370,7 +381,11 @@ bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool w
   if (!vertices.Allocate(vertexCount)) return false;
   for (size_t i = 0; i < vertexCount; ++i) {
     const rm::Vertex& v = group.vertices[i];
-    vertices[i] = {{v.position.x, v.position.y, v.position.z}, {v.normal.x, v.normal.y, v.normal.z}, {v.tu, v.tv}};
+    vertices[i] = {{v.position.x, v.position.y, v.position.z},
+                   {v.normal.x, v.normal.y, v.normal.z},
+                   {v.tu, v.tv},
+                   {static_cast<uint8_t>(v.color >> 16), static_cast<uint8_t>(v.color >> 8),
+                    static_cast<uint8_t>(v.color), static_cast<uint8_t>(v.color >> 24)}};
   }
   // Faces become the triangles of the polygons they outline (a convex face
   // its fan) and, for wire frames, their edges.
@@ -518,6 +533,7 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
     glUniform4f(p.u.color, rm::ColorRed(group->color), rm::ColorGreen(group->color), rm::ColorBlue(group->color),
                 1.0f);
     glUniform1i(p.u.lit, lit ? 1 : 0);
+    glUniform1i(p.u.vertexColors, group->colorSource == rm::COLOR_FROMVERTEX ? 1 : 0);
     if (group->material) {
       const rm::ColorRGBf s = group->material->GetSpecular(), e = group->material->GetEmissive();
       glUniform3f(p.u.specular, s.red, s.green, s.blue);
@@ -536,11 +552,14 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glEnableVertexAttribArray(2);
+    glEnableVertexAttribArray(3);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex), nullptr);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
                           reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
                           reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(GpuVertex),
+                          reinterpret_cast<const void*>(offsetof(GpuVertex, color)));
     if (fill == rm::FILL_POINTS) {
       glDrawArrays(GL_POINTS, 0, b.vertexCount);
     } else if (wire) {
@@ -611,6 +630,7 @@ bool GlResources::Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& ro
   glDisableVertexAttribArray(0);
   glDisableVertexAttribArray(1);
   glDisableVertexAttribArray(2);
+  glDisableVertexAttribArray(3);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glUseProgram(0);

@@ -135,6 +135,8 @@ RM_GROUP_SETTER(SetGroupQuality, RenderQuality, quality)
 RM_GROUP_GETTER(GetGroupQuality, RenderQuality, quality, 0)
 RM_GROUP_SETTER(SetGroupMapping, MappingFlags, mapping)
 RM_GROUP_GETTER(GetGroupMapping, MappingFlags, mapping, 0)
+RM_GROUP_SETTER(SetGroupColorSource, ColorSource, colorSource)
+RM_GROUP_GETTER(GetGroupColorSource, ColorSource, colorSource, COLOR_FROMFACE)
 
 bool Mesh::SetGroupColorRGB(uint32_t group, float r, float g, float b) {
   return SetGroupColor(group, ColorRGB(r, g, b));

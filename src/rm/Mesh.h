@@ -24,6 +24,7 @@ struct MeshGroupData {
   TexturePtr texture;
   RenderQuality quality = RENDER_GOURAUD;
   MappingFlags mapping = 0;
+  ColorSource colorSource = COLOR_FROMFACE;
 };
 
 class Mesh : public Visual {
@@ -77,6 +78,8 @@ class Mesh : public Visual {
   RenderQuality GetGroupQuality(uint32_t group) const;
   bool SetGroupMapping(uint32_t group, MappingFlags mapping);
   MappingFlags GetGroupMapping(uint32_t group) const;
+  bool SetGroupColorSource(uint32_t group, ColorSource source);
+  ColorSource GetGroupColorSource(uint32_t group) const;
 
   // The box around every vertex of every group; false and a zero box when the
   // mesh has no vertices.

@@ -32,6 +32,7 @@ bool MeshBuilder::AddMesh(const Mesh& mesh) try {
     merged.SetGroupTexture(i, src.texture);
     merged.SetGroupQuality(i, src.quality);
     merged.SetGroupMapping(i, src.mapping);
+    merged.SetGroupColorSource(i, src.colorSource);
   }
   mesh_ = std::move(merged);
   return true;

@@ -62,6 +62,12 @@ enum CombineType : uint32_t {
   COMBINE_AFTER = 2,
 };
 
+// Where a mesh group's faces take their colour: the group's colour, or each
+// vertex's own (blended across the face), with the engine's values.
+using ColorSource = uint32_t;
+constexpr ColorSource COLOR_FROMFACE = 0;
+constexpr ColorSource COLOR_FROMVERTEX = 1;
+
 // Render quality: shade mode | lighting | fill mode, with the engine's values.
 using RenderQuality = uint32_t;
 constexpr RenderQuality SHADE_FLAT = 0;

@@ -162,6 +162,31 @@ std::string XText(const Mesh& mesh, const std::string& name, XofSaveFlags flags)
     }
     out += "  }\n";
   }
+
+  // Colours per vertex only for meshes that have them, so other meshes are
+  // written as they always were; vertices of the other groups there take
+  // their group's colour.
+  bool anyVertexColors = false;
+  for (uint32_t g = 0; g < mesh.GetGroupCount(); ++g)
+    anyVertexColors = anyVertexColors || mesh.GetGroupColorSource(g) == COLOR_FROMVERTEX;
+  if (anyVertexColors) {
+    out += "\n  MeshVertexColors {\n    ";
+    Number(out, static_cast<uint32_t>(vertices.size()));
+    out += ";\n";
+    uint32_t i = 0;
+    for (uint32_t g = 0; g < mesh.GetGroupCount(); ++g) {
+      const MeshGroupData& group = *mesh.Group(g);
+      for (const Vertex& v : group.vertices) {
+        const Color c = group.colorSource == COLOR_FROMVERTEX ? v.color : group.color;
+        out += "    ";
+        Number(out, i), out += ';';
+        Number(out, ColorRed(c)), out += ';', Number(out, ColorGreen(c)), out += ';';
+        Number(out, ColorBlue(c)), out += ';', Number(out, ColorAlpha(c));
+        out += ++i < vertices.size() ? ";;,\n" : ";;;\n";
+      }
+    }
+    out += "  }\n";
+  }
   out += "}\n";
   return out;
 }
@@ -208,6 +233,7 @@ struct LoadContext {
   std::vector<std::vector<uint32_t>> faceData;  // per group, count-prefixed
   std::vector<uint32_t> faceCount;
   std::vector<std::vector<Vertex>> vertices;
+  std::vector<bool> vertexColors;  // per group: a mesh of it had colours per vertex
 };
 
 void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent) {
@@ -218,7 +244,9 @@ void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent
     if (node->mMeshes[i] >= c.scene->mNumMeshes) continue;
     const aiMesh* m = c.scene->mMeshes[node->mMeshes[i]];
     auto [it, added] = c.groupOfMaterial.try_emplace(m->mMaterialIndex, static_cast<uint32_t>(c.vertices.size()));
-    if (added) c.vertices.emplace_back(), c.faceData.emplace_back(), c.faceCount.push_back(0);
+    if (added)
+      c.vertices.emplace_back(), c.faceData.emplace_back(), c.faceCount.push_back(0), c.vertexColors.push_back(false);
+    if (m->mColors[0]) c.vertexColors[it->second] = true;
     const uint32_t g = it->second;
     auto& verts = c.vertices[g];
     const uint32_t base = static_cast<uint32_t>(verts.size());
@@ -242,7 +270,20 @@ void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent
       c.faceData[g].push_back(face.mNumIndices);
       for (unsigned k = 0; k < face.mNumIndices; ++k) c.faceData[g].push_back(base + face.mIndices[k]);
       ++c.faceCount[g];
+      if (m->mNormals) continue;
+      // A mesh written without normals would be lit by zero vectors: give each
+      // vertex the mean of its faces' normals (front faces run clockwise).
+      const Vector& a = verts[base + face.mIndices[0]].position;
+      const Vector& b = verts[base + face.mIndices[1]].position;
+      const Vector& d = verts[base + face.mIndices[2]].position;
+      const Vector n = Cross(b - a, d - a);
+      for (unsigned k = 0; k < face.mNumIndices; ++k) {
+        Vector& sum = verts[base + face.mIndices[k]].normal;
+        sum = sum + n;
+      }
     }
+    if (!m->mNormals)
+      for (unsigned v = 0; v < m->mNumVertices; ++v) verts[base + v].normal = Normalize(verts[base + v].normal);
   }
   for (unsigned i = 0; i < node->mNumChildren; ++i) AddNodeMeshes(c, node->mChildren[i], world);
 }
@@ -261,7 +302,7 @@ bool MeshBuilder::Load(const std::string& path) {
       ReportWarning(DebugFormat("Load %s: %s", path.c_str(), importer.GetErrorString()));
       return false;
     }
-    LoadContext c{scene, &mesh_, {}, {}, {}, {}};
+    LoadContext c{scene, &mesh_, {}, {}, {}, {}, {}};
     AddNodeMeshes(c, scene->mRootNode, aiMatrix4x4());
     uint32_t faces = 0;
     for (const uint32_t n : c.faceCount) faces += n;
@@ -282,6 +323,7 @@ bool MeshBuilder::Load(const std::string& path) {
       }
       const uint32_t i = static_cast<uint32_t>(index);
       mesh_.SetVertices(i, 0, static_cast<uint32_t>(c.vertices[g].size()), c.vertices[g].data());
+      if (c.vertexColors[g]) mesh_.SetGroupColorSource(i, COLOR_FROMVERTEX);
       if (materialIndex >= scene->mNumMaterials) continue;
       const aiMaterial* am = scene->mMaterials[materialIndex];
       aiColor4D diffuse(1, 1, 1, 1);

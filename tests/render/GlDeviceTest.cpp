@@ -224,3 +224,19 @@ TEST_F(GlDeviceTest, AConcaveFaceIsDrawnAsThePolygonItOutlines) {
   for (auto [x, y] : {std::pair{51, 32}, {13, 32}, {32, 51}, {32, 13}}) EXPECT_EQ(Pixel(x, y), red) << x << "," << y;
   EXPECT_NEAR(Count(red), 3.14159 * (16 - 4) * 6.4 * 6.4, 60);
 }
+
+TEST_F(GlDeviceTest, GroupsColouredByTheirVerticesShowTheVertexColours) {
+  for (const rm::RenderQuality quality : {rm::RENDER_UNLITFLAT, rm::SHADE_GOURAUD | rm::LIGHT_OFF | rm::FILL_SOLID}) {
+    rm::MeshPtr mesh = Square(5, true, quality);
+    for (rm::Vertex& vertex : mesh->GroupVertices(0)) vertex.color = 0xFF00FF00u;
+    rm::FramePtr frame = engine_->CreateFrame(scene_);
+    frame->AddVisual(mesh);
+    Draw();
+    EXPECT_EQ(Pixel(32, 32), Rgba(255, 0, 0)) << quality;  // the group's own colour by default
+    mesh->SetGroupColorSource(0, rm::COLOR_FROMVERTEX);
+    device_->InvalidateMesh(*mesh);
+    Draw();
+    EXPECT_EQ(Pixel(32, 32), Rgba(0, 255, 0)) << quality;
+    scene_->DeleteChild(frame);
+  }
+}

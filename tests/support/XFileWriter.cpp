@@ -69,6 +69,11 @@ void Mesh(std::ostream& out, const XMeshSpec& m) {
     Vectors(out, m.uvs);
     out << "}\n";
   }
+  if (!m.colors.empty()) {
+    std::vector<std::string> rows;
+    for (size_t i = 0; i < m.colors.size(); ++i) rows.push_back(std::to_string(i) + ";" + Join(m.colors[i], ";") + ";;");
+    out << "MeshVertexColors {\n" << rows.size() << ";\n" << Join(rows, ",\n") << ";\n}\n";
+  }
   out << "}\n";
 }
 

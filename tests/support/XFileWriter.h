@@ -25,6 +25,7 @@ struct XMeshSpec {
   std::vector<std::array<float, 2>> uvs;      // one per position, or none
   std::vector<XMaterialSpec> materials;       // none: no material list
   std::vector<uint32_t> faceMaterials;        // one per face
+  std::vector<std::array<float, 4>> colors;   // RGBA per position (MeshVertexColors), or none
 };
 
 struct XFrameSpec {
