@@ -7,6 +7,8 @@ namespace rm {
 
 namespace {
 
+constexpr size_t kLargestClippedFace = 4096;
+
 size_t Fan(std::span<const uint32_t> face, uint32_t* out) {
   size_t t = 0;
   for (size_t k = 1; k + 1 < face.size(); ++k) {
@@ -24,6 +26,9 @@ size_t TriangulateFace(std::span<const uint32_t> face, std::span<const Vertex> v
   const size_t n = face.size();
   if (n < 3) return 0;
   if (n == 3) return Fan(face, out);
+  // Clipping costs up to n^3; a face this large is no artist's outline and
+  // keeps its fan rather than holding up the upload.
+  if (n > kLargestClippedFace) return Fan(face, out);
 
   // The plane of the face by Newell's method; the polygon is looked at along
   // its largest axis, turned so that it runs counter-clockwise.
