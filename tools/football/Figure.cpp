@@ -97,7 +97,7 @@ void BuildUpperArm(PartBuilder& b, float side) {
   const Vec3 shoulder = Side(side, Parts()[LEFT_UPPER_ARM].joint);
   const Vec3 elbow = Side(side, Parts()[LEFT_LOWER_ARM].joint);
   b.Loft(Limb(shoulder, elbow,
-              {{-0.2f, 0, 0}, {-0.12f, 0.040f, 0.044f}, {0.0f, 0.055f, 0.058f}, {0.3f, 0.050f, 0.054f},
+              {{-0.14f, 0, 0}, {-0.09f, 0.040f, 0.044f}, {0.0f, 0.055f, 0.058f}, {0.3f, 0.050f, 0.054f},
                {0.7f, 0.044f, 0.048f}, {1.0f, 0.040f, 0.043f}, {1.1f, 0, 0}}),
          10, 0, All(0));
 }
@@ -164,8 +164,8 @@ const std::array<PartInfo, PART_COUNT>& Parts() {
       {"RightThigh", "rthigh", BODY, {-0.095f, 0.93f, 0}},
       {"LeftFoot", "lfoot", LEFT_THIGH, {0.10f, 0.53f, 0}},
       {"RightFoot", "rfoot", RIGHT_THIGH, {-0.10f, 0.53f, 0}},
-      {"LeftUpperArm", "luarm", BODY, {0.205f, 1.43f, 0}},
-      {"RightUpperArm", "ruarm", BODY, {-0.205f, 1.43f, 0}},
+      {"LeftUpperArm", "luarm", BODY, {0.2f, 1.42f, 0}},
+      {"RightUpperArm", "ruarm", BODY, {-0.2f, 1.42f, 0}},
       {"LeftLowerArm", "llarm", LEFT_UPPER_ARM, {0.235f, 1.15f, 0.005f}},
       {"RightLowerArm", "rlarm", RIGHT_UPPER_ARM, {-0.235f, 1.15f, 0.005f}},
       {"Head", "head", BODY, {0, 1.50f, 0}},

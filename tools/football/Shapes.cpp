@@ -118,7 +118,8 @@ std::vector<uint8_t> PartBuilder::Lwob() const {
   for (size_t i = 0; i < surfaces_.size(); ++i) {
     const SurfaceSpec& s = surfaces_[i];
     writers::LwobSurface surf(s.name);
-    surf.Colour(s.colour[0], s.colour[1], s.colour[2]).U2("DIFF", 230).U2("SPEC", 40).U2("GLOS", 64);
+    // Colour only: the default material, as the editor shows every part.
+    surf.Colour(s.colour[0], s.colour[1], s.colour[2]);
     if (s.mapped) {
       const PlanarMap map = MapOf(static_cast<int>(i));
       surf.Name("CTEX", "Planar Image Map")
