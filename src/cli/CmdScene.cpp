@@ -223,10 +223,11 @@ int RunScene(const std::vector<std::string>& args) {
   if (options.noZxy) settings.zxyOptimised = 0;
 
   Scene scene;
-  const bool loaded = LoadScene(scene, options.file.c_str());
+  Failure why;
+  const bool loaded = LoadScene(scene, options.file.c_str(), &why);
   if (!loaded) {
     FreeScene(scene);
-    return Fail(options.file + " is not a LightWave scene that can be read (the reports say which block failed)");
+    return Fail(FailureText(options.file, why, "not a LightWave scene that can be read"));
   }
   if (options.json)
     PrintJson(scene, options);

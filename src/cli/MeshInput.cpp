@@ -84,9 +84,9 @@ bool LoadMeshInput(const std::string& path, const MeshInputOptions& options, Loa
     if (!loaded.mesh) error = FailureText(path, why, "could not load the LightWave object");
   } else if (extension == ".msh") {
     loaded.fromMsh = true;
-    if (LoadMeshModel(&loaded.model, path.c_str(), loaded.engine, TextureLoadCallback, &search))
+    if (LoadMeshModel(&loaded.model, path.c_str(), loaded.engine, TextureLoadCallback, &search, &why))
       loaded.mesh = BuildRMMesh(&loaded.model, loaded.engine);
-    if (!loaded.mesh) error = path + ": not a readable .msh mesh file";
+    if (!loaded.mesh) error = FailureText(path, why, "not a readable .msh mesh file");
   } else {
     rm::MeshBuilderPtr builder = loaded.engine->CreateMeshBuilder();
     if (builder && builder->Load(path)) loaded.mesh = builder->CreateMesh();

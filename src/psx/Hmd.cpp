@@ -417,16 +417,25 @@ std::string TimNameForTexture(const std::string& textureName) {
   return base + ".tim";
 }
 
-bool LoadTextureTim(TimImage& tim, const std::string& textureName) {
+bool LoadTextureTim(TimImage& tim, const std::string& textureName, Failure* why) {
   const std::string name = TimNameForTexture(textureName);
-  if (LoadTim(tim, name.c_str())) return true;
+  Failure first;
+  const auto load = [&](const std::string& path) {
+    Failure reason;
+    if (LoadTim(tim, path.c_str(), &reason)) return true;
+    // A file that is there but broken says more than one that is missing.
+    if (first.empty() || (first.what == "cannot be opened" && reason.what != "cannot be opened")) first = reason;
+    return false;
+  };
+  if (load(name)) return true;
   for (const std::string& directory : g_timDirectories) {
     if (directory.empty()) continue;
     std::string inDirectory = directory;
     if (inDirectory.back() != '/' && inDirectory.back() != '\\') inDirectory += '/';
     inDirectory += PathFileName(name);
-    if (LoadTim(tim, inDirectory.c_str())) return true;
+    if (load(inDirectory)) return true;
   }
+  if (why && why->empty()) *why = first;
   return false;
 }
 

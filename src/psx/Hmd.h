@@ -42,7 +42,9 @@ bool GetHmdTextureName(const rm::TexturePtr& texture, std::string& name);
 void SetHmdTimDirectories(std::vector<std::string> directories);
 // "wood.bmp" -> "wood.tim": cut at the first '.' after the first character.
 std::string TimNameForTexture(const std::string& textureName);
-bool LoadTextureTim(TimImage& tim, const std::string& textureName);
+// why, when given, says why no TIM would do: the reason of a file that is
+// there but does not read, else that there is none.
+bool LoadTextureTim(TimImage& tim, const std::string& textureName, Failure* why = nullptr);
 
 // The mesh's bounding box (all zero without a mesh).
 HmdBox MeshBox(const rm::MeshPtr& mesh);

@@ -29,8 +29,9 @@ std::string WordDistance(const char* label, const char* base) {
 
 bool WriteHmdImages(FILE* f, const MeshModel& model, const char* imagePrimSet, const char* imagePrimHeader,
                     const char* image, const char* clut) {
-  const auto fail = [] {
-    ShowHmdError(kImageError);
+  Failure why;
+  const auto fail = [&why] {
+    ShowHmdError(kImageError, why.empty() ? std::string() : why.FileText());
     return false;
   };
   // Newest first: a name met for the first time goes to the front.
@@ -59,12 +60,15 @@ bool WriteHmdImages(FILE* f, const MeshModel& model, const char* imagePrimSet, c
   std::vector<TimImage> tims(count);
   std::vector<int32_t> bits(count);
   for (size_t i = 0; i < count; ++i) {
-    if (!LoadTextureTim(tims[i], names[i])) return fail();
+    if (!LoadTextureTim(tims[i], names[i], &why)) return fail();
     bits[i] = TimBitsPerPixel(tims[i], 0);
     // Mixed-mode or undecidable pixel sizes have no palette size to copy, and a
     // palette image needs a palette as large as its pixels can index.
-    if (bits[i] <= 0) return fail();
-    if (bits[i] <= 8 && TimPaletteEntryCount(tims[i], 0) < (1u << bits[i])) return fail();
+    if (bits[i] <= 0) return Fail(&why, "%s: mixed or unknown pixel mode", TimNameForTexture(names[i]).c_str()), fail();
+    if (bits[i] <= 8 && TimPaletteEntryCount(tims[i], 0) < (1u << bits[i]))
+      return Fail(&why, "%s: a palette of %u entries for %d-bit pixels", TimNameForTexture(names[i]).c_str(),
+                  TimPaletteEntryCount(tims[i], 0), bits[i]),
+             fail();
   }
 
   LabWriteLabel(f, imagePrimSet);

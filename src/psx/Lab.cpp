@@ -51,7 +51,9 @@ void LabWriteCoordM(FILE* file, int32_t a, int32_t b, int32_t c, int32_t d, int3
 void LabWriteBlankLine(FILE* file) { std::fputs("\n", file); }
 void LabWriteInclude(FILE* file, const char* path) { std::fprintf(file, "#include<%s>\n", path); }
 
-void ShowHmdError(const std::string& text) { GetUi().MessageBox(text, "HMD Error", UiButtons::Ok, UiIcon::Error); }
+void ShowHmdError(const std::string& text, const std::string& detail) {
+  GetUi().MessageBox(text, "HMD Error", UiButtons::Ok, UiIcon::Error, detail);
+}
 
 namespace {
 void StripExtension(std::string& name, const char* extension) {

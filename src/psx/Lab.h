@@ -38,7 +38,8 @@ void LabWriteBlankLine(FILE* file);
 void LabWriteInclude(FILE* file, const char* path);
 
 // The "HMD Error" box every export step shows its failures in.
-void ShowHmdError(const std::string& text);
+// detail: the box's detailed text (why it failed), when known.
+void ShowHmdError(const std::string& text, const std::string& detail = {});
 
 // Cut a trailing ".LAB" / ".HMD" (any case) when the name is at least six
 // characters long; shorter names are left as they are.

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "diag/Failure.h"
 #include "diag/TrackedBuffer.h"
 
 // One image rectangle; pixels point into the owning TimImage's file bytes.
@@ -41,11 +42,12 @@ constexpr uint32_t TimColourFlag(uint32_t c) { return c & 1; }
 
 // Reads and parses a whole file; false (record empty) when it cannot be read,
 // is malformed or memory runs out. Reports nothing: the caller names the file.
-bool LoadTim(TimImage& tim, const char* path);
+// why, when given, says why and where and names the file.
+bool LoadTim(TimImage& tim, const char* path, Failure* why = nullptr);
 // Parses bytes that stay owned by the caller and must outlive the record.
 // Refuses a block length that runs past the data, a record that runs past its
 // block, leftover bytes that make no record, and a file without an image.
-bool ParseTim(TimImage& tim, std::span<const uint8_t> bytes);
+bool ParseTim(TimImage& tim, std::span<const uint8_t> bytes, Failure* why = nullptr);
 void FreeTim(TimImage& tim);
 
 // 4, 8, 15 or 24; 0 for mixed mode; -1 when it cannot be told.

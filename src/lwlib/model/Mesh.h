@@ -2,6 +2,9 @@
 // reads, its .X export, and its binary ".msh" file.
 #pragma once
 
+#include <span>
+
+#include "diag/Failure.h"
 #include "lwlib/model/MeshModel.h"
 #include "lwlib/object/TextureLoader.h"
 #include "rm/Types.h"
@@ -24,5 +27,9 @@ bool SaveMeshModel(const MeshModel* model, const char* fileName);
 // Reads a ".msh" file into model. Textures named in the file come from the
 // texture loader when one is given, else from the engine when one is given.
 // False (model empty) for a file that is not a whole, well-formed mesh file.
+// why, when given, then says why and where, and names the file.
 bool LoadMeshModel(MeshModel* model, const char* fileName, const rm::EnginePtr& engine,
-                   TextureCallback textureCallback, void* callbackData);
+                   TextureCallback textureCallback, void* callbackData, Failure* why = nullptr);
+// The same over a mesh file's bytes (why names no file).
+bool LoadMeshModelBytes(MeshModel* model, std::span<const uint8_t> bytes, const rm::EnginePtr& engine,
+                        TextureCallback textureCallback, void* callbackData, Failure* why = nullptr);

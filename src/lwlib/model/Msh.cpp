@@ -44,15 +44,29 @@ float GetF4(const uint8_t* p) {
   return f;
 }
 
-// Reads forward through the file; every read is checked against the bytes
-// the file has left, so a count can never ask for more than the file holds.
+// Reads forward through the file or the bytes; every read is checked against
+// the bytes left, so a count can never ask for more than the file holds.
 struct Reader {
-  FILE* file;
+  FILE* file;                // null: read from bytes
+  const uint8_t* bytes;
+  uint64_t size;
   uint64_t left;
+  Failure* why;
+  int64_t Offset() const { return static_cast<int64_t>(size - left); }
   bool Read(void* to, uint64_t n) {
     if (n > left) return false;
-    if (n && FileRead(to, 1, static_cast<size_t>(n), file) != n) return false;
+    if (file) {
+      if (n && FileRead(to, 1, static_cast<size_t>(n), file) != n) return false;
+    } else if (n) {
+      std::memcpy(to, bytes + (size - left), static_cast<size_t>(n));
+    }
     left -= n;
+    return true;
+  }
+  // Reads a record of group g; a file that ends first is the reason.
+  bool Record(void* to, uint64_t n, int32_t g, const char* record) {
+    if (n > left) return FailAt(why, nullptr, Offset(), "group %d: the file ends inside its %s", g, record);
+    if (!Read(to, n)) return FailAt(why, nullptr, Offset(), "group %d: cannot read its %s", g, record);
     return true;
   }
 };
@@ -106,9 +120,10 @@ bool WriteGroupArrays(const MeshGroup& group, FILE* file) {
   return FileWrite(out.data(), 1, out.size(), file) == out.size();
 }
 
-bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string& textureName) {
+bool ReadGroup(Reader& r, int32_t index, MeshGroup& group, GroupMaterial& material, std::string& textureName) {
+  Failure* why = r.why;
   uint8_t m[kMaterialRecord + 4];
-  if (!r.Read(m, sizeof m)) return false;
+  if (!r.Record(m, sizeof m, index, "material record")) return false;
   for (int i = 0; i < 3; ++i) {
     material.specular[i] = GetF4(m + 8 + 4 * i);
     material.emissive[i] = GetF4(m + 20 + 4 * i);
@@ -120,38 +135,50 @@ bool ReadGroup(Reader& r, MeshGroup& group, GroupMaterial& material, std::string
   const uint32_t nameLength = GetU4(m + 48);
   if (nameLength > kMaxTextureName) {
     ReportWarning(DebugFormat("Texture name of %u bytes in a mesh file refused", nameLength));
-    return false;
+    return FailAt(why, nullptr, r.Offset() - 4, "group %d: a texture name of %s bytes is longer than %s", index,
+                  Thousands(nameLength).c_str(), Thousands(kMaxTextureName).c_str());
   }
   char name[kMaxTextureName + 1] = {};
-  if (!r.Read(name, nameLength)) return false;
+  if (!r.Record(name, nameLength, index, "texture name")) return false;
   // A name with a zero byte inside ends there, as it would have when read.
   textureName = name;
 
   uint8_t g[kGroupRecord];
-  if (!r.Read(g, sizeof g)) return false;
+  if (!r.Record(g, sizeof g, index, "group record")) return false;
   group.verticesPerFace = GetU4(g + 4);
   const uint32_t vertexCount = GetU4(g + 8);
   group.faceCount = GetU4(g + 12);
   const uint32_t faceDataSize = GetU4(g + 16);
   // Counts are checked against the bytes left before anything is allocated,
   // and a group the engine could not hold is refused here rather than later.
-  if (vertexCount > rm::Mesh::kMaxGroupVertices) return false;
-  if (faceDataSize > r.left / 4) return false;
-  if (vertexCount > (r.left - 4 * static_cast<uint64_t>(faceDataSize)) / kVertexRecord) return false;
-  if (!group.faceData.Allocate(faceDataSize) || !group.vertices.Allocate(vertexCount)) return false;
+  const int64_t counts = r.Offset() - kGroupRecord;
+  if (vertexCount > rm::Mesh::kMaxGroupVertices)
+    return FailAt(why, nullptr, counts, "group %d: %s vertices are more than a group can hold (%s)", index,
+                  Thousands(vertexCount).c_str(), Thousands(rm::Mesh::kMaxGroupVertices).c_str());
+  if (faceDataSize > r.left / 4)
+    return FailAt(why, nullptr, counts, "group %d: %s face data words need %s bytes but %s are left", index,
+                  Thousands(faceDataSize).c_str(), Thousands(4 * int64_t{faceDataSize}).c_str(),
+                  Thousands(static_cast<int64_t>(r.left)).c_str());
+  const uint64_t afterFaces = r.left - 4 * static_cast<uint64_t>(faceDataSize);
+  if (vertexCount > afterFaces / kVertexRecord)
+    return FailAt(why, nullptr, counts, "group %d: %s vertices need %s bytes but %s are left after the face data",
+                  index, Thousands(vertexCount).c_str(), Thousands(int64_t{kVertexRecord} * vertexCount).c_str(),
+                  Thousands(static_cast<int64_t>(afterFaces)).c_str());
+  if (!group.faceData.Allocate(faceDataSize) || !group.vertices.Allocate(vertexCount))
+    return Fail(why, "out of memory for group %d", index);
   // The file's records are the in-memory ones on a little-endian machine.
-  if (!r.Read(group.faceData.data(), 4 * static_cast<uint64_t>(faceDataSize)) ||
-      !r.Read(group.vertices.data(), kVertexRecord * static_cast<uint64_t>(vertexCount)))
+  if (!r.Record(group.faceData.data(), 4 * static_cast<uint64_t>(faceDataSize), index, "face data") ||
+      !r.Record(group.vertices.data(), kVertexRecord * static_cast<uint64_t>(vertexCount), index, "vertices"))
     return false;
   if constexpr (std::endian::native == std::endian::big) {
     SwapWords(group.faceData.data(), faceDataSize);
     SwapWords(group.vertices.data(), static_cast<size_t>(vertexCount) * (kVertexRecord / 4));
   }
   // Everything that reads a model walks its faces unchecked.
-  Failure why;
-  if (!rm::CheckFaces(group.faceData.span(), group.faceCount, group.verticesPerFace, vertexCount, nullptr, &why)) {
-    ReportWarning(("Mesh file group refused: " + why.what).c_str());
-    return false;
+  Failure faces;
+  if (!rm::CheckFaces(group.faceData.span(), group.faceCount, group.verticesPerFace, vertexCount, nullptr, &faces)) {
+    ReportWarning(("Mesh file group refused: " + faces.what).c_str());
+    return FailAt(why, nullptr, counts + kGroupRecord, "group %d: %s", index, faces.what.c_str());
   }
   return true;
 }
@@ -168,25 +195,26 @@ rm::TexturePtr FindTexture(const std::string& name, const rm::EnginePtr& engine,
   return texture;
 }
 
-bool ReadMeshFile(MeshModel* model, const char* fileName, const rm::EnginePtr& engine, TextureCallback callback,
-                  void* callbackData) {
-  ScopedFile file(FileOpen(fileName, "rb"));
-  if (!file) return false;
-  const int64_t length = FileLength(file.get());
-  if (length < 8) return false;
-  Reader r{file.get(), static_cast<uint64_t>(length)};
+bool ReadMesh(MeshModel* model, Reader& r, ScopedFile* file, const rm::EnginePtr& engine, TextureCallback callback,
+              void* callbackData) {
+  Failure* why = r.why;
+  if (r.size < 8)
+    return FailAt(why, nullptr, 0, "the file ends after %s bytes, inside the 8-byte header",
+                  Thousands(static_cast<int64_t>(r.size)).c_str());
   uint8_t head[8];
-  if (!r.Read(head, sizeof head) || std::memcmp(head, "MESH", 4) != 0) return false;
+  if (!r.Read(head, sizeof head)) return Fail(why, "cannot be read");
+  if (std::memcmp(head, "MESH", 4) != 0) return FailAt(why, nullptr, 0, "not a mesh file: it does not start with MESH");
   const int32_t groupCount = static_cast<int32_t>(GetU4(head + 4));
   // Every group takes at least its two records and a name length.
   if (groupCount < 0 || static_cast<uint64_t>(groupCount) > r.left / (kMaterialRecord + 4 + kGroupRecord))
-    return false;
+    return FailAt(why, nullptr, 4, "%s groups cannot fit in the %s bytes that follow",
+                  Thousands(static_cast<uint32_t>(groupCount)).c_str(), Thousands(static_cast<int64_t>(r.left)).c_str());
   model->groups.resize(static_cast<size_t>(groupCount));
   model->groupMaterials.resize(static_cast<size_t>(groupCount));
   std::vector<std::string> textureNames(static_cast<size_t>(groupCount));
   for (int32_t g = 0; g < groupCount; ++g)
-    if (!ReadGroup(r, model->groups[g], model->groupMaterials[g], textureNames[g])) return false;
-  file.Close();
+    if (!ReadGroup(r, g, model->groups[g], model->groupMaterials[g], textureNames[g])) return false;
+  if (file) file->Close();
   // Textures are looked for only once the whole file has read, so a broken
   // file asks nobody for images.
   for (int32_t g = 0; g < groupCount; ++g)
@@ -220,17 +248,43 @@ bool SaveMeshModel(const MeshModel* model, const char* fileName) {
   return ok;
 }
 
-bool LoadMeshModel(MeshModel* model, const char* fileName, const rm::EnginePtr& engine,
-                   TextureCallback textureCallback, void* callbackData) {
-  if (!model) return false;
+namespace {
+
+template <typename Read>
+bool Guarded(MeshModel* model, Failure* why, Read read) {
+  if (!model) return Fail(why, "no model");
   FreeMeshModel(model);
-  if (!fileName) return false;
   bool ok = false;
   try {
-    ok = ReadMeshFile(model, fileName, engine, textureCallback, callbackData);
+    ok = read();
   } catch (const std::bad_alloc&) {
-    ok = false;
+    ok = Fail(why, "out of memory");
   }
   if (!ok) FreeMeshModel(model);
   return ok;
+}
+
+}  // namespace
+
+bool LoadMeshModel(MeshModel* model, const char* fileName, const rm::EnginePtr& engine,
+                   TextureCallback textureCallback, void* callbackData, Failure* why) {
+  if (!fileName) return Fail(why, "no file name");
+  const bool ok = Guarded(model, why, [&] {
+    ScopedFile file(FileOpen(fileName, "rb"));
+    if (!file) return Fail(why, "cannot be opened");
+    const int64_t length = FileLength(file.get());
+    if (length < 0) return Fail(why, "cannot be read");
+    Reader r{file.get(), nullptr, static_cast<uint64_t>(length), static_cast<uint64_t>(length), why};
+    return ReadMesh(model, r, &file, engine, textureCallback, callbackData);
+  });
+  if (!ok && why && why->file.empty()) why->file = fileName;
+  return ok;
+}
+
+bool LoadMeshModelBytes(MeshModel* model, std::span<const uint8_t> bytes, const rm::EnginePtr& engine,
+                        TextureCallback textureCallback, void* callbackData, Failure* why) {
+  return Guarded(model, why, [&] {
+    Reader r{nullptr, bytes.data(), bytes.size(), bytes.size(), why};
+    return ReadMesh(model, r, nullptr, engine, textureCallback, callbackData);
+  });
 }

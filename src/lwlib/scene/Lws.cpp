@@ -3,6 +3,7 @@
 // correct them.
 #include "lwlib/scene/Lws.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -57,6 +58,7 @@ const char* const CAMERA_KEYWORDS[] = {LWS_CAMERA_KEYWORDS(LWS_TEXT)};
 struct Reader {
   const char* text;
   uint32_t& position;
+  const char* keyword = nullptr;  // the keyword whose values are being read, for the reason of a failure
 
   bool Int(int32_t& v) { return GetInt(v, text, position); }
   bool Float(float& v) { return GetFloat(v, text, position); }
@@ -140,6 +142,7 @@ bool KeywordBlock(Reader& in, const char* const (&table)[N], const Act& act) {
       ReportWarning(DebugFormat("Unknown token - %s", token));
       return true;
     }
+    in.keyword = table[keyword];
     if (!act(static_cast<Key>(keyword))) return false;
   }
 }
@@ -378,58 +381,82 @@ bool ParseCamera(Reader& in, SceneCamera& camera) {
   });
 }
 
-bool ParseScene(Scene& scene) {
+// The reason of a failed block: the word last read is the one that would not
+// do, unless the text ended first.
+bool BlockFailed(const Reader& in, const char* block, Failure* why) {
+  const char* what = in.keyword ? in.keyword : block;
+  const TokenSpot spot = LastTokenSpot();
+  // A text that ends is named by its last line that holds something.
+  uint32_t at = spot.start;
+  if (spot.ended)
+    while (at > 0 && IsDelimiter(in.text[at - 1])) --at;
+  const int32_t line = 1 + static_cast<int32_t>(std::count(in.text, in.text + at, '\n'));
+  if (spot.ended) return FailAtLine(why, line, "the file ends inside %s", what);
+  uint32_t end = spot.start;
+  while (in.text[end] != TEXT_END && !IsDelimiter(in.text[end]) && end - spot.start < 64) ++end;
+  const std::string word(in.text + spot.start, end - spot.start);
+  return FailAtLine(why, line, "%s: cannot use \"%s\"", what, word.c_str());
+}
+
+bool ParseScene(Scene& scene, Failure* why) {
   for (char c : {' ', '\t', '\n', '\r'})
-    if (!AddDelimiter(c)) return false;
+    if (!AddDelimiter(c)) return Fail(why, "out of memory");
   uint32_t position = 0;
   Reader in{scene.text.data(), position};
   if (!ParseHeader(in, scene.header)) {
     ReportWarning("Failed in scene block");
-    return false;
+    return BlockFailed(in, "the scene header", why);
   }
   if (!ParseObjects(in, scene.objects)) {
     ReportWarning("Filed in objects block");
-    return false;
+    return BlockFailed(in, "the objects block", why);
   }
+  in.keyword = nullptr;
   if (!ParseLights(in, scene.lights)) {
     ReportWarning("Filed in lights block");
-    return false;
+    return BlockFailed(in, "the lights block", why);
   }
+  in.keyword = nullptr;
   if (!ParseCamera(in, scene.camera)) {
     ReportWarning("Filed in camera block");
-    return false;
+    return BlockFailed(in, "the camera block", why);
   }
   return true;
 }
 
 }  // namespace
 
-bool LoadScene(Scene& scene, const char* path) {
+bool LoadScene(Scene& scene, const char* path, Failure* why) {
   scene = Scene{};
-  ScopedFile file(FileOpen(path, "rb"));
-  if (!file) return false;
-  const int64_t length = FileLength(file.get());
-  // The text and its end marker must fit the 32-bit sizes the parser counts in.
-  if (length < 0 || length >= std::numeric_limits<uint32_t>::max()) return false;
-  if (!scene.text.Allocate(static_cast<size_t>(length) + 1)) return false;
-  if (FileRead(scene.text.data(), 1, static_cast<size_t>(length), file.get()) != static_cast<size_t>(length)) {
-    scene.text.Reset();
-    return false;
-  }
-  file.Close();
-  scene.textSize = static_cast<uint32_t>(length);
-  scene.text[scene.textSize] = TEXT_END;
-  return ParseScene(scene);
+  const auto read = [&] {
+    ScopedFile file(FileOpen(path, "rb"));
+    if (!file) return Fail(why, "cannot be opened");
+    const int64_t length = FileLength(file.get());
+    // The text and its end marker must fit the 32-bit sizes the parser counts in.
+    if (length < 0 || length >= std::numeric_limits<uint32_t>::max()) return Fail(why, "too long to be read");
+    if (!scene.text.Allocate(static_cast<size_t>(length) + 1)) return Fail(why, "out of memory");
+    if (FileRead(scene.text.data(), 1, static_cast<size_t>(length), file.get()) != static_cast<size_t>(length)) {
+      scene.text.Reset();
+      return Fail(why, "cannot be read");
+    }
+    file.Close();
+    scene.textSize = static_cast<uint32_t>(length);
+    scene.text[scene.textSize] = TEXT_END;
+    return ParseScene(scene, why);
+  };
+  const bool ok = read();
+  if (!ok && why && why->file.empty() && path) why->file = path;
+  return ok;
 }
 
-bool LoadSceneFromMemory(Scene& scene, const void* data, size_t size) {
+bool LoadSceneFromMemory(Scene& scene, const void* data, size_t size, Failure* why) {
   scene = Scene{};
-  if (size >= std::numeric_limits<uint32_t>::max()) return false;
-  if (!scene.text.Allocate(size + 1)) return false;
+  if (size >= std::numeric_limits<uint32_t>::max()) return Fail(why, "too long to be read");
+  if (!scene.text.Allocate(size + 1)) return Fail(why, "out of memory");
   if (size) std::memcpy(scene.text.data(), data, size);
   scene.textSize = static_cast<uint32_t>(size);
   scene.text[scene.textSize] = TEXT_END;
-  return ParseScene(scene);
+  return ParseScene(scene, why);
 }
 
 void FreeScene(Scene& scene) { scene = Scene{}; }

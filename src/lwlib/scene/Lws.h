@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "diag/Failure.h"
 #include "diag/TrackedBuffer.h"
 #include "rm/Types.h"
 
@@ -108,10 +109,11 @@ struct Scene {
 };
 
 // Reads a scene file. On false the scene holds what was read before the
-// failing block and must still be given to FreeScene.
-bool LoadScene(Scene& scene, const char* path);
+// failing block and must still be given to FreeScene; why, when given, says
+// what was wrong on which line and names the file.
+bool LoadScene(Scene& scene, const char* path, Failure* why = nullptr);
 // The same on a scene text already in memory (size bytes, no end marker).
-bool LoadSceneFromMemory(Scene& scene, const void* data, size_t size);
+bool LoadSceneFromMemory(Scene& scene, const void* data, size_t size, Failure* why = nullptr);
 void FreeScene(Scene& scene);
 
 // Frames per second, truncated toward zero, kept within 1..1000 so the

@@ -21,6 +21,8 @@ std::array<uint16_t, 256> g_delimiterCount{};
 
 uint8_t Index(char c) { return static_cast<uint8_t>(c); }
 
+TokenSpot g_lastSpot;
+
 }  // namespace
 
 bool AddDelimiter(char c) {
@@ -58,17 +60,21 @@ bool RemoveDelimiter(char c) {
 
 bool IsDelimiter(char c) { return g_delimiterCount[Index(c)] != 0; }
 
+TokenSpot LastTokenSpot() { return g_lastSpot; }
+
 bool GetToken(char* token, const char* text, uint32_t& position) {
   token[0] = 0;
   const char* p = text + position;
   uint32_t n = 0;
   uint32_t kept = 0;
+  g_lastSpot = {position, true};
   if (*p == TEXT_END) return false;
   while (IsDelimiter(*p)) {
     ++p;
     ++n;
-    if (*p == TEXT_END) return false;
+    if (*p == TEXT_END) return g_lastSpot.start = position + n, false;
   }
+  g_lastSpot.start = position + n;
   while (!IsDelimiter(*p)) {
     if (kept < TOKEN_BUFFER_SIZE - 1) token[kept++] = *p;
     ++p;
@@ -80,16 +86,20 @@ bool GetToken(char* token, const char* text, uint32_t& position) {
   }
   token[kept] = 0;
   position += n;
+  g_lastSpot.ended = false;
   return true;
 }
 
 bool GetLine(char* line, const char* text, uint32_t& position) {
   line[0] = 0;
+  g_lastSpot = {position, true};
   if (text[position] == TEXT_END) return false;
   while (IsDelimiter(text[position])) {
     ++position;
+    g_lastSpot.start = position;
     if (text[position] == TEXT_END) return false;
   }
+  g_lastSpot.start = position;
   uint32_t kept = 0;
   for (;;) {
     const char c = text[position];
@@ -102,6 +112,7 @@ bool GetLine(char* line, const char* text, uint32_t& position) {
     ++position;
   }
   line[kept] = 0;
+  g_lastSpot.ended = false;
   return true;
 }
 

@@ -18,6 +18,15 @@ bool AddDelimiter(char c);
 bool RemoveDelimiter(char c);
 bool IsDelimiter(char c);
 
+// Where the last token or line read began (an offset into its text), and
+// whether the text ended before one was whole: what a caller points at when
+// a value does not read.
+struct TokenSpot {
+  uint32_t start = 0;
+  bool ended = false;
+};
+TokenSpot LastTokenSpot();
+
 bool GetToken(char* token, const char* text, uint32_t& position);
 bool GetLine(char* line, const char* text, uint32_t& position);
 bool GetInt(int32_t& value, const char* text, uint32_t& position);
