@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "BmpWriter.h"
+#include "writers/BmpWriter.h"
 #include "Lwconv.h"
-#include "LwsWriter.h"
+#include "writers/LwsWriter.h"
 #include "TimWriter.h"
 
 using clitest::Lwconv;
