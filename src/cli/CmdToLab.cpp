@@ -7,10 +7,9 @@ namespace {
 int RunToLab(const std::vector<std::string>& args) { return RunHmdExport("to-lab", HmdExportKind::UnprocessedLab, args); }
 
 const CommandRegistration registration(
-    {"to-lab", "to-lab [--hmd-options N] [--scale S | --scales X,Y,Z] [--texture-dir DIR]... FILE OUT.lab",
+    {"to-lab", "to-lab [--hmd-options N] [--scale S | --scales X,Y,Z] [--flat] [--no-surfaces] [--texture-dir DIR]... FILE OUT.lab",
      "  Writes the mesh of FILE (.lwo, .msh or .x) as LAB text (the Unprocessed .LAB\n"
-     "  export); a trailing .lab is kept as given.\n"
-     LWCS_HMD_OPTIONS_HELP,
+     "  export).\n",
      RunToLab});
 
 }  // namespace

@@ -20,9 +20,7 @@ int RunToX(const std::vector<std::string>& arguments) {
 const CommandRegistration registration(
     {"to-x", "to-x [--flat] [--no-surfaces] [--texture-dir DIR]... FILE OUT.x",
      "  Writes the mesh of FILE (.lwo, .msh or .x) as a text DirectX file with normals,\n"
-     "  texture coordinates, materials and texture names.\n"
-     "  --flat gives every polygon its own vertices; --no-surfaces ignores the\n"
-     "  surfaces' materials and colours; --texture-dir adds a texture directory.\n",
+     "  texture coordinates, materials and texture names.\n",
      RunToX});
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "diag/Dbug.h"
+#include "platform/Version.h"
 
 namespace cli {
 
@@ -17,14 +18,62 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
+constexpr const char* kUsageLines =
+    "usage: lwconv [--quiet] COMMAND [ARGUMENTS]\n"
+    "       lwconv --help | --version | COMMAND --help\n";
+
+// Options several commands take, described once; a command's own help lists
+// those its synopsis names.
+struct SharedOption {
+  const char* word;  // as it stands in a synopsis
+  const char* text;
+};
+constexpr SharedOption kSharedOptions[] = {
+    {"--json", "  --json              print one JSON object instead of text\n"},
+    {"--flat", "  --flat              give every polygon of a LightWave object vertices of its own\n"},
+    {"--no-surfaces", "  --no-surfaces       leave out the surfaces' materials, colours and textures\n"},
+    {"--texture-dir",
+     "  --texture-dir DIR   look for textures, and the TIM files beside them, in DIR;\n"
+     "                      may be given again, and is searched before other places\n"},
+    {"--hmd-options",
+     "  --hmd-options N     the HMD conversion flags, 0-127: 1 write textures, 2 flat\n"
+     "                      shaded, 4 texture wrapped polys, 8/16/32 invert x/y/z,\n"
+     "                      64 invert winding (default 125, the options dialog's\n"
+     "                      start-up state)\n"},
+    {"--scale",
+     "  --scale S           one scale for all three axes; --scales X,Y,Z one per axis\n"
+     "                      (default: the largest scale up to 1 that fits the mesh\n"
+     "                      within +-2 units)\n"},
+    {"OUT.lab",
+     "  OUT.lab             the file written always ends in a lower-case .lab: a name of\n"
+     "                      six or more characters ending in .lab in any case has that\n"
+     "                      ending replaced, any other name gets .lab added (a.lab is\n"
+     "                      written as a.lab.lab, Model.LaB as Model.lab)\n"},
+    {"OUT.hmd", "  OUT.hmd             the same rule with .hmd\n"},
+};
+
+void PrintCommandHelp(const Command& c, FILE* to) {
+  std::fprintf(to, "usage: lwconv %s\n", c.synopsis);
+  std::fputs(c.help, to);
+  bool any = false;
+  for (const SharedOption& o : kSharedOptions) {
+    if (!std::strstr(c.synopsis, o.word)) continue;
+    if (!any) std::fputs("\n", to);
+    any = true;
+    std::fputs(o.text, to);
+  }
+}
+
 void PrintHelp(FILE* to) {
+  std::fputs(kUsageLines, to);
   std::fputs(
-      "usage: lwconv [--quiet] COMMAND [ARGUMENTS]\n"
       "Converts LightWave objects and scenes for the game pipeline.\n"
       "\n"
       "Options:\n"
-      "  --quiet   do not show the developer reports (they go to standard error otherwise)\n"
-      "  --help    show this help\n"
+      "  --quiet             do not show the developer reports (they go to standard\n"
+      "                      error and a listening debug monitor otherwise)\n"
+      "  --help              show this help; COMMAND --help shows one command's\n"
+      "  --version           show the suite's version\n"
       "\n"
       "Commands:\n",
       to);
@@ -32,10 +81,19 @@ void PrintHelp(FILE* to) {
     std::fprintf(to, "  lwconv %s\n", c.synopsis);
     std::fputs(c.help, to);
   }
+  std::fputs("\nOptions shared by the commands:\n", to);
+  for (const SharedOption& o : kSharedOptions) std::fputs(o.text, to);
   std::fputs(
       "\n"
       "Exit status: 0 success, 1 failure (the reason on standard error), 2 usage error.\n",
       to);
+}
+
+int TopUsageError(const std::string& message) {
+  if (!message.empty()) std::fprintf(stderr, "lwconv: %s\n", message.c_str());
+  std::fputs(kUsageLines, stderr);
+  std::fputs("try 'lwconv --help'\n", stderr);
+  return kUsage;
 }
 }  // namespace
 
@@ -57,6 +115,7 @@ int UsageError(const char* command, const std::string& message) {
   std::fprintf(stderr, "lwconv %s: %s\n", command, message.c_str());
   for (const Command& c : Registry())
     if (std::strcmp(c.name, command) == 0) std::fprintf(stderr, "usage: lwconv %s\n", c.synopsis);
+  std::fprintf(stderr, "try 'lwconv %s --help'\n", command);
   return kUsage;
 }
 
@@ -164,16 +223,14 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp(stdout);
       return kSuccess;
+    } else if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("lwconv %s (%s)\n", kSuiteVersion, kSuiteName);
+      return kSuccess;
     } else {
-      std::fprintf(stderr, "lwconv: unknown option %s\n", argv[i]);
-      PrintHelp(stderr);
-      return kUsage;
+      return TopUsageError(std::string("unknown option ") + argv[i]);
     }
   }
-  if (i >= argc) {
-    PrintHelp(stderr);
-    return kUsage;
-  }
+  if (i >= argc) return TopUsageError({});
   const std::string name = argv[i];
   for (const Command& c : Commands()) {
     if (name == c.name) {
@@ -185,15 +242,12 @@ int main(int argc, char** argv) {
       }
       for (const std::string& a : args) {
         if (a == "--help") {
-          std::printf("usage: lwconv %s\n", c.synopsis);
-          std::fputs(c.help, stdout);
+          PrintCommandHelp(c, stdout);
           return kSuccess;
         }
       }
       return c.run(args);
     }
   }
-  std::fprintf(stderr, "lwconv: unknown command %s\n", name.c_str());
-  PrintHelp(stderr);
-  return kUsage;
+  return TopUsageError("unknown command " + name);
 }

@@ -11,6 +11,40 @@ TEST(Lwconv, HelpAndUsageErrors) {
   EXPECT_NE(help.out.find("usage: lwconv"), std::string::npos);
   EXPECT_NE(help.out.find("lwconv version"), std::string::npos);
   EXPECT_NE(Lwconv(dir, {"info"}).err.find("usage: lwconv info"), std::string::npos);
+  auto count = [](const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  // Options shared by several commands are described once.
+  for (const char* option : {"  --hmd-options N ", "  --texture-dir DIR ", "  --flat ", "  OUT.lab "})
+    EXPECT_EQ(count(help.out, option), 1u) << option;
+
+  // As common tools do: --version, one command's help, and a short answer to
+  // a usage error that says where the help is.
+  const clitest::LwconvRun version = Lwconv(dir, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, Lwconv(dir, {"version"}).out);
+  EXPECT_EQ(version.out.rfind("lwconv ", 0), 0u);
+  const clitest::LwconvRun toLab = Lwconv(dir, {"to-lab", "--help"});
+  EXPECT_EQ(toLab.status, 0);
+  for (const char* text : {"usage: lwconv to-lab", "  --hmd-options N ", "  --texture-dir DIR ",
+                           "a.lab is\n                      written as a.lab.lab, Model.LaB as Model.lab"})
+    EXPECT_NE(toLab.out.find(text), std::string::npos) << text << toLab.out;
+  EXPECT_EQ(toLab.out.find("--json"), std::string::npos);
+  const struct {
+    std::vector<std::string> args;
+    const char* said;
+  } shortAnswers[] = {{{}, "try 'lwconv --help'"},
+                      {{"--bogus"}, "try 'lwconv --help'"},
+                      {{"no-such-command"}, "try 'lwconv --help'"},
+                      {{"info", "--bogus"}, "try 'lwconv info --help'"}};
+  for (const auto& c : shortAnswers) {
+    const clitest::LwconvRun r = Lwconv(dir, c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    EXPECT_LE(count(r.err, "\n"), 4u) << r.err;
+  }
 
   // Usage errors exit 2 before any file is looked at.
   const std::vector<std::vector<std::string>> usageErrors = {
