@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <filesystem>
 
@@ -11,6 +12,7 @@
 #include "TestSupport.h"
 #include "app/FootballerWindow.h"
 #include "app/MainWindow.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -80,4 +82,28 @@ TEST(FootballerWindowWidget, OpensOnceBesideTheViewWithItsNumberedControls) {
   EXPECT_EQ(window.footballWindow(), editor);
   window.CleanUp();
   EXPECT_FALSE(window.footballer().loaded);
+}
+
+// Start-up without a file: the editor loads the footballer that ships beside
+// lwview and the first frame shows it dressed.
+TEST(FootballerWindowWidget, StartUpShowsTheDressedDefaultFootballer) {
+  App();
+  testsupport::TempDir dir;  // no football folder here
+  InFolder here(dir.path());
+  const ProcessResult r = RunProgram({LWVIEW_PATH, "--screenshot", dir.File("shot.png")});
+  ASSERT_TRUE(r.Succeeded()) << r.Describe();
+  const QImage image(QString::fromStdString(dir.File("shot.png")));
+  ASSERT_FALSE(image.isNull());
+  int shirt = 0, shorts = 0, skin = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      shirt += c.red() > 120 && c.green() < 60 && c.blue() < 70;        // the first shirt is red
+      shorts += c.red() > 200 && c.green() > 200 && c.blue() > 200;     // the first shorts are white
+      skin += c.red() > 150 && c.green() > 100 && c.green() < 0.95 * c.red() && c.blue() < 60;  // 1.0, 0.8, 0.0
+    }
+  const int area = image.width() * image.height();
+  EXPECT_GT(shirt, area / 100);
+  EXPECT_GT(shorts, area / 200);
+  EXPECT_GT(skin, area / 200);
 }
