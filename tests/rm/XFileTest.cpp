@@ -161,7 +161,7 @@ TEST(XFile, SaveOptionsLeaveOutWhatIsNotAsked) {
   EXPECT_TRUE(out.Contains("cannot create"));
 }
 
-TEST(XFile, TextBinaryAndCompressedFilesLoadWithTheirFrames) {
+TEST(XFile, FilesLoadWithTheirFramesMaterialsAndTextures) {
   // A quad in a frame moved by (10, 0, 0) inside a frame scaled by 2, and a
   // triangle in a second top-level frame; two materials over the quad's two
   // halves. (The reader would put a mesh outside every frame into the first
@@ -184,35 +184,32 @@ TEST(XFile, TextBinaryAndCompressedFilesLoadWithTheirFrames) {
 
   TempDir dir;
   CapturedOutput out;
-  for (const XEncoding encoding : {XEncoding::Text, XEncoding::Binary, XEncoding::Compressed}) {
-    SCOPED_TRACE(static_cast<int>(encoding));
-    WriteFile(dir.File("scene.x"), MakeXFile({outer, other}, {}, encoding));
-    MeshBuilder builder;
-    ASSERT_TRUE(builder.Load(dir.File("scene.x")));
-    const Mesh& mesh = builder.GetMesh();
-    ASSERT_EQ(mesh.GetGroupCount(), 3u);  // red, blue, green
-    uint32_t faces = 0, vertices = 0;
-    for (uint32_t g = 0; g < 3; ++g) faces += mesh.Group(g)->faceCount, vertices += mesh.Group(g)->vertices.size();
-    EXPECT_EQ(faces, 3u);
-    EXPECT_EQ(vertices, 11u);  // the two halves of the quad each keep their corners
-    Box box;
-    ASSERT_TRUE(mesh.GetBox(&box));
-    // (v + (10, 0, 0)) * 2 for the quad; the loose triangle as it stands.
-    EXPECT_EQ(std::vector<float>({box.min.x, box.max.x, box.max.y, box.max.z}), std::vector<float>({0, 24, 2, 5}));
-    int blue = 0;
-    for (uint32_t g = 0; g < 3; ++g) {
-      if (mesh.GetGroupColor(g) != 0xFF0000FFu) continue;
-      ++blue;
-      ASSERT_NE(mesh.GetGroupTexture(g), nullptr);
-      EXPECT_EQ(mesh.GetGroupTexture(g)->GetName(), "sky.bmp");
-      const Vertex& first = mesh.Group(g)->vertices[0];
-      EXPECT_FLOAT_EQ(first.position.x, 22);
-      EXPECT_FLOAT_EQ(first.tu, 0.5f);
-      EXPECT_FLOAT_EQ(first.tv, 1);
-      EXPECT_NEAR(first.normal.z, -1, 1e-6f);
-    }
-    EXPECT_EQ(blue, 1);
+  WriteFile(dir.File("scene.x"), MakeXFile({outer, other}, {}));
+  MeshBuilder builder;
+  ASSERT_TRUE(builder.Load(dir.File("scene.x")));
+  const Mesh& mesh = builder.GetMesh();
+  ASSERT_EQ(mesh.GetGroupCount(), 3u);  // red, blue, green
+  uint32_t faces = 0, vertices = 0;
+  for (uint32_t g = 0; g < 3; ++g) faces += mesh.Group(g)->faceCount, vertices += mesh.Group(g)->vertices.size();
+  EXPECT_EQ(faces, 3u);
+  EXPECT_EQ(vertices, 11u);  // the two halves of the quad each keep their corners
+  Box box;
+  ASSERT_TRUE(mesh.GetBox(&box));
+  // (v + (10, 0, 0)) * 2 for the quad; the loose triangle as it stands.
+  EXPECT_EQ(std::vector<float>({box.min.x, box.max.x, box.max.y, box.max.z}), std::vector<float>({0, 24, 2, 5}));
+  int blue = 0;
+  for (uint32_t g = 0; g < 3; ++g) {
+    if (mesh.GetGroupColor(g) != 0xFF0000FFu) continue;
+    ++blue;
+    ASSERT_NE(mesh.GetGroupTexture(g), nullptr);
+    EXPECT_EQ(mesh.GetGroupTexture(g)->GetName(), "sky.bmp");
+    const Vertex& first = mesh.Group(g)->vertices[0];
+    EXPECT_FLOAT_EQ(first.position.x, 22);
+    EXPECT_FLOAT_EQ(first.tu, 0.5f);
+    EXPECT_FLOAT_EQ(first.tv, 1);
+    EXPECT_NEAR(first.normal.z, -1, 1e-6f);
   }
+  EXPECT_EQ(blue, 1);
 }
 
 TEST(XFile, UnreadableFilesFailWithAReport) {
@@ -268,7 +265,7 @@ TEST(XFile, NestedFramesPlaceMeshesAsTheReadersOwnFlatteningDoes) {
   XFrameSpec root = frame("root", 0.5f, {1, 1, 1}, {0, 0, 7}, {});
   root.children = {body};
   TempDir dir;
-  WriteFile(dir.File("character.x"), MakeXFile({root, frame("prop", 0, {1, 1, 1}, {5, 5, 5}, {box("ball", 1)})}, {}, XEncoding::Binary));
+  WriteFile(dir.File("character.x"), MakeXFile({root, frame("prop", 0, {1, 1, 1}, {5, 5, 5}, {box("ball", 1)})}, {}));
 
   MeshBuilder builder;
   ASSERT_TRUE(builder.Load(dir.File("character.x")));
@@ -300,7 +297,7 @@ TEST(XFile, VertexColoursAreKeptAndSavedBackAndMissingNormalsMade) {
   XFrameSpec frame;
   frame.name = "f", frame.meshes = {square};
   TempDir dir;
-  WriteFile(dir.File("coloured.x"), MakeXFile({frame}, {}, XEncoding::Text));
+  WriteFile(dir.File("coloured.x"), MakeXFile({frame}, {}));
   std::vector<Color> expected = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
   for (const char* name : {"coloured.x", "again.x"}) {
     MeshBuilder builder;

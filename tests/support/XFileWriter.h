@@ -1,5 +1,5 @@
-// DirectX .X files for tests in the text, binary and compressed (MSZIP of the
-// binary) encodings, written from the public description of the format.
+// DirectX .X text files for tests, written from the public description of the
+// format. (The binary and compressed encodings are the reading library's.)
 #pragma once
 
 #include <array>
@@ -35,10 +35,7 @@ struct XFrameSpec {
   std::vector<XFrameSpec> children;
 };
 
-enum class XEncoding { Text, Binary, Compressed };
-
 // Top-level frames (each with its meshes and children) and top-level meshes.
-std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std::vector<XMeshSpec>& meshes,
-                               XEncoding encoding);
+std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std::vector<XMeshSpec>& meshes);
 
 }  // namespace testsupport
