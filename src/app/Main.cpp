@@ -20,6 +20,7 @@
 #include "diag/Dbug.h"
 #include "lwlib/object/TextureSearch.h"
 #include "lwlib/object/Uv.h"
+#include "render/FrameHeap.h"
 
 namespace {
 
@@ -54,6 +55,9 @@ bool HaveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything allocates: the software rasteriser's per-frame memory
+  // otherwise goes back to the kernel and is faulted in again every frame.
+  render::KeepFrameMemory();
   // The HMD tools are looked for where the program was started.
   std::error_code ec;
   const std::string startupDirectory = std::filesystem::current_path(ec).string();

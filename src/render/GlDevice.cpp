@@ -132,6 +132,100 @@ void main() {
 }
 )";
 
+// What a specialised program is made for. Everything the general program
+// decides per vertex or per pixel from uniforms is fixed here, so a software
+// rasteriser's SIMD lanes run only the code a group needs.
+struct ProgramKey {
+  bool flat = false;       // lit per face from the face normal of the provoking vertex
+  bool affine = false;     // texture coordinates interpolated without perspective
+  bool lit = false;
+  bool specular = false;
+  bool textured = false;
+  bool vertexColors = false;
+  uint32_t lightTypes = 0;  // 2 bits a light: 0 directional, 1 point, 2 spot
+  uint32_t lightCount = 0;
+  uint32_t Packed() const {
+    return (flat ? 1u : 0u) | (affine ? 2u : 0u) | (lit ? 4u : 0u) | (specular ? 8u : 0u) | (textured ? 16u : 0u) |
+           (vertexColors ? 32u : 0u) | lightCount << 6 | lightTypes << 10;
+  }
+};
+
+// The general program's lighting with the light loop unrolled and every
+// per-light branch on the type gone. The arithmetic is the general
+// program's, in the same order, so pictures do not change.
+std::string SpecialisedLighting(const ProgramKey& k) {
+  std::string s =
+      "uniform vec4 uColor;\n"
+      "vec4 gBase;\n"
+      "uniform vec3 uSpecular;\n"
+      "uniform vec3 uEmissive;\n"
+      "uniform float uPower;\n"
+      "uniform vec3 uEye;\n"
+      "uniform vec3 uAmbient;\n"
+      "uniform vec4 uLightPos[8];\n"
+      "uniform vec3 uLightDir[8];\n"
+      "uniform vec3 uLightColor[8];\n"
+      "uniform vec4 uLightAtt[8];\n"
+      "uniform vec2 uLightCone[8];\n"
+      "vec4 Shade(vec3 p, vec3 n) {\n";
+  if (!k.lit) return s + "  return gBase;\n}\n";
+  s += "  vec3 diffuse = uAmbient;\n  vec3 specular = vec3(0.0);\n";
+  if (k.specular) s += "  vec3 toEye = normalize(uEye - p);\n";
+  for (uint32_t i = 0; i < k.lightCount; ++i) {
+    const uint32_t type = (k.lightTypes >> (2 * i)) & 3;
+    const std::string n = std::to_string(i);
+    std::string apply = "    float nl = dot(n, l);\n    if (nl > 0.0) {\n      diffuse += uLightColor[" + n +
+                        "] * nl * k;\n";
+    if (k.specular)
+      apply += "      float nh = max(dot(n, normalize(l + toEye)), 0.0);\n      specular += uLightColor[" + n +
+               "] * pow(nh, uPower) * k;\n";
+    apply += "    }\n";
+    if (type == 0) {
+      s += "  {\n    vec3 l = -uLightDir[" + n + "];\n    float k = 1.0;\n" + apply + "  }\n";
+      continue;
+    }
+    s += "  {\n    vec3 d = uLightPos[" + n + "].xyz - p;\n    float dist = length(d);\n    if (dist <= uLightAtt[" + n +
+         "].w) {\n    vec3 l = d / max(dist, 1e-6);\n    float k = 1.0 / max(uLightAtt[" + n + "].x + uLightAtt[" + n +
+         "].y * dist + uLightAtt[" + n + "].z * dist * dist, 1e-6);\n";
+    if (type == 2)
+      s += "    float c = dot(-l, uLightDir[" + n + "]);\n    if (c > uLightCone[" + n + "].y) {\n    if (c < uLightCone[" +
+           n + "].x) k *= (c - uLightCone[" + n + "].y) / max(uLightCone[" + n + "].x - uLightCone[" + n +
+           "].y, 1e-6);\n" + apply + "    }\n";
+    else
+      s += apply;
+    s += "    }\n  }\n";
+  }
+  s += "  return vec4(min(gBase.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0)), gBase.a);\n}\n";
+  return s;
+}
+
+std::string SpecialisedVertex(const ProgramKey& k) {
+  std::string s =
+      "uniform mat4 uMvp;\nuniform mat4 uModel;\nuniform mat3 uNormalMatrix;\n"
+      "in vec3 aPos;\nin vec3 aNormal;\nin vec2 aTex;\nin vec4 aColor;\nin vec3 aFaceNormal;\n";
+  if (k.textured) s += "TEXQ out vec2 vTex;\n";
+  s += k.flat ? "flat out vec4 vColor;\n" : "out vec4 vColor;\n";
+  s += "void main() {\n  vec3 p = (uModel * vec4(aPos, 1.0)).xyz;\n";
+  s += k.vertexColors ? "  gBase = vec4(aColor.rgb, 1.0);\n" : "  gBase = uColor;\n";
+  if (k.flat && k.lit)
+    s += "  vec3 n = normalize(uNormalMatrix * aFaceNormal);\n  if (dot(n, uEye - p) < 0.0) n = -n;\n"
+         "  vColor = Shade(p, n);\n";
+  else
+    s += "  vColor = Shade(p, normalize(uNormalMatrix * aNormal));\n";
+  if (k.textured) s += "  vTex = aTex;\n";
+  s += "  gl_Position = uMvp * vec4(aPos, 1.0);\n}\n";
+  return s;
+}
+
+std::string SpecialisedFragment(const ProgramKey& k) {
+  std::string s;
+  if (k.textured) s += "uniform sampler2D uTexture;\nTEXQ in vec2 vTex;\n";
+  s += k.flat ? "flat in vec4 vColor;\n" : "in vec4 vColor;\n";
+  s += k.textured ? "void main() {\n  gl_FragColor = vColor * texture(uTexture, vTex);\n}\n"
+                  : "void main() {\n  gl_FragColor = vColor;\n}\n";
+  return s;
+}
+
 struct Uniforms {
   GLint mvp, model, normalMatrix, color, specular, emissive, power, lit, eye, ambient, lightCount, lightPos, lightDir,
       lightColor, lightAtt, lightCone, texture, textured, vertexColors;
@@ -139,6 +233,7 @@ struct Uniforms {
 
 struct Program {
   GLuint id = 0;
+  bool general = true;
   Uniforms u{};
   GLint aPos = -1, aNormal = -1, aTex = -1;
 };
@@ -151,9 +246,19 @@ struct GpuVertex {
   uint8_t color[4];  // red, green, blue, alpha
 };
 
+// A vertex of the buffers for flat shading: the face normal of the triangle
+// whose provoking (last) vertex it is.
+struct FlatVertex {
+  GpuVertex v;
+  float faceNormal[3];
+};
+
 struct GroupBuffers {
   GLuint vbo = 0, triangles = 0, lines = 0;
   GLsizei triangleIndices = 0, lineIndices = 0, vertexCount = 0;
+  // Flat shading's own copy, made when a group is first drawn flat.
+  GLuint flatVbo = 0, flatTriangles = 0;
+  GLsizei flatIndices = 0;
   // What the buffers were made from: a change of storage or size means new data.
   const void* vertexData = nullptr;
   size_t vertexSize = 0;
@@ -200,12 +305,15 @@ GLuint Compile(GLenum type, const std::string& source) {
   return shader;
 }
 
-bool BuildProgram(Program& program, bool flat, bool affine) {
+bool BuildProgram(Program& program, bool flat, bool affine, const ProgramKey* key = nullptr) {
   std::string header = "#version 130\n";
   if (flat) header += "#define FLAT 1\n";
   header += affine ? "#define TEXQ noperspective\n" : "#define TEXQ smooth\n";
-  const std::string vertexSource = header + kLightingSource + kVertexSource;
-  const std::string fragmentSource = header + kLightingSource + kFragmentSource;
+  const std::string vertexSource =
+      key ? header + SpecialisedLighting(*key) + SpecialisedVertex(*key) : header + kLightingSource + kVertexSource;
+  const std::string fragmentSource =
+      key ? header + SpecialisedFragment(*key) : header + kLightingSource + kFragmentSource;
+  program.general = key == nullptr;
   const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
   const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
   if (!vs || !fs) {
@@ -220,6 +328,7 @@ bool BuildProgram(Program& program, bool flat, bool affine) {
   glBindAttribLocation(program.id, 1, "aNormal");
   glBindAttribLocation(program.id, 2, "aTex");
   glBindAttribLocation(program.id, 3, "aColor");
+  glBindAttribLocation(program.id, 4, "aFaceNormal");
   glLinkProgram(program.id);
   glDeleteShader(vs);
   glDeleteShader(fs);
@@ -275,6 +384,9 @@ class GlResources {
     for (auto& row : programs_)
       for (Program& p : row)
         if (p.id) glDeleteProgram(p.id), p.id = 0;
+    for (auto& [key, p] : specialised_)
+      if (p.id) glDeleteProgram(p.id);
+    specialised_.clear();
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_), vertexArray_ = 0;
   }
 
@@ -285,6 +397,12 @@ class GlResources {
   }
 
   bool Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& root);
+  void SetSpecialise(bool on) { specialise_ = on; }
+  uint32_t specialisedCount() const {
+    uint32_t n = 0;
+    for (const auto& [key, p] : specialised_) n += p.id != 0;
+    return n;
+  }
   uint32_t meshCount() const { return static_cast<uint32_t>(meshes_.size()); }
   uint32_t textureCount() const { return static_cast<uint32_t>(textures_.size()); }
 
@@ -294,7 +412,7 @@ class GlResources {
     entry.groups.clear();
   }
   static void FreeGroup(GroupBuffers& g) {
-    GLuint ids[3] = {g.vbo, g.triangles, g.lines};
+    GLuint ids[5] = {g.vbo, g.triangles, g.lines, g.flatVbo, g.flatTriangles};
     for (GLuint id : ids)
       if (id) glDeleteBuffers(1, &id);
     g = {};
@@ -304,15 +422,24 @@ class GlResources {
   void DrawFrame(rm::Frame& frame, const rm::Matrix4& parent, int depth);
   void DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::Mesh& mesh, const rm::Matrix4& world);
   bool Upload(const rm::MeshGroupData& group, GroupBuffers& buffers, bool wire);
+  bool UploadFlat(const rm::MeshGroupData& group, GroupBuffers& buffers);
+  const Program& ProgramFor(const ProgramKey& key);
+  void BindProgram(const Program& p);
   GLuint TextureFor(const rm::TexturePtr& texture, GLint filter);
 
   rm::TriangulateScratch triangulateScratch_;
   Program programs_[2][2];
+  // Specialised programs by packed key; one whose build failed stays with id 0
+  // so it is not tried again every frame.
+  std::unordered_map<uint32_t, Program> specialised_;
+  bool specialise_ = true;
+  std::vector<uint32_t> provokingClaimed_;
   GLuint vertexArray_ = 0;
   std::unordered_map<const rm::Mesh*, MeshEntry> meshes_;
   std::unordered_map<const rm::Texture*, TextureEntry> textures_;
   std::vector<GpuLight> lights_;
   float ambient_[3] = {0, 0, 0};
+  uint32_t lightTypes_ = 0;
   uint32_t framesSinceSweep_ = 0;
   // Per-render state.
   rm::Matrix4 viewProjection_;
@@ -370,6 +497,7 @@ void GlResources::CollectLights(const rm::Frame& frame, const rm::Matrix4& paren
     l.att[0] = a[0], l.att[1] = a[1], l.att[2] = a[2], l.att[3] = light->GetRange();
     l.cone[0] = std::cos(light->GetUmbra() / 2);
     l.cone[1] = std::cos(std::max(light->GetPenumbra(), light->GetUmbra()) / 2);
+    lightTypes_ |= static_cast<uint32_t>(kind) << (2 * lights_.size());
     lights_.push_back(l);
   }
   for (const rm::FramePtr& child : frame.GetChildren()) CollectLights(*child, world, depth + 1);
@@ -427,8 +555,95 @@ bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool w
   b.faceData = group.faceData.data();
   b.faceSize = group.faceData.size();
   b.verticesPerFace = group.verticesPerFace;
+  b.flatIndices = 0;  // made again from the new data when next drawn flat
   b.dirty = false;
   return true;
+}
+
+// Flat shading lights each triangle once, at its provoking (last) vertex, with
+// the triangle's face normal carried by that vertex. A vertex already
+// provoking another triangle whose normal differs is copied for this one.
+bool GlResources::UploadFlat(const rm::MeshGroupData& group, GroupBuffers& b) {
+  const size_t vertexCount = group.vertices.size();
+  const size_t indexCount = static_cast<size_t>(b.triangleIndices);
+  TrackedBuffer<uint32_t> triangles;
+  if (!triangles.Allocate(indexCount)) return false;
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
+  glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(indexCount * sizeof(uint32_t)),
+                     triangles.data());
+  // At most one copy per triangle.
+  TrackedBuffer<FlatVertex> vertices;
+  if (!vertices.Allocate(vertexCount + indexCount / 3)) return false;
+  for (size_t i = 0; i < vertexCount; ++i) {
+    const rm::Vertex& v = group.vertices[i];
+    vertices[i] = {{{v.position.x, v.position.y, v.position.z},
+                    {v.normal.x, v.normal.y, v.normal.z},
+                    {v.tu, v.tv},
+                    {static_cast<uint8_t>(v.color >> 16), static_cast<uint8_t>(v.color >> 8),
+                     static_cast<uint8_t>(v.color), static_cast<uint8_t>(v.color >> 24)}},
+                   {0, 0, 0}};
+  }
+  provokingClaimed_.assign(vertexCount, 0);
+  size_t count = vertexCount;
+  for (size_t t = 0; t + 2 < indexCount; t += 3) {
+    const rm::Vector& a = group.vertices[triangles[t]].position;
+    const rm::Vector& p1 = group.vertices[triangles[t + 1]].position;
+    const rm::Vector& p2 = group.vertices[triangles[t + 2]].position;
+    rm::Vector n = rm::Cross(p1 - a, p2 - a);
+    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length > 0) n = n * (1 / length);
+    uint32_t last = triangles[t + 2];
+    if (provokingClaimed_[last]) {
+      const float* m = vertices[last].faceNormal;
+      if (m[0] != n.x || m[1] != n.y || m[2] != n.z) {
+        vertices[count].v = vertices[last].v;
+        last = static_cast<uint32_t>(count++);
+        triangles[t + 2] = last;
+      }
+    } else {
+      provokingClaimed_[last] = 1;
+    }
+    vertices[last].faceNormal[0] = n.x, vertices[last].faceNormal[1] = n.y, vertices[last].faceNormal[2] = n.z;
+  }
+  if (!b.flatVbo) glGenBuffers(1, &b.flatVbo);
+  glBindBuffer(GL_ARRAY_BUFFER, b.flatVbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(FlatVertex)), vertices.data(),
+               GL_STATIC_DRAW);
+  if (!b.flatTriangles) glGenBuffers(1, &b.flatTriangles);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.flatTriangles);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(uint32_t)), triangles.data(),
+               GL_STATIC_DRAW);
+  b.flatIndices = static_cast<GLsizei>(indexCount);
+  return true;
+}
+
+const Program& GlResources::ProgramFor(const ProgramKey& key) {
+  const Program& general = programs_[key.flat ? 1 : 0][key.affine ? 1 : 0];
+  if (!specialise_) return general;
+  auto [it, added] = specialised_.try_emplace(key.Packed());
+  if (added && !BuildProgram(it->second, key.flat, key.affine, &key))
+    ReportWarning("A specialised OpenGL program does not build; the general one draws instead");
+  return it->second.id ? it->second : general;
+}
+
+// Per-render uniforms, set when a program is first bound in a frame. A
+// location a program does not have is -1 and is not offset into.
+void GlResources::BindProgram(const Program& p) {
+  glUseProgram(p.id);
+  bound_ = &p;
+  if (p.u.eye >= 0) glUniform3f(p.u.eye, eye_.x, eye_.y, eye_.z);
+  if (p.u.ambient >= 0) glUniform3fv(p.u.ambient, 1, ambient_);
+  const GLsizei n = static_cast<GLsizei>(lights_.size());
+  if (p.u.lightCount >= 0) glUniform1i(p.u.lightCount, n);
+  for (GLsizei i = 0; i < n; ++i) {
+    const GpuLight& l = lights_[static_cast<size_t>(i)];
+    if (p.u.lightPos >= 0) glUniform4fv(p.u.lightPos + i, 1, l.pos);
+    if (p.u.lightDir >= 0) glUniform3fv(p.u.lightDir + i, 1, l.dir);
+    if (p.u.lightColor >= 0) glUniform3fv(p.u.lightColor + i, 1, l.color);
+    if (p.u.lightAtt >= 0) glUniform4fv(p.u.lightAtt + i, 1, l.att);
+    if (p.u.lightCone >= 0) glUniform2fv(p.u.lightCone + i, 1, l.cone);
+  }
+  if (p.u.texture >= 0) glUniform1i(p.u.texture, 0);
 }
 
 GLuint GlResources::TextureFor(const rm::TexturePtr& texture, GLint filter) {
@@ -509,58 +724,63 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
       if (!Upload(*group, b, wire)) continue;
     }
     const bool affine = (group->mapping & rm::MAP_PERSPCORRECT) == 0;
-    const Program& p = programs_[shade == rm::SHADE_FLAT && lit ? 1 : 0][affine ? 1 : 0];
-    if (bound_ != &p) {
-      glUseProgram(p.id);
-      bound_ = &p;
-      glUniform3f(p.u.eye, eye_.x, eye_.y, eye_.z);
-      glUniform3fv(p.u.ambient, 1, ambient_);
-      const GLsizei n = static_cast<GLsizei>(lights_.size());
-      glUniform1i(p.u.lightCount, n);
-      for (GLsizei i = 0; i < n; ++i) {
-        const GpuLight& l = lights_[static_cast<size_t>(i)];
-        glUniform4fv(p.u.lightPos + i, 1, l.pos);
-        glUniform3fv(p.u.lightDir + i, 1, l.dir);
-        glUniform3fv(p.u.lightColor + i, 1, l.color);
-        glUniform4fv(p.u.lightAtt + i, 1, l.att);
-        glUniform2fv(p.u.lightCone + i, 1, l.cone);
-      }
-      glUniform1i(p.u.texture, 0);
-    }
-    UploadMatrix(p.u.mvp, mvp);
-    UploadMatrix(p.u.model, world);
-    glUniformMatrix3fv(p.u.normalMatrix, 1, GL_FALSE, normalMatrix);
-    glUniform4f(p.u.color, rm::ColorRed(group->color), rm::ColorGreen(group->color), rm::ColorBlue(group->color),
-                1.0f);
-    glUniform1i(p.u.lit, lit ? 1 : 0);
-    glUniform1i(p.u.vertexColors, group->colorSource == rm::COLOR_FROMVERTEX ? 1 : 0);
-    if (group->material) {
-      const rm::ColorRGBf s = group->material->GetSpecular(), e = group->material->GetEmissive();
-      glUniform3f(p.u.specular, s.red, s.green, s.blue);
-      glUniform3f(p.u.emissive, e.red, e.green, e.blue);
-      glUniform1f(p.u.power, group->material->GetPower());
-    } else {
-      glUniform3f(p.u.specular, 0, 0, 0);
-      glUniform3f(p.u.emissive, 0, 0, 0);
-      glUniform1f(p.u.power, 0);
-    }
+    const bool flatLit = shade == rm::SHADE_FLAT && lit;
+    // Flat solid faces are lit once each from the face normal; points and
+    // wire frames have no faces to take one from and keep the general way.
+    const bool perFace = flatLit && fill == rm::FILL_SOLID && specialise_;
+    if (perFace && b.flatIndices != b.triangleIndices && !UploadFlat(*group, b)) continue;
     GLuint textureId = 0;
     if (group->texture && !wire) textureId = TextureFor(group->texture, filter);
-    glUniform1i(p.u.textured, textureId ? 1 : 0);
+    const float power = group->material ? group->material->GetPower() : 0.0f;
+    ProgramKey key;
+    key.flat = flatLit;
+    key.affine = affine;
+    key.lit = lit;
+    key.specular = lit && power > 0;
+    key.textured = textureId != 0;
+    key.vertexColors = group->colorSource == rm::COLOR_FROMVERTEX;
+    key.lightCount = lit ? static_cast<uint32_t>(lights_.size()) : 0;
+    key.lightTypes = lit ? lightTypes_ : 0;
+    const Program& p = (flatLit && !perFace) ? programs_[1][affine ? 1 : 0] : ProgramFor(key);
+    if (bound_ != &p) BindProgram(p);
+    UploadMatrix(p.u.mvp, mvp);
+    UploadMatrix(p.u.model, world);
+    if (p.u.normalMatrix >= 0) glUniformMatrix3fv(p.u.normalMatrix, 1, GL_FALSE, normalMatrix);
+    if (p.u.color >= 0)
+      glUniform4f(p.u.color, rm::ColorRed(group->color), rm::ColorGreen(group->color), rm::ColorBlue(group->color),
+                  1.0f);
+    if (p.u.lit >= 0) glUniform1i(p.u.lit, lit ? 1 : 0);
+    if (p.u.vertexColors >= 0) glUniform1i(p.u.vertexColors, key.vertexColors ? 1 : 0);
+    rm::ColorRGBf specular{0, 0, 0}, emissive{0, 0, 0};
+    if (group->material) specular = group->material->GetSpecular(), emissive = group->material->GetEmissive();
+    if (p.u.specular >= 0) glUniform3f(p.u.specular, specular.red, specular.green, specular.blue);
+    if (p.u.emissive >= 0) glUniform3f(p.u.emissive, emissive.red, emissive.green, emissive.blue);
+    if (p.u.power >= 0) glUniform1f(p.u.power, power);
+    if (p.u.textured >= 0) glUniform1i(p.u.textured, textureId ? 1 : 0);
 
-    glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+    const GLsizei stride = perFace ? sizeof(FlatVertex) : sizeof(GpuVertex);
+    glBindBuffer(GL_ARRAY_BUFFER, perFace ? b.flatVbo : b.vbo);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glEnableVertexAttribArray(2);
     glEnableVertexAttribArray(3);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex), nullptr);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
-                          reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(GpuVertex),
-                          reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
-    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(GpuVertex),
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           reinterpret_cast<const void*>(offsetof(GpuVertex, color)));
-    if (fill == rm::FILL_POINTS) {
+    if (perFace) {
+      glEnableVertexAttribArray(4);
+      glVertexAttribPointer(4, 3, GL_FLOAT, GL_FALSE, stride,
+                            reinterpret_cast<const void*>(offsetof(FlatVertex, faceNormal)));
+    } else {
+      glDisableVertexAttribArray(4);
+      glVertexAttrib3f(4, 0, 0, 1);
+    }
+    if (perFace) {
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.flatTriangles);
+      glDrawElements(GL_TRIANGLES, b.flatIndices, GL_UNSIGNED_INT, nullptr);
+    } else if (fill == rm::FILL_POINTS) {
       glDrawArrays(GL_POINTS, 0, b.vertexCount);
     } else if (wire) {
       glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.lines);
@@ -597,6 +817,7 @@ bool GlResources::Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& ro
   viewport_ = &viewport;
   bound_ = nullptr;
   lights_.clear();
+  lightTypes_ = 0;
   ambient_[0] = ambient_[1] = ambient_[2] = 0;
   // Lights shine on the whole tree wherever they hang, so they are gathered first.
   const rm::Matrix4 rootParent = root.GetParent() ? root.GetParent()->GetWorldTransform() : rm::Matrix4{};
@@ -631,6 +852,7 @@ bool GlResources::Render(GlDevice& device, rm::Viewport& viewport, rm::Frame& ro
   glDisableVertexAttribArray(1);
   glDisableVertexAttribArray(2);
   glDisableVertexAttribArray(3);
+  glDisableVertexAttribArray(4);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glUseProgram(0);
@@ -718,5 +940,7 @@ void GlDevice::InvalidateMesh(const rm::Mesh& mesh) { resources_->Invalidate(mes
 void GlDevice::ReleaseResources() { resources_->Release(); }
 uint32_t GlDevice::CachedMeshes() const { return resources_->meshCount(); }
 uint32_t GlDevice::CachedTextures() const { return resources_->textureCount(); }
+void GlDevice::SetSpecialisedPrograms(bool on) { resources_->SetSpecialise(on); }
+uint32_t GlDevice::SpecialisedPrograms() const { return resources_->specialisedCount(); }
 
 }  // namespace render

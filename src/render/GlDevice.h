@@ -39,6 +39,11 @@ class GlDevice : public rm::Device {
   // How many meshes and textures are on the GPU.
   uint32_t CachedMeshes() const;
   uint32_t CachedTextures() const;
+  // Groups are drawn by programs made for what each needs (built when first
+  // needed and kept); off, everything goes through the one general program,
+  // the reference the specialised ones are compared with.
+  void SetSpecialisedPrograms(bool on);
+  uint32_t SpecialisedPrograms() const;
 
  private:
   void SetGlViewport(const rm::Viewport& viewport);

@@ -240,3 +240,54 @@ TEST_F(GlDeviceTest, GroupsColouredByTheirVerticesShowTheVertexColours) {
     scene_->DeleteChild(frame);
   }
 }
+
+// Programs made for one group's needs draw what the general program draws:
+// the same pixels for Gouraud shading, within two levels for flat faces (lit
+// once from the face normal instead of per pixel), for every light type, with
+// and without a specular highlight.
+TEST_F(GlDeviceTest, SpecialisedProgramsDrawWhatTheGeneralOneDraws) {
+  // A bumpy patch, so faces and vertex normals point every way.
+  rm::MeshPtr mesh = Square(3, true, rm::RENDER_GOURAUD, 12);
+  std::vector<rm::Vertex> v(13 * 13);
+  mesh->GetVertices(0, 0, 13 * 13, v.data());
+  for (size_t i = 0; i < v.size(); ++i) {
+    const float x = v[i].position.x, y = v[i].position.y;
+    v[i].position.z = 0.6f * std::sin(1.7f * x) * std::cos(1.3f * y);
+    v[i].normal = rm::Normalize({-0.6f * 1.7f * std::cos(1.7f * x) * std::cos(1.3f * y),
+                                 0.6f * 1.3f * std::sin(1.7f * x) * std::sin(1.3f * y), -1});
+  }
+  mesh->SetVertices(0, 0, 13 * 13, v.data());
+  rm::MaterialPtr shiny = engine_->CreateMaterial(12);
+  shiny->SetSpecular(0.6f, 0.6f, 0.6f);
+  engine_->CreateFrame(scene_)->AddVisual(mesh);
+  scene_->AddLight(engine_->CreateLightRGB(rm::LIGHT_AMBIENT, 0.2f, 0.2f, 0.2f));
+  rm::FramePtr lightFrame = engine_->CreateFrame(scene_);
+  lightFrame->SetPosition(nullptr, 1, 1, -3);
+  lightFrame->SetOrientation(nullptr, -0.2f, -0.3f, 1, 0, 1, 0);
+  for (const rm::LightType type : {rm::LIGHT_DIRECTIONAL, rm::LIGHT_POINT, rm::LIGHT_SPOT}) {
+    rm::LightPtr light = engine_->CreateLightRGB(type, 0.8f, 0.7f, 0.6f);
+    light->SetAttenuation(1, 0.05f, 0.01f);
+    light->SetUmbra(0.5f), light->SetPenumbra(0.9f);
+    lightFrame->AddLight(light);
+    for (const rm::RenderQuality quality : {rm::RENDER_GOURAUD, rm::RENDER_FLAT})
+      for (const bool specular : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "light " << type << " quality " << quality << " specular " << specular);
+        mesh->SetGroupQuality(0, quality);
+        mesh->SetGroupMaterial(0, specular ? shiny : nullptr);
+        device_->SetSpecialisedPrograms(false);
+        Draw();
+        const std::vector<uint32_t> general = pixels_;
+        device_->SetSpecialisedPrograms(true);
+        Draw();
+        int worst = 0;
+        for (size_t i = 0; i < pixels_.size(); ++i)
+          for (int shift = 0; shift < 24; shift += 8)
+            worst = std::max(worst, std::abs(static_cast<int>((pixels_[i] >> shift) & 0xFF) -
+                                             static_cast<int>((general[i] >> shift) & 0xFF)));
+        EXPECT_LE(worst, quality == rm::RENDER_FLAT ? 2 : 0);
+        EXPECT_GT(Count(Rgba(0, 0, 255)), 0);
+      }
+    lightFrame->DeleteLight(light);
+  }
+  EXPECT_GE(device_->SpecialisedPrograms(), 6u);
+}
