@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "lwlib/object/Iff.h"
 
@@ -19,15 +18,13 @@ uint32_t Touch(uint32_t size, const uint8_t* data, void* user) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const FuzzFile file("");
   SetDebugMode(DEBUG_MODE_SILENT);
-  if (!file.Write(data, size)) return 0;
 
   uint32_t sum = 0;
   for (const char* id : {"PNTS", "POLS", "SRFS", "SURF", "CRVS", "UVIM", "UVCV"})
     IffRegisterHandler(id, Touch, &sum);
   IffFile iff;
-  if (IffLoad(&iff, file.path())) {
+  if (IffLoadMemory(&iff, {data, size})) {
     IffDispatch(&iff);
     IffFree(&iff);
   }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "platform/File.h"
 #include "lwlib/model/Mesh.h"
@@ -21,13 +20,11 @@ int32_t AnyTexture(const char*, void*, rm::TexturePtr* texture) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const FuzzFile file(".msh");
   static const rm::EnginePtr engine = rm::Engine::Create();
   SetDebugMode(DEBUG_MODE_SILENT);
-  if (!file.Write(data, size)) return 0;
   {
     MeshModel model;
-    if (LoadMeshModel(&model, file.path(), nullptr, AnyTexture, nullptr)) {
+    if (LoadMeshModelBytes(&model, {data, size}, nullptr, AnyTexture, nullptr)) {
       uint32_t sum = 0;
       // A loaded model is walked unchecked: the load must have refused bad faces.
       for (const MeshGroup& g : model.groups)

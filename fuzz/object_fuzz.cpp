@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "lwlib/object/Iff.h"
 #include "lwlib/model/Mesh.h"
@@ -23,14 +22,12 @@ int32_t NoTexture(const char*, void*, rm::TexturePtr* texture) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const FuzzFile file(".lwo");
   static const rm::EnginePtr engine = rm::Engine::Create();
   SetDebugMode(DEBUG_MODE_SILENT);
-  if (!file.Write(data, size)) return 0;
 
   const uint32_t flags = size ? data[size - 1] & 3u : 0;
   SetLwoCurrentTextureSlot(LWO_SLOT_NONE);
-  if (rm::MeshPtr mesh = LoadLightWaveObject(file.path(), engine, NoTexture, nullptr, flags)) {
+  if (rm::MeshPtr mesh = LoadLightWaveObjectBytes({data, size}, engine, NoTexture, nullptr, flags)) {
     MeshModel model;
     if (CaptureMeshModel(&model, mesh)) {
       uint32_t sum = 0;

@@ -4,18 +4,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "FuzzFile.h"
 #include "diag/Dbug.h"
 #include "platform/File.h"
 #include "lwlib/object/Uv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const FuzzFile file(".uv");
   SetDebugMode(DEBUG_MODE_SILENT);
-  if (!file.Write(data, size)) return 0;
   {
     UvSet set;
-    if (LoadUvFile(set, file.path())) {
+    if (LoadUvBytes(set, {data, size})) {
       if (set.surfaceNames.size() != set.surfaceCount || set.imageNames.size() != set.surfaceCount) std::abort();
       float total = 0;
       for (uint32_t p = 0; p < set.polygonCount; ++p) {

@@ -91,11 +91,11 @@ TEST_F(IffTest, DuplicateRegistrationIsRefusedAndKeepsTheFirst) {
 TEST_F(IffTest, OtherFormsAndShortFilesAreRefusedSilently) {
   CapturedOutput out;
   IffFile iff;
-  EXPECT_FALSE(IffLoad(&iff, Write(Form("ILBM", ByteWriter().Chunk("AAAA", {1}).bytes())).c_str()));
-  EXPECT_FALSE(IffLoad(&iff, Write({'F', 'O', 'R', 'M', 0, 0}).c_str()));
-  EXPECT_FALSE(IffLoad(&iff, Write(ByteWriter().Text("FORM").BeU4(3).Text("LWOB").bytes()).c_str()));
+  EXPECT_FALSE(IffLoadMemory(&iff, Form("ILBM", ByteWriter().Chunk("AAAA", {1}).bytes())));
+  EXPECT_FALSE(IffLoadMemory(&iff, std::vector<uint8_t>{'F', 'O', 'R', 'M', 0, 0}));
+  EXPECT_FALSE(IffLoadMemory(&iff, ByteWriter().Text("FORM").BeU4(3).Text("LWOB").bytes()));
   // A FORM size larger than the file: refused before anything is allocated.
-  EXPECT_FALSE(IffLoad(&iff, Write(ByteWriter().Text("FORM").BeU4(0xFFFFFFF0u).Text("LWOB").bytes()).c_str()));
+  EXPECT_FALSE(IffLoadMemory(&iff, ByteWriter().Text("FORM").BeU4(0xFFFFFFF0u).Text("LWOB").bytes()));
   EXPECT_TRUE(out.lines().empty());
   EXPECT_FALSE(IffLoad(&iff, dir_.File("missing.lwo").c_str()));
   ASSERT_EQ(out.lines().size(), 1u);
@@ -106,7 +106,7 @@ TEST_F(IffTest, ChunksRunningPastTheBodyEndTheWalk) {
   ByteWriter chunks;
   chunks.Chunk("AAAA", {1, 2}).Text("BBBB").BeU4(100).Text("xyz");  // claims 100 bytes, has 3
   IffFile iff;
-  ASSERT_TRUE(IffLoad(&iff, Write(Form("LWOB", chunks.bytes())).c_str()));
+  ASSERT_TRUE(IffLoadMemory(&iff, Form("LWOB", chunks.bytes())));
   int count = 0;
   for (IffChunk* c = iff.chunks; c; c = c->next) {
     ++count;
@@ -117,7 +117,7 @@ TEST_F(IffTest, ChunksRunningPastTheBodyEndTheWalk) {
   // A header cut short at the end of the body ends the walk the same way.
   ByteWriter stub;
   stub.Chunk("AAAA", {}).Text("BB");
-  ASSERT_TRUE(IffLoad(&iff, Write(Form("LWOB", stub.bytes())).c_str()));
+  ASSERT_TRUE(IffLoadMemory(&iff, Form("LWOB", stub.bytes())));
   ASSERT_NE(iff.chunks, nullptr);
   EXPECT_EQ(iff.chunks->next, nullptr);
   IffFree(&iff);

@@ -22,19 +22,15 @@ class LwoParseTest : public testing::Test {
     EXPECT_EQ(IffHandlerRegistry(), nullptr);
     EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
   }
-  std::string Save(const LwobWriter& w, const std::string& name = "object.lwo") {
-    const std::string path = dir_.File(name);
-    w.Save(path);
-    return path;
-  }
+  static std::vector<uint8_t> Save(const LwobWriter& w) { return w.Bytes(); }
   static LwobWriter Cube() {
     LwobWriter w;
     w.Points(testsupport::CubePoints()).SurfaceNames({"Default"}).Polygons(testsupport::CubeFaces());
     return w;
   }
-  bool Parse(const std::string& path) {
+  static bool Parse(const std::vector<uint8_t>& bytes) {
     LwoObject o;
-    return ParseLightWaveObject(path.c_str(), o);
+    return ParseLightWaveObjectBytes(bytes, o);
   }
   testsupport::TempDir dir_;
   int32_t live_ = testsupport::LiveTrackedBlocks();
@@ -53,7 +49,7 @@ TEST_F(LwoParseTest, PointChunksThatCannotBeWholePointsAreRefused) {
   EXPECT_FALSE(Parse(Save(LwobWriter().Points({{0, 0, 0}}).Points({{1, 1, 1}}))));
   EXPECT_FALSE(Parse(Save(LwobWriter().Chunk("PNTS", std::vector<uint8_t>(13)))));
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(LwobWriter().Chunk("PNTS", std::vector<uint8_t>(14))).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(LwobWriter().Chunk("PNTS", std::vector<uint8_t>(14))), o));
   EXPECT_EQ(o.points.pointCount, 1u);
 }
 
@@ -61,7 +57,7 @@ TEST_F(LwoParseTest, OddPolygonAndCurveChunksAreRefusedEvenCurvesIgnored) {
   EXPECT_FALSE(Parse(Save(Cube().Chunk("POLS", {0, 1, 0}))));
   EXPECT_FALSE(Parse(Save(Cube().Chunk("CRVS", {0, 1, 0}))));
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(Cube().Curves({{{0, 1, 2}, 1}, {{3, 4}, 1}})).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(Cube().Curves({{{0, 1, 2}, 1}, {{3, 4}, 1}})), o));
   EXPECT_EQ(o.curves.curveCount, 2u);
   EXPECT_EQ(o.polygons.polygonCount, 6u);
   // A refused object leaves nothing registered, so the next one loads.
@@ -73,7 +69,7 @@ TEST_F(LwoParseTest, OnlyTheFirstPolygonChunkCounts) {
   w.Points(testsupport::CubePoints()).SurfaceNames({"A"});
   w.Polygons({{{0, 1, 2}, 1}}).Polygons({{{4, 5, 6, 7}, 1}, {{0, 1, 2, 3}, 1}});
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(w).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(w), o));
   EXPECT_EQ(o.polygons.polygonCount, 1u);
   EXPECT_EQ(o.polygons.indexWordCount, 4u);
   EXPECT_EQ(o.polygons.Word(1), 0);
@@ -86,7 +82,7 @@ TEST_F(LwoParseTest, SurfaceNamesNumberAcrossChunksAndFirstSurfaceOfANameWins) {
   w.Surface(LwobSurface("Odd").Colour(255, 0, 0).U2("SPEC", 128));
   w.Surface(LwobSurface("Odd").Colour(0, 255, 0));
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(w).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(w), o));
   // Chunks arrive last-first: the last SRFS chunk's names come first.
   for (const auto& [i, name] : {std::pair{1, "Odd"}, {2, "Even"}, {3, "X"}, {4, "Default"}})
     EXPECT_STREQ(SurfaceNameByIndex(o.surfaceNames, i), name);
@@ -103,23 +99,23 @@ TEST_F(LwoParseTest, SurfaceNamesNumberAcrossChunksAndFirstSurfaceOfANameWins) {
 TEST_F(LwoParseTest, TextureSubChunksFillTheRunWideCurrentSlot) {
   SetLwoCurrentTextureSlot(LWO_SLOT_NONE);
   LwoObject first;
-  ASSERT_TRUE(ParseLightWaveObject(
-      Save(Cube().Surface(LwobSurface("Default").Name("TIMG", "early.bmp").U2("TFLG", 2))).c_str(), first));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(
+      Save(Cube().Surface(LwobSurface("Default").Name("TIMG", "early.bmp").U2("TFLG", 2))), first));
   EXPECT_EQ(FindSurface(first.surfaces, "Default")->textures[0].present, 0u);
 
   LwoObject second;
-  ASSERT_TRUE(ParseLightWaveObject(
-      Save(Cube().Surface(LwobSurface("Default").Name("DTEX", "Planar Image Map"))).c_str(), second));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(
+      Save(Cube().Surface(LwobSurface("Default").Name("DTEX", "Planar Image Map"))), second));
   EXPECT_EQ(LwoCurrentTextureSlot(), LWO_SLOT_DIFFUSE);
   SetLwoCurrentTextureSlot(LWO_SLOT_COLOUR);  // as a CTEX of an earlier object leaves it
   LwoObject third;
-  ASSERT_TRUE(ParseLightWaveObject(Save(Cube().Surface(LwobSurface("Default")
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(Cube().Surface(LwobSurface("Default")
                                                            .Name("TIMG", "images\\wood.bmp")
                                                            .U2("TFLG", 3)
                                                            .Vec("TSIZ", 1, 2, 3)
                                                            .Sub("TCTR", {1, 2})  // too short: ignored
                                                            .Sub("XXXX", {1, 2, 3})))
-                                        .c_str(),
+                                        ,
                                     third));
   const LwoTexture& t = FindSurface(third.surfaces, "Default")->textures[0];
   EXPECT_EQ(t.present, LWO_TIMG | LWO_TFLG | LWO_TSIZ);
@@ -134,7 +130,7 @@ TEST_F(LwoParseTest, UvChunksNeedEachOtherElseTheUvFileIsUsed) {
   both.SurfaceNames({"Second"}).UvImages({"wood.bmp", "NULL"});
   both.UvCoordinates({{{0.5f, 0.25f}, {1, 1}, {0, 1}, {2, 3}}, {{7, 8}}});
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(both).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(both), o));
   ASSERT_TRUE(o.hasUvSet);
   EXPECT_EQ(o.uvSet.kind, 2);
   ASSERT_EQ(o.uvSet.surfaceCount, 2u);
@@ -150,7 +146,8 @@ TEST_F(LwoParseTest, UvChunksNeedEachOtherElseTheUvFileIsUsed) {
   EXPECT_FALSE(UvAt(o.uvSet, 2, 0, u, v));
   EXPECT_FALSE(UvAt(o.uvSet, 1, 1, u, v));
 
-  const std::string path = Save(Cube().UvImages({"dropped.bmp"}), "halves.lwo");
+  const std::string path = dir_.File("halves.lwo");
+  Cube().UvImages({"dropped.bmp"}).Save(path);
   LwoObject noFile;
   ASSERT_TRUE(ParseLightWaveObject(path.c_str(), noFile));
   EXPECT_FALSE(noFile.hasUvSet);
@@ -169,7 +166,7 @@ TEST_F(LwoParseTest, ShortUvCoordinateDataIsCutNotOverrun) {
   testsupport::ByteWriter b;
   b.BeI2(0).BeI2(4).BeF4(0.5f).BeF4(0.5f).BeU4(0).BeF4(9);
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(Cube().UvImages({"a"}).Chunk("UVCV", b.bytes())).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(Cube().UvImages({"a"}).Chunk("UVCV", b.bytes())), o));
   float u, v;
   EXPECT_TRUE(UvAt(o.uvSet, 0, 0, u, v));
   EXPECT_EQ(u, 0.5f);
@@ -189,7 +186,7 @@ TEST_F(LwoParseTest, HostilePolygonsAreRefused) {
   testsupport::ByteWriter s;
   s.Text("Default").U1(0).Text("COLR").BeU2(200).U1(1);
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(Save(Cube().Chunk("SURF", s.bytes())).c_str(), o));
+  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(Cube().Chunk("SURF", s.bytes())), o));
   EXPECT_EQ(FindSurface(o.surfaces, "Default")->present, 0u);
 }
 
@@ -199,8 +196,8 @@ TEST_F(LwoParseTest, DetailPolygonsReadAsPolygonsOfTheirOwnSurfaces) {
   b.BeU2(3).BeU2(4).BeU2(5).BeU2(6).BeI2(2);                   // the detail polygon
   b.BeU2(3).BeU2(0).BeU2(4).BeU2(7).BeI2(1);
   LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObject(
-      Save(LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"A", "B"}).Chunk("POLS", b.bytes())).c_str(),
+  ASSERT_TRUE(ParseLightWaveObjectBytes(
+      Save(LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"A", "B"}).Chunk("POLS", b.bytes())),
       o));
   ASSERT_EQ(o.polygons.polygonCount, 3u);
   EXPECT_EQ(o.polygons.indexWordCount, 5u + 4u + 4u);

@@ -54,22 +54,24 @@ TEST_F(UvTest, ReadsNamesCountsAndPairs) {
 }
 
 TEST_F(UvTest, MalformedFilesLeaveNoSet) {
-  const std::vector<std::string> bad = {
-      // polygons numbered 0, 2
-      UvFileText(1, {"A"}, {"a.bmp"}, {{0, {{0, 0}}}, {2, {{0, 0}}}}),
-      // fewer corner lines than the polygon's count
-      UvFileText(1, {"A"}, {"a.bmp"}, {{0, {{0, 0}, {1, 1}}, 3}}),
-      // a corner line of two values
-      "1\n1\nA\na.bmp\n1\n0 1\n0.5 0.5\n",
-      // names missing at the end of the file
-      "1\n3\nA\nB\n",
-      // counts that are not numbers, negative or far beyond the file
-      "x\n", "1\n-1\n", "1\n0\n99999999\n", "1\n0\n1\n0 2000000000\n0 0 0\n",
-      "",
+  // Each with the reason it gives.
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {UvFileText(1, {"A"}, {"a.bmp"}, {{0, {{0, 0}}}, {2, {{0, 0}}}}), "line 8: polygon 2 where polygon 1 was due"},
+      {UvFileText(1, {"A"}, {"a.bmp"}, {{0, {{0, 0}, {1, 1}}, 3}}),
+       "line 9: expected corner 2 of polygon 0 (u, v and a number)"},
+      {"1\n1\nA\na.bmp\n1\n0 1\n0.5 0.5\n", "line 8: expected corner 0 of polygon 0 (u, v and a number)"},
+      {"1\n3\nA\nB\n", "line 5: the file ends before surface name 3 of 3"},
+      {"x\n", "line 1: expected the kind number"},
+      {"1\n-1\n", "line 2: surface count -1 is negative"},
+      {"1\n0\n99999999\n", "line 3: 99,999,999 polygons cannot fit in a file of 13 bytes"},
+      {"1\n0\n1\n0 2000000000\n0 0 0\n", "line 4: 2,000,000,000 corners of polygon 0 cannot fit in a file of 25 bytes"},
+      {"", "line 1: expected the kind number"},
   };
-  for (const std::string& text : bad) {
+  for (const auto& [text, reason] : bad) {
     UvSet set;
-    EXPECT_FALSE(LoadUvFile(set, Write(text).c_str())) << text;
+    Failure why;
+    EXPECT_FALSE(LoadUvBytes(set, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), &why));
+    EXPECT_EQ(why.Text(), reason) << text;
     EXPECT_EQ(set.polygonCount, 0u);
     EXPECT_TRUE(set.surfaceNames.empty());
   }
@@ -79,7 +81,8 @@ TEST_F(UvTest, MalformedFilesLeaveNoSet) {
 
 TEST_F(UvTest, LongNamesAreCutAtTheirBuffer) {
   UvSet set;
-  ASSERT_TRUE(LoadUvFile(set, Write(UvFileText(0, {std::string(1500, 'n')}, {"i"}, {})).c_str()));
+  const std::string text = UvFileText(0, {std::string(1500, 'n')}, {"i"}, {});
+  ASSERT_TRUE(LoadUvBytes(set, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
   EXPECT_EQ(set.surfaceNames[0], std::string(1023, 'n'));
   EXPECT_EQ(set.imageNames[0], "i");  // the rest of the long line is not taken for the next name
 }

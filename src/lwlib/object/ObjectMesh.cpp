@@ -372,6 +372,18 @@ rm::TexturePtr PlanarImageMap(TextureCallback textureCallback, void* callbackDat
   return LoadTextureByName(textureCallback, callbackData, surface->textures[LWO_SLOT_COLOUR].imageName, engine);
 }
 
+rm::MeshPtr LoadLightWaveObjectBytes(std::span<const uint8_t> bytes, const rm::EnginePtr& engine,
+                                     TextureCallback textureCallback, void* callbackData, uint32_t flags,
+                                     Failure* why, std::span<const uint8_t> uvBytes) {
+  if (!engine) return Fail(why, "no engine"), nullptr;
+  LwoObject object;
+  if (!ParseLightWaveObjectBytes(bytes, object, why, uvBytes)) return nullptr;
+  rm::MeshPtr mesh = BuildObjectMesh(engine, object.points, object.surfaces, object.surfaceNames, object.polygons,
+                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags);
+  if (!mesh) Fail(why, "the mesh could not be built");
+  return mesh;
+}
+
 rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, TextureCallback textureCallback,
                                 void* callbackData, uint32_t flags, Failure* why) {
   if (!engine) return Fail(why, "no engine"), nullptr;

@@ -20,6 +20,12 @@ enum : uint32_t {
 rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, TextureCallback textureCallback,
                                 void* callbackData, uint32_t flags, Failure* why = nullptr);
 
+// The same over an object file's bytes (and, when not null, those of the .uv
+// file beside it); the mesh has no name.
+rm::MeshPtr LoadLightWaveObjectBytes(std::span<const uint8_t> bytes, const rm::EnginePtr& engine,
+                                     TextureCallback textureCallback, void* callbackData, uint32_t flags,
+                                     Failure* why = nullptr, std::span<const uint8_t> uvBytes = {});
+
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
                             TextureCallback textureCallback, void* callbackData, uint32_t flags);
