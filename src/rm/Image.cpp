@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diag/Dbug.h"
+#include "platform/File.h"
 
 // PNG, JPEG and TGA only; images are bounded like our own surfaces.
 #define STBI_ONLY_PNG
@@ -27,7 +28,7 @@ SurfacePtr DecodeImage(std::span<const uint8_t> data) {
 }
 
 SurfacePtr LoadImageFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FindFileAnyCase(path), std::ios::binary);
   if (!in) {
     ReportWarning(DebugFormat("Cannot open image %s", path.c_str()));
     return nullptr;
