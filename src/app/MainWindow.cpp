@@ -158,7 +158,7 @@ MainWindow::MainWindow(Viewer& viewer) : viewer_(viewer), commands_(viewer, Make
   view_ = new ViewerWidget(*this);
   setCentralWidget(view_);
   BuildMenu();
-  viewer_.SetDeviceFactory([this](uint32_t width, uint32_t height, const DeviceGuid*) {
+  viewer_.SetDeviceFactory([this](uint32_t width, uint32_t height, const rm::DeviceGuid*) {
     // There is one OpenGL device; a chosen device that is not it falls back
     // to it in CreateDisplay.
     return view_->MakeDevice(width, height);
@@ -259,7 +259,7 @@ bool MainWindow::StartDisplay() {
   const qreal ratio = devicePixelRatioF();
   clientWidth_ = static_cast<int32_t>(view_->width() * ratio);
   clientHeight_ = static_cast<int32_t>(view_->height() * ratio);
-  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  const rm::DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
   if (!viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device)) return false;
   if (!viewer_.SetUpViewerScene()) return false;
   displayStarted_ = true;
@@ -271,7 +271,7 @@ void MainWindow::ResizeDisplay(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   view_->makeCurrent();
-  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  const rm::DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
   viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);
 }
 
@@ -279,7 +279,7 @@ void MainWindow::ToggleFullScreen() {
   if (!displayStarted_) return;
   fullScreen_ = !fullScreen_;
   view_->makeCurrent();
-  const DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  const rm::DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
   viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);
 }
 

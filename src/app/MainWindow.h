@@ -130,7 +130,7 @@ class MainWindow : public QMainWindow {
   bool placementPending_ = true;
   bool displayStarted_ = false;
   bool cleanedUp_ = false;
-  std::optional<DeviceGuid> chosenDevice_;
+  std::optional<rm::DeviceGuid> chosenDevice_;
   std::map<int, QAction*> actions_;
   HmdToolRunner tools_;
   QProgressDialog* bspProgress_ = nullptr;

@@ -83,12 +83,12 @@ void FreeGrid(Grid& grid) {
 
 Viewer::Viewer(ViewOptions& view, RenderOptions& render)
     : view_(view), render_(render), engine_(rm::Engine::Create()) {
-  deviceFactory_ = [this](uint32_t width, uint32_t height, const DeviceGuid*) {
+  deviceFactory_ = [this](uint32_t width, uint32_t height, const rm::DeviceGuid*) {
     return engine_->CreateNullDevice(width, height);
   };
 }
 
-bool Viewer::CreateDevice(uint32_t width, uint32_t height, const DeviceGuid* device) {
+bool Viewer::CreateDevice(uint32_t width, uint32_t height, const rm::DeviceGuid* device) {
   device_ = deviceFactory_ ? deviceFactory_(width, height, device) : nullptr;
   if (!device_) return false;
   if (!scene_) scene_ = CreateNamedFrame(engine_, nullptr, "Scene");
@@ -103,7 +103,7 @@ bool Viewer::CreateDevice(uint32_t width, uint32_t height, const DeviceGuid* dev
   return true;
 }
 
-bool Viewer::CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, const DeviceGuid* device) {
+bool Viewer::CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, const rm::DeviceGuid* device) {
   const bool sameDevice = device ? (lastDevice_ && *lastDevice_ == *device) : !lastDevice_;
   if (haveDisplay_ && width == lastWidth_ && height == lastHeight_ && fullScreen == lastFullScreen_ && sameDevice)
     return true;
@@ -133,7 +133,7 @@ bool Viewer::CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, co
   lastWidth_ = width;
   lastHeight_ = height;
   lastFullScreen_ = fullScreen;
-  lastDevice_ = device ? std::optional<DeviceGuid>(*device) : std::nullopt;
+  lastDevice_ = device ? std::optional<rm::DeviceGuid>(*device) : std::nullopt;
   ++displaysCreated_;
   deviceFresh_ = true;
   return true;

@@ -5,7 +5,6 @@
 // the whole scene on the engine's null device.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,9 +15,6 @@
 #include "lwlib/scene/Anim.h"
 #include "lwlib/scene/Lws.h"
 #include "rm/Rm.h"
-
-// A 3D device's identity (the device selection keeps one; none = default).
-using DeviceGuid = std::array<uint8_t, 16>;
 
 // Loaded object kinds (the load request and what is stored).
 enum ObjectKind : int32_t {
@@ -79,7 +75,7 @@ class Viewer {
  public:
   // Makes a device of the given size for a chosen device (null = the
   // default); null when it cannot.
-  using DeviceFactory = std::function<rm::DevicePtr(uint32_t width, uint32_t height, const DeviceGuid* device)>;
+  using DeviceFactory = std::function<rm::DevicePtr(uint32_t width, uint32_t height, const rm::DeviceGuid* device)>;
   // Prepares the window for full screen or windowed drawing at the size;
   // false when that mode cannot be had.
   using ScreenModeHook = std::function<bool(bool fullScreen, int32_t width, int32_t height)>;
@@ -88,7 +84,7 @@ class Viewer {
   void SetDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
   void SetScreenModeHook(ScreenModeHook hook) { screenModeHook_ = std::move(hook); }
 
-  bool CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, const DeviceGuid* device);
+  bool CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, const rm::DeviceGuid* device);
   void ReleaseDisplay();
   void ReleaseScene();
   bool SetUpViewerScene();
@@ -136,7 +132,7 @@ class Viewer {
   static constexpr rm::Vector kDirectionalDirection{0.4f, -0.6f, 1.0f};
 
  private:
-  bool CreateDevice(uint32_t width, uint32_t height, const DeviceGuid* device);
+  bool CreateDevice(uint32_t width, uint32_t height, const rm::DeviceGuid* device);
 
   ViewOptions& view_;
   RenderOptions& render_;
@@ -154,7 +150,7 @@ class Viewer {
   bool haveDisplay_ = false;
   int32_t lastWidth_ = -1, lastHeight_ = -1;
   bool lastFullScreen_ = false;
-  std::optional<DeviceGuid> lastDevice_;
+  std::optional<rm::DeviceGuid> lastDevice_;
   uint32_t displaysCreated_ = 0;
   bool frameTimeSet_ = false;
   uint32_t lastFrameTime_ = 0;

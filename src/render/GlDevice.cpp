@@ -14,6 +14,7 @@
 
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
+#include "render/GlDeviceInfo.h"
 #include "rm/Faces.h"
 #include "rm/Triangulate.h"
 
@@ -21,7 +22,7 @@ namespace render {
 
 namespace {
 
-constexpr int kMaxLights = 8;
+constexpr int kMaxLights = static_cast<int>(GlDevice::kMaxLights);
 constexpr int kMaxDepth = 256;  // frame trees deeper than this are not drawn further
 
 // Lighting shared by the vertex shader (Gouraud) and the fragment shader
@@ -890,7 +891,9 @@ std::shared_ptr<GlDevice> GlDevice::Create(uint32_t width, uint32_t height) {
     shared = resources;
     sharedContext = context;
   }
-  return std::make_shared<GlDevice>(resources, width, height);
+  auto device = std::make_shared<GlDevice>(resources, width, height);
+  device->SetGuid(CurrentContextGuid());
+  return device;
 }
 
 GlDevice::GlDevice(std::shared_ptr<GlResources> resources, uint32_t width, uint32_t height)

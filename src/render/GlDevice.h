@@ -15,10 +15,14 @@ class GlResources;
 
 class GlDevice : public rm::Device {
  public:
+  // Lights other than ambient ones drawn at once; more are left out.
+  static constexpr uint32_t kMaxLights = 8;
+
   // Needs a current OpenGL context of version 3.0 or later (compatibility or
   // core with GLSL 1.30). Null, reported, when there is none or the shaders
-  // do not build. The device draws into a target of width x height pixels
-  // unless SetTargetSize says otherwise.
+  // do not build. Its GUID is the context's (GlDeviceInfo.h). The device
+  // draws into a target of width x height pixels unless SetTargetSize says
+  // otherwise.
   static std::shared_ptr<GlDevice> Create(uint32_t width, uint32_t height);
   GlDevice(std::shared_ptr<GlResources> resources, uint32_t width, uint32_t height);
   ~GlDevice() override;

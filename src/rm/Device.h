@@ -1,10 +1,13 @@
 // Devices draw a frame tree through a viewport. The OpenGL renderer
 // implements this interface; the null device draws nothing and serves
-// headless runs and tests.
+// headless runs and tests. What a device can do, its identity and the
+// listing of devices are in DeviceDescription.h.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "rm/DeviceDescription.h"
 #include "rm/Object.h"
 
 namespace rm {
@@ -16,6 +19,10 @@ class Device : public Object {
 
   uint32_t GetWidth() const { return width_; }
   uint32_t GetHeight() const { return height_; }
+  // The identity of the device this one was made as; none for a device that
+  // no listing offers (the null device).
+  const std::optional<DeviceGuid>& GetGuid() const { return guid_; }
+  void SetGuid(const DeviceGuid& guid) { guid_ = guid; }
 
   // Settings. Implementations that need to act on a change override the
   // setters and call these.
@@ -43,6 +50,7 @@ class Device : public Object {
   bool dither_ = false;
   TextureQuality textureQuality_ = TEXTURE_NEAREST;
   uint32_t bufferCount_ = 1;
+  std::optional<DeviceGuid> guid_;
 };
 
 // Draws nothing; counts the calls so tests can see the render loop ran.

@@ -27,7 +27,7 @@ struct Shown {
 class ViewerTest : public ::testing::Test {
  protected:
   ViewerTest() : viewer(view, render) {
-    viewer.SetDeviceFactory([this](uint32_t w, uint32_t h, const DeviceGuid* device) -> rm::DevicePtr {
+    viewer.SetDeviceFactory([this](uint32_t w, uint32_t h, const rm::DeviceGuid* device) -> rm::DevicePtr {
       requests.push_back(device != nullptr);
       if ((device && refuseChosen) || refuseAll) return nullptr;
       auto d = std::make_shared<RecordingDevice>(w, h);
@@ -35,7 +35,7 @@ class ViewerTest : public ::testing::Test {
       return d;
     });
   }
-  Shown Display(int32_t w, int32_t h, bool full = false, const DeviceGuid* device = nullptr) {
+  Shown Display(int32_t w, int32_t h, bool full = false, const rm::DeviceGuid* device = nullptr) {
     const bool ok = viewer.CreateDisplay(w, h, full, device);
     return {ok, w, h, full};
   }
@@ -93,7 +93,7 @@ TEST_F(ViewerTest, DisplayIsRemadeOnlyWhenSomethingChanged) {
 }
 
 TEST_F(ViewerTest, DeviceAndFullScreenFallBacksAndNoDeviceFails) {
-  const DeviceGuid chosen{1, 2, 3};
+  const rm::DeviceGuid chosen{1, 2, 3};
   refuseChosen = true;
   std::vector<bool> asked;
   viewer.SetScreenModeHook([&](bool full, int32_t, int32_t) {
