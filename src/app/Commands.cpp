@@ -41,8 +41,6 @@ bool Commands::HasAction(int command) {
   // Commands whose actions are still to come; each leaves this list with the
   // change that gives it its action.
   switch (command) {
-    case CMD_CHOOSE_DEVICE:
-    case CMD_TREE_VIEW:
     case CMD_SPLIT_TEST:
     case CMD_LOAD_IM_LWO:
     case CMD_LOAD_COLOURED_MSH: return false;
@@ -68,6 +66,12 @@ int Commands::DispatchCommand(int command) {
       break;
     case CMD_RENDER_OPTIONS:
       if (hooks_.openRenderOptions) hooks_.openRenderOptions();
+      break;
+    case CMD_TREE_VIEW:
+      if (hooks_.openTreeView) hooks_.openTreeView();
+      break;
+    case CMD_CHOOSE_DEVICE:
+      if (hooks_.chooseDevice) hooks_.chooseDevice();
       break;
     case CMD_DIRECTIONAL_LIGHT_COLOUR:
     case CMD_AMBIENT_LIGHT_COLOUR:

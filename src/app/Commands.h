@@ -22,6 +22,8 @@ class Commands {
     std::function<void()> openViewOptions;
     std::function<void()> openRenderOptions;
     std::function<void()> refreshTreeView;
+    std::function<void()> openTreeView;
+    std::function<void()> chooseDevice;
     std::function<void()> about;
     // Dialog 117, modal.
     std::function<void(AnimationSettingsController&)> animationSettings;

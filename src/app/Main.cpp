@@ -1,6 +1,9 @@
 // lwview: the viewer. `lwview [--as KIND] [FILE...]` opens each file as its
 // load command would; `lwview --screenshot OUT.png [--time T] [FILE...]` draws
-// one frame of them (a scene at frame time T) into a PNG file and exits.
+// one frame of them (a scene at frame time T) into a PNG file and exits;
+// `lwview --devices` prints the 3D devices and their capabilities and exits.
+// The start-up asks for the 3D device unless `--no-device-dialog` or
+// `--screenshot` is given.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QOpenGLContext>
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DeviceChooser.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 #include "app/QtUi.h"
@@ -21,13 +25,15 @@
 #include "lwlib/object/TextureSearch.h"
 #include "lwlib/object/Uv.h"
 #include "render/FrameHeap.h"
+#include "render/GlDeviceInfo.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: lwview [--as lwo|msh|x|scene|animation] [FILE...]\n"
-               "       lwview --screenshot OUT.png [--time T] [--as KIND] [FILE...]\n");
+               "usage: lwview [--no-device-dialog] [--as lwo|msh|x|scene|animation] [FILE...]\n"
+               "       lwview --screenshot OUT.png [--time T] [--as KIND] [FILE...]\n"
+               "       lwview --devices\n");
   return 2;
 }
 
@@ -66,8 +72,13 @@ int main(int argc, char** argv) {
   int kind = OBJECT_NONE;
   bool timed = false;
   float time = 0;
+  bool deviceDialog = true, listDevices = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0) {
+    if (std::strcmp(argv[i], "--no-device-dialog") == 0) {
+      deviceDialog = false;
+    } else if (std::strcmp(argv[i], "--devices") == 0) {
+      listDevices = true;
+    } else if (std::strcmp(argv[i], "--screenshot") == 0) {
       if (i + 1 >= argc) return Usage();
       screenshot = argv[++i];
     } else if (std::strcmp(argv[i], "--as") == 0) {
@@ -103,6 +114,16 @@ int main(int argc, char** argv) {
   format.setVersion(3, 0);
   format.setProfile(QSurfaceFormat::CompatibilityProfile);
   QSurfaceFormat::setDefaultFormat(format);
+  if (listDevices) {
+    render::GlDeviceEnumerator devices;
+    std::string text;
+    if (!DeviceReportText(devices, text)) {
+      std::fprintf(stderr, "lwview: the 3D devices cannot be listed: no OpenGL context can be made\n");
+      return 1;
+    }
+    std::fputs(text.c_str(), stdout);
+    return 0;
+  }
   {
     QOpenGLContext probe;
     if (!probe.create()) {
@@ -137,6 +158,12 @@ int main(int argc, char** argv) {
   while (!window.view().initialised() && wait.elapsed() < 10000) QCoreApplication::processEvents();
   if (!window.view().initialised()) QuitWithError();
 
+  // The rest of the start-up: the device choice, then the footballer editor.
+  // A file named on the command line is what the user came to see: it is
+  // opened instead of the editor.
+  if (interactive && deviceDialog) window.commands().DispatchCommand(CMD_CHOOSE_DEVICE);
+  if (files.empty()) window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
+
   int status = 0;
   for (const std::string& file : files)
     if (!window.commands().OpenFile(file, kind)) status = 1;
@@ -144,9 +171,6 @@ int main(int argc, char** argv) {
     viewer.animationTime = time;
     viewer.PoseAnimation();
   }
-  // A file named on the command line is what the user came to see; without
-  // one the start-up ends with the footballer editor.
-  if (files.empty()) window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
 
   if (!interactive) {
     if (!window.SaveScreenshot(QString::fromStdString(screenshot))) {

@@ -21,13 +21,16 @@
 
 #include "app/CommandDialogs.h"
 #include "app/FootballerWindow.h"
+#include "app/QtDeviceDialogs.h"
 #include "app/QtDialogs.h"
+#include "app/QtTreeView.h"
 #include "diag/Dbug.h"
 #include "lwlib/object/TextureSearch.h"
 #include "lwlib/scene/Parse.h"
 #include "platform/Clock.h"
 #include "platform/Ui.h"
 #include "render/GlDevice.h"
+#include "render/GlDeviceInfo.h"
 
 void QuitWithError() {
   QMessageBox::critical(QApplication::activeWindow(), "QUIT", "Program has shut down due to an error", QMessageBox::Ok);
@@ -135,6 +138,17 @@ Commands::Hooks MainWindow::MakeHooks() {
   hooks.quit = [] { QApplication::quit(); };
   hooks.openViewOptions = [this] { OpenViewOptions(viewer_.viewOptions(), this); };
   hooks.openRenderOptions = [this] { OpenRenderOptions(viewer_.renderOptions(), this); };
+  hooks.refreshTreeView = [] { RefreshTreeView(); };
+  hooks.openTreeView = [this] {
+    OpenTreeView(
+        viewer_.scene(),
+        [this](const rm::Frame& frame) -> const SceneObject* {
+          const AnimationPtr& animation = viewer_.current.animation;
+          return animation ? AnimationObjectOf(*animation, frame) : nullptr;
+        },
+        this);
+  };
+  hooks.chooseDevice = [this] { ChooseDeviceCommand(); };
   hooks.about = [this] { RunAboutDialog(AboutLines(qVersion(), OpenGlVersion()), this); };
   hooks.animationSettings = [this](AnimationSettingsController& c) { RunAnimationSettingsDialog(c, this); };
   hooks.hmdOptions = [this](HmdOptionsController& c) { return RunHmdOptionsDialog(c, this); };
@@ -158,10 +172,12 @@ MainWindow::MainWindow(Viewer& viewer) : viewer_(viewer), commands_(viewer, Make
   view_ = new ViewerWidget(*this);
   setCentralWidget(view_);
   BuildMenu();
-  viewer_.SetDeviceFactory([this](uint32_t width, uint32_t height, const rm::DeviceGuid*) {
-    // There is one OpenGL device; a chosen device that is not it falls back
-    // to it in CreateDisplay.
-    return view_->MakeDevice(width, height);
+  viewer_.SetDeviceFactory([this](uint32_t width, uint32_t height, const rm::DeviceGuid* guid) -> rm::DevicePtr {
+    // There is one OpenGL device; a chosen device that is not it cannot be
+    // made, and CreateDisplay falls back to the default.
+    rm::DevicePtr device = view_->MakeDevice(width, height);
+    if (device && guid && device->GetGuid() != *guid) return nullptr;
+    return device;
   });
   viewer_.SetScreenModeHook([this](bool full, int32_t width, int32_t height) {
     if (full) {
@@ -278,6 +294,18 @@ void MainWindow::ResizeDisplay(int width, int height) {
 void MainWindow::ToggleFullScreen() {
   if (!displayStarted_) return;
   fullScreen_ = !fullScreen_;
+  view_->makeCurrent();
+  const rm::DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
+  viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);
+}
+
+void MainWindow::ChooseDeviceCommand() {
+  if (!displayStarted_) return;
+  // The listing describes the view's own context.
+  view_->makeCurrent();
+  render::GlDeviceEnumerator devices;
+  QtDeviceDialogs dialogs(this);
+  ChooseDevice(devices, dialogs, chosenDevice_);
   view_->makeCurrent();
   const rm::DeviceGuid* device = chosenDevice_ ? &*chosenDevice_ : nullptr;
   viewer_.CreateDisplay(clientWidth_, clientHeight_, fullScreen_, device);

@@ -89,6 +89,10 @@ class MainWindow : public QMainWindow {
   // The client size changed (windowed) or Esc toggled full screen.
   void ResizeDisplay(int width, int height);
   void ToggleFullScreen();
+  // Choose device: the device dialogs, then the display made again with the
+  // chosen device (unchanged after Cancel).
+  void ChooseDeviceCommand();
+  const std::optional<rm::DeviceGuid>& chosenDevice() const { return chosenDevice_; }
   // Clean-up at the end of the run, with the allocation report.
   void CleanUp();
   // Renders one frame off-screen and saves it as PNG; false on failure. The

@@ -19,6 +19,7 @@
 #include "writers/LwobWriter.h"
 #include "writers/LwsWriter.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
 #include "platform/Process.h"
@@ -26,21 +27,6 @@
 #include "platform/Version.h"
 
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "app_widget_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
-template <typename T = QAbstractButton>
-T* Control(QWidget* dialog, int id) {
-  T* control = dialog->findChild<T*>(QString::number(id));
-  EXPECT_NE(control, nullptr) << id;
-  return control;
-}
 
 // Clicks controls of the modal dialog that opens `delay` ms from now, by number.
 void ClickInModal(int delay, const char* title, std::vector<int> controls) {

@@ -10,19 +10,12 @@
 
 #include "FootballerWriter.h"
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "app/FootballerWindow.h"
 #include "app/MainWindow.h"
 #include "platform/Process.h"
 
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "app_widget_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
 
 // Runs the test from a folder of its own, where football/ is looked for.
 class InFolder {

@@ -1,0 +1,114 @@
+// The capability reports of the device description dialog, from hand-made
+// descriptions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "app/CapsReport.h"
+
+using namespace rm;
+
+namespace {
+
+CapsLines Report(int button, const D3DDEVICEDESC& d) {
+  const CapsGroup* group = FindCapsGroup(button);
+  EXPECT_NE(group, nullptr) << button;
+  return group ? CapsReport(*group, &d) : CapsLines{};
+}
+
+// The flag names of a report's lines.
+std::vector<std::string> Names(const CapsLines& lines) {
+  std::vector<std::string> names;
+  for (const std::string& line : lines) names.push_back(line.substr(0, line.find(" : ")));
+  return names;
+}
+
+D3DDEVICEDESC AllSet() {
+  D3DDEVICEDESC d;
+  std::memset(&d, 0xFF, sizeof d);
+  return d;
+}
+
+}  // namespace
+
+TEST(CapsReport, GroupsAreTheDialogsButtonsWithTheirTitles) {
+  std::set<int> buttons;
+  for (const CapsGroup& g : CapsGroups()) buttons.insert(g.button);
+  EXPECT_EQ(buttons.size(), 29u);
+  EXPECT_EQ(*buttons.begin(), 1032);
+  EXPECT_EQ(*buttons.rbegin(), 1060);
+  const std::pair<int, const char*> titles[] = {{1035, "Supprted colour model"},
+                                                {1046, "Triangle - Stipple capabilities "},
+                                                {1058, "Line - Alpha comparison capibilities"},
+                                                {1059, "Line - Destination capabilities"},
+                                                {1043, "Line - Miscellaneous capabilities"}};
+  for (const auto& [button, title] : titles) EXPECT_STREQ(FindCapsGroup(button)->title, title);
+}
+
+TEST(CapsReport, FlagGroupsListEverySetFlagInNameOrder) {
+  // Every bit set: each list shows all its flags, alphabetically; the line
+  // groups read the line caps, the triangle groups the triangle caps.
+  const D3DDEVICEDESC all = AllSet();
+  const std::pair<int, size_t> counts[] = {{1032, 13}, {1037, 7},  {1038, 18}, {1039, 8},
+                                           {1040, 6},  {1041, 21}, {1042, 6}, {1044, 8},  {1045, 5},
+                                           {1047, 8},  {1048, 13}, {1049, 13}, {1052, 6}, {1054, 6}};
+  for (const auto& [button, count] : counts) {
+    const std::vector<std::string> names = Names(Report(button, all));
+    EXPECT_EQ(names.size(), count) << button;
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << button;
+  }
+
+  D3DDEVICEDESC d{};
+  d.dwFlags = D3DDD_TRICAPS;
+  d.dpcTriCaps.dwTextureBlendCaps = D3DPTBLENDCAPS_MODULATE | D3DPTBLENDCAPS_ADD;
+  d.dpcTriCaps.dwTextureFilterCaps = D3DPTFILTERCAPS_LINEAR;
+  d.dpcTriCaps.dwZCmpCaps = D3DPCMPCAPS_NEVER;
+  d.dpcLineCaps.dwZCmpCaps = D3DPCMPCAPS_ALWAYS;
+  EXPECT_EQ(Names(Report(1044, d)), (std::vector<std::string>{"D3DPTBLENDCAPS_ADD", "D3DPTBLENDCAPS_MODULATE"}));
+  EXPECT_TRUE(Report(1040, d).empty());  // the texture group is not the filter group
+  EXPECT_EQ(Report(1039, d), CapsLines{"D3DPCMPCAPS_NEVER : Always fail the test."});
+  EXPECT_TRUE(Report(1051, d).empty());  // line caps without D3DDD_LINECAPS
+  d.dwFlags = D3DDD_LINECAPS;
+  EXPECT_TRUE(Report(1039, d).empty());
+  EXPECT_EQ(Names(Report(1051, d)), std::vector<std::string>{"D3DPCMPCAPS_ALWAYS"});
+  EXPECT_TRUE(Report(1047, d).empty());  // no alpha comparisons at all
+}
+
+TEST(CapsReport, DeviceWideGroupsAndTheGeneralFields) {
+  D3DDEVICEDESC d{};
+  d.dwFlags = 0x7FF;
+  d.dcmColorModel = D3DCOLOR_RGB | D3DCOLOR_MONO;
+  d.dtcTransformCaps.dwCaps = D3DTRANSFORMCAPS_CLIP;
+  d.dlcLightingCaps = {16, D3DLIGHTCAPS_SPOT | D3DLIGHTCAPS_DIRECTIONAL, D3DLIGHTINGMODEL_RGB, 8};
+  d.bClipping = 1;
+  d.dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
+  d.dwDeviceZBufferBitDepth = DDBD_24;
+  d.dwMaxBufferSize = 65536;
+  d.dwMaxVertexCount = 3000;
+  d.dwMinTextureWidth = d.dwMinTextureHeight = 1;
+  d.dwMaxTextureWidth = 2048, d.dwMaxTextureHeight = 1024;
+  d.dpcTriCaps.dwStippleWidth = 32, d.dpcTriCaps.dwStippleHeight = 16;
+  EXPECT_EQ(Report(1035, d), (CapsLines{"RGB", "Mono"}));
+  EXPECT_EQ(Report(1034, d), CapsLines{"D3DTRANSFORMCAPS_CLIP : Clips while transforming"});
+  EXPECT_EQ(Report(1033, d), (CapsLines{"D3DLIGHTCAPS_DIRECTIONAL : Supports directional lights.",
+                                        "D3DLIGHTCAPS_SPOT : Supports spotlights.",
+                                        "D3DLIGHTINGMODEL_RGB : RGB lighting model: lights have red, green and blue.",
+                                        "Number of lights handled : 8"}));
+  EXPECT_EQ(Report(1046, d), (CapsLines{"Min stipple width : 32", "min stipple height : 16"}));
+  EXPECT_EQ(Report(1036, d), (CapsLines{"Clip in 3D : Yes", "Render bit depth : 16", "Z Buffer bit depth : 24",
+                                        "Max execute buffer : 65536", "Max vertex count : 3000",
+                                        "Min/Max texture width : 1 -> 2048", "Min/Max texture height : 1 -> 1024",
+                                        "Min/Max stipple width : 0 -> 0", "Min/Max stipple height : 0 -> 0"}));
+
+  // Parts the flags do not declare are left out; the ranges always show. The
+  // transform line needs exactly the clip bit.
+  d.dwFlags = D3DDD_TRANSFORMCAPS;
+  d.dtcTransformCaps.dwCaps = 3;
+  for (int button : {1032, 1033, 1034, 1035}) EXPECT_TRUE(Report(button, d).empty()) << button;
+  EXPECT_EQ(Report(1036, d).size(), 4u);
+  d.dwFlags = D3DDD_BCLIPPING, d.bClipping = 2;
+  EXPECT_EQ(Report(1036, d)[0], "Clip in 3D : No");
+  EXPECT_TRUE(CapsReport(CapsGroups()[4], nullptr).empty());  // no description at all
+}
