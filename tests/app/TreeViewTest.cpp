@@ -1,7 +1,7 @@
 // The scene tree view's lines, from a loaded scene.
 #include <gtest/gtest.h>
 
-#include "LwsWriter.h"
+#include "writers/LwsWriter.h"
 #include "app/TreeView.h"
 
 using testsupport::LwsWriter;
