@@ -10,14 +10,22 @@ constexpr size_t kNameLength = 255;
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
+  // Most lines fit the buffer; a longer one (huge numbers, a long name) is
+  // formatted again at its size.
+  char buffer[512];
   va_list args;
   va_start(args, format);
   va_list again;
   va_copy(again, args);
-  const int n = std::vsnprintf(nullptr, 0, format, args);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  std::string text;
+  if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+    text.assign(buffer, static_cast<size_t>(n));
+  } else if (n > 0) {
+    text.resize(static_cast<size_t>(n));
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+  }
   va_end(again);
   return text;
 }
@@ -49,11 +57,16 @@ std::string MotionKeyLineText(const MotionKey& k) {
 }
 
 const SceneObject* AnimationObjectOf(const Animation& animation, const rm::Frame& frame) {
-  const void* data = frame.GetAppData();
-  if (!data) return nullptr;
-  for (size_t i = 0; i < animation.objectFrames.size() && i < animation.objects.size(); ++i)
-    if (animation.objectFrames[i].get() == &frame && &animation.objects[i] == data) return &animation.objects[i];
-  return nullptr;
+  const auto* data = static_cast<const SceneObject*>(frame.GetAppData());
+  const std::vector<SceneObject>& objects = animation.objects;
+  if (!data || objects.empty()) return nullptr;
+  // Compared as addresses, so data pointing anywhere else is never read.
+  const auto at = reinterpret_cast<uintptr_t>(data), first = reinterpret_cast<uintptr_t>(objects.data());
+  if (at < first || (at - first) % sizeof(SceneObject) != 0) return nullptr;
+  const size_t i = (at - first) / sizeof(SceneObject);
+  if (i >= objects.size() || i >= animation.objectFrames.size() || animation.objectFrames[i].get() != &frame)
+    return nullptr;
+  return &objects[i];
 }
 
 std::vector<TreeLine> BuildTreeLines(const rm::FramePtr& root, const SceneObjectLookup& sceneObjectOf) {

@@ -4,7 +4,7 @@
 #include "writers/LwsWriter.h"
 #include "app/TreeView.h"
 
-using testsupport::LwsWriter;
+using writers::LwsWriter;
 
 namespace {
 
