@@ -44,23 +44,54 @@ MeshPtr Mesh::CloneMesh() const {
   }
 }
 
-int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                       std::span<const uint32_t> faceData) {
-  if (groups_.size() >= static_cast<size_t>(INT32_MAX)) return -1;
-  if (vertexCount > kMaxGroupVertices) {
+namespace {
+
+// The checks of AddGroup; the words the faces use, or false (reported).
+bool CheckNewGroup(size_t groups, uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
+                   std::span<const uint32_t> faceData, size_t& words) {
+  if (groups >= static_cast<size_t>(INT32_MAX)) return false;
+  if (vertexCount > Mesh::kMaxGroupVertices) {
     ReportWarning(DebugFormat("AddGroup: %u vertices are more than a group holds", vertexCount));
-    return -1;
+    return false;
   }
-  size_t words = 0;
   Failure why;
   if (!CheckFaces(faceData, faceCount, verticesPerFace, vertexCount, &words, &why)) {
     ReportWarning(("AddGroup: " + why.what).c_str());
-    return -1;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
+                       std::span<const uint32_t> faceData) {
+  size_t words = 0;
+  if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words)) return -1;
   try {
     MeshGroupData group;
     group.vertices.resize(vertexCount);
     group.faceData.assign(faceData.begin(), faceData.begin() + static_cast<std::ptrdiff_t>(words));
+    group.verticesPerFace = verticesPerFace;
+    group.faceCount = faceCount;
+    groups_.push_back(std::move(group));
+  } catch (const std::exception&) {
+    ReportWarning(DebugFormat("AddGroup: no memory for %u vertices and %zu face words", vertexCount, words));
+    return -1;
+  }
+  return static_cast<int32_t>(groups_.size() - 1);
+}
+
+int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
+                       std::vector<uint32_t>&& faceData) {
+  size_t words = 0;
+  if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words)) return -1;
+  try {
+    MeshGroupData group;
+    group.vertices.resize(vertexCount);
+    groups_.reserve(groups_.size() + 1);
+    faceData.resize(words);
+    group.faceData = std::move(faceData);
     group.verticesPerFace = verticesPerFace;
     group.faceCount = faceCount;
     groups_.push_back(std::move(group));

@@ -137,28 +137,6 @@ const IffHandlerEntry* IffFindHandler(const char* id, const IffHandlerEntry* reg
 
 const IffHandlerEntry* IffHandlerRegistry() { return g_registry; }
 
-uint32_t ReadU4(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-         p[3];
-}
-
-uint16_t ReadU2(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-
-int16_t ReadI2(const uint8_t* p) { return static_cast<int16_t>(ReadU2(p)); }
-
-float ReadF4(const uint8_t* p) {
-  const uint32_t bits = ReadU4(p);
-  float f;
-  std::memcpy(&f, &bits, 4);
-  return f;
-}
-
-void ReadVec(const uint8_t* p, float v[3]) {
-  v[0] = ReadF4(p);
-  v[1] = ReadF4(p + 4);
-  v[2] = ReadF4(p + 8);
-}
-
 const char* ReadName(const uint8_t* p, uint32_t* paddedLength) {
   const uint32_t length = static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(p))) + 1;
   if (paddedLength) *paddedLength = (length + 1) & ~1u;

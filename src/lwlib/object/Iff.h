@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "diag/Failure.h"
@@ -47,12 +48,25 @@ void IffClearHandlers();
 const IffHandlerEntry* IffFindHandler(const char* id, const IffHandlerEntry* registry);
 const IffHandlerEntry* IffHandlerRegistry();
 
-// Big-endian readers over file data; they do not check bounds.
-uint32_t ReadU4(const uint8_t* p);
-uint16_t ReadU2(const uint8_t* p);
-int16_t ReadI2(const uint8_t* p);
-float ReadF4(const uint8_t* p);
-void ReadVec(const uint8_t* p, float v[3]);
+// Big-endian readers over file data; they do not check bounds. Inline: they
+// run once per value of objects of millions of values.
+inline uint32_t ReadU4(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+         p[3];
+}
+inline uint16_t ReadU2(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+inline int16_t ReadI2(const uint8_t* p) { return static_cast<int16_t>(ReadU2(p)); }
+inline float ReadF4(const uint8_t* p) {
+  const uint32_t bits = ReadU4(p);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return f;
+}
+inline void ReadVec(const uint8_t* p, float v[3]) {
+  v[0] = ReadF4(p);
+  v[1] = ReadF4(p + 4);
+  v[2] = ReadF4(p + 8);
+}
 // The zero-terminated string at p (not copied) and its padded length: length
 // plus terminator, rounded up to even. The bounded form returns null when no
 // terminator comes before end.

@@ -125,17 +125,20 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
   // one replaces what an earlier call collected.
   p.words = nullptr;
   p.wordCount = p.polygonCount = p.indexWordCount = 0;
+  // One walk checks and converts: the body belongs to this load, so its
+  // polygon words are converted where they lie, and a chunk that fails
+  // refuses the object whatever was converted before.
   uint32_t words = 0, polygons = 0, indexWords = 0, stoppedAt = 0;
-  if (!WalkPolygons(size, data, nullptr, words, polygons, indexWords, &stoppedAt)) {
+  auto* out = const_cast<uint8_t*>(data);
+  if (!WalkPolygons(size, data, out, words, polygons, indexWords, &stoppedAt)) {
     ReportWarning("Polygon runs past the end of its POLS chunk");
     FailAt(o.why, "POLS", ChunkOffset(o, data), "polygon %s (at byte %s) runs past the end of the chunk",
            Thousands(polygons).c_str(), Thousands(ChunkOffset(o, data) + 8 + 2 * int64_t{stoppedAt}).c_str());
     p.bad = 1;
     return 0;
   }
-  // The body belongs to this load: its polygon words are converted where they lie.
-  p.words = const_cast<uint8_t*>(data);
-  WalkPolygons(size, data, p.words, p.wordCount, p.polygonCount, p.indexWordCount);
+  p.words = out;
+  p.wordCount = words, p.polygonCount = polygons, p.indexWordCount = indexWords;
   return 0;
 }
 

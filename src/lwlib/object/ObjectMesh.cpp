@@ -1,10 +1,15 @@
 #include "lwlib/object/ObjectMesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "diag/Dbug.h"
 #include "platform/Path.h"
@@ -38,30 +43,15 @@ struct WorkVertex {
 struct BuildBuffers {
   TrackedBuffer<rm::Vector> normals;      // per point
   TrackedBuffer<int32_t> pointMap;        // per point: work vertex in this group, or -1
-  TrackedBuffer<uint32_t> polygonStart;   // per polygon: its first word
   TrackedBuffer<uint32_t> surfaceStart;   // per surface number: its first entry of byGroup
-  TrackedBuffer<uint32_t> byGroup;        // polygon numbers ordered by surface, POLS order within
+  TrackedBuffer<uint32_t> byGroup;        // first words of the faces, by surface, POLS order within
+  TrackedBuffer<uint32_t> byGroupPolygon; // their polygon numbers, kept only for texture coordinates
   TrackedBuffer<WorkVertex> work;         // per corner at most
-  TrackedBuffer<UvPair> pairs;            // per corner at most
-  TrackedBuffer<uint32_t> cornerPair;     // per corner: its pair
-  TrackedBuffer<uint32_t> faceData;       // count + indices per face
-  TrackedBuffer<rm::Vertex> vertices;     // per corner at most
+  TrackedBuffer<UvPair> pairs;            // per corner at most (with texture coordinates)
+  TrackedBuffer<uint32_t> cornerPair;     // per corner: its pair (with texture coordinates)
+  TrackedBuffer<uint32_t> faceData;       // count + indices per face (with texture coordinates)
+  TrackedBuffer<rm::Vertex> vertices;     // per corner at most (with texture coordinates)
 };
-
-// Makes room for at least `needed` records, keeping those held; buffers grow
-// to what the groups really use rather than to the worst case.
-template <typename T>
-bool Grow(TrackedBuffer<T>& buffer, size_t needed) {
-  if (needed <= buffer.size()) return true;
-  size_t capacity = buffer.size() * 2;
-  if (capacity < needed) capacity = needed;
-  if (capacity < 1024) capacity = 1024;
-  TrackedBuffer<T> bigger;
-  if (!bigger.Allocate(capacity)) return false;
-  if (!buffer.empty()) std::memcpy(bigger.data(), buffer.data(), buffer.size() * sizeof(T));
-  buffer = std::move(bigger);
-  return true;
-}
 
 // The surfaces a polygon can belong to are 1 .. groupCount; polygons of fewer
 // than three points make no face (the engine has no such faces) and are left
@@ -72,32 +62,79 @@ bool IsFace(const LwoPolygons& polygons, uint32_t at, uint32_t groupCount) {
   return n >= 3 && surface >= 1 && surface <= groupCount;
 }
 
+// Everything a build needs is sized here, once, from the counts of the
+// object, so no buffer grows (and is copied) while the groups are made.
+// Polygons from which a second thread shares the work of the normals.
+constexpr uint32_t kSplitPolygons = 1u << 16;
+
+// Not normalised: each polygon weighs with the sine of its angle at its first
+// point. The polygon at `at` has three or more points, all known.
+rm::Vector FaceNormal(const LwoPoints& points, const LwoPolygons& polygons, uint32_t at) {
+  const rm::Vector& p0 = points.points[polygons.Word(at + 1)];
+  const rm::Vector a = Normalised(Sub(points.points[polygons.Word(at + 2)], p0));
+  const rm::Vector c = Normalised(Sub(points.points[polygons.Word(at + 3)], p0));
+  return CrossOf(a, c);
+}
+
+// The face normals of polygons `first` onwards, into out (one per polygon).
+// It stops at the first polygon that runs past the words or names an unknown
+// point: the main walk refuses the object there.
+void LaterFaceNormals(const LwoPoints& points, const LwoPolygons& polygons, uint32_t first, rm::Vector* out) {
+  uint32_t at = 0;
+  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
+    if (at >= polygons.wordCount || polygons.Word(at) + 2u > polygons.wordCount - at) return;
+    const uint32_t n = polygons.Word(at);
+    if (p >= first && n >= 3) {
+      for (uint32_t k = 1; k <= 3; ++k)
+        if (polygons.Word(at + k) >= points.pointCount) return;
+      out[p - first] = FaceNormal(points, polygons, at);
+    }
+    at += n + 2;
+  }
+}
+
 bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, uint32_t groupCount,
-                  uint32_t& largestCorners) {
+                  bool uv, uint32_t flags) {
   const uint32_t pointCount = points.pointCount;
   if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
-      !b.polygonStart.Allocate(polygons.polygonCount) || !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
+      !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
     return false;
   for (uint32_t i = 0; i < pointCount; ++i) b.pointMap[i] = -1;
 
-  // Walk once: polygon starts, index checks, normals and per-surface counts.
+  // Walk once: index checks, normals and per-surface counts. On a large
+  // object a second thread works out the face normals of the later polygons
+  // meanwhile, into a buffer allocated here; it neither allocates nor
+  // reports, and the sums are made in polygon order as without it, so the
+  // normals come out the same to the bit.
   TrackedBuffer<uint32_t> corners;
   if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
+  const uint32_t split = polygons.polygonCount >= kSplitPolygons ? polygons.polygonCount / 2 : polygons.polygonCount;
+  TrackedBuffer<rm::Vector> later;
+  std::thread helper;
+  if (split < polygons.polygonCount && later.Allocate(polygons.polygonCount - split)) {
+    try {
+      helper = std::thread(LaterFaceNormals, std::cref(points), std::cref(polygons), split, later.data());
+    } catch (const std::system_error&) {
+      later.Reset();  // no thread to be had: worked out below instead
+    }
+  }
+  struct Joiner {
+    std::thread& t;
+    ~Joiner() {
+      if (t.joinable()) t.join();
+    }
+  } joiner{helper};
   uint32_t at = 0;
   for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
+    if (p == split && helper.joinable()) helper.join();
     if (at >= polygons.wordCount || polygons.Word(at) + 2u > polygons.wordCount - at) return false;
-    b.polygonStart[p] = at;
     const uint32_t n = polygons.Word(at);
     for (uint32_t k = 0; k < n; ++k)
       if (polygons.Word(at + 1 + k) >= pointCount) return false;
     // Every polygon of three or more points shapes the normals, whichever
     // surface (if any) it belongs to.
     if (n >= 3) {
-      const rm::Vector& p0 = points.points[polygons.Word(at + 1)];
-      const rm::Vector a = Normalised(Sub(points.points[polygons.Word(at + 2)], p0));
-      const rm::Vector c = Normalised(Sub(points.points[polygons.Word(at + 3)], p0));
-      // Not normalised: each polygon weighs with the sine of its angle at p0.
-      const rm::Vector normal = CrossOf(a, c);
+      const rm::Vector normal = p >= split && !later.empty() ? later[p - split] : FaceNormal(points, polygons, at);
       for (uint32_t k = 0; k < n; ++k) {
         rm::Vector& sum = b.normals[polygons.Word(at + 1 + k)];
         sum.x += normal.x;
@@ -112,50 +149,114 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
     }
     at += n + 2;
   }
+  later.Reset();
   for (uint32_t i = 0; i < pointCount; ++i) b.normals[i] = Normalised(b.normals[i]);
 
   // Counting sort of the polygons by surface keeps POLS order inside each.
-  largestCorners = 0;
+  uint32_t largestCorners = 0;
   for (uint32_t s = 1; s <= groupCount; ++s) {
     if (corners[s] > largestCorners) largestCorners = corners[s];
     b.surfaceStart[s + 1] += b.surfaceStart[s];
   }
-  if (!b.byGroup.Allocate(b.surfaceStart[groupCount + 1])) return false;
+  const size_t faces = b.surfaceStart[groupCount + 1];
+  if (!b.byGroup.Allocate(faces) || (uv && !b.byGroupPolygon.Allocate(faces))) return false;
   TrackedBuffer<uint32_t> fill;
   if (!fill.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
+  at = 0;
   for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
-    const uint32_t start = b.polygonStart[p];
-    if (!IsFace(polygons, start, groupCount)) continue;
-    const uint32_t surface = polygons.Word(start + polygons.Word(start) + 1);
-    b.byGroup[b.surfaceStart[surface] + fill[surface]++] = p;
+    const uint32_t n = polygons.Word(at);
+    if (IsFace(polygons, at, groupCount)) {
+      const uint32_t surface = polygons.Word(at + n + 1);
+      const uint32_t slot = b.surfaceStart[surface] + fill[surface]++;
+      b.byGroup[slot] = at;
+      if (uv) b.byGroupPolygon[slot] = p;
+    }
+    at += n + 2;
   }
-  const size_t faces = b.surfaceStart[groupCount + 1];
-  return b.cornerPair.Allocate(largestCorners) && b.faceData.Allocate(largestCorners + faces);
+  // A group has at most a vertex per corner; without a vertex per corner
+  // (flat) at most one per point, and without texture coordinates one pair
+  // (so one final vertex) per work vertex.
+  const size_t workBound = (flags & LWO_BUILD_FLAT) ? largestCorners : std::min(largestCorners, pointCount);
+  const size_t pairBound = uv ? largestCorners : workBound;
+  return (!uv || (b.cornerPair.Allocate(largestCorners) && b.pairs.Allocate(pairBound) &&
+                  b.faceData.Allocate(largestCorners + faces) && b.vertices.Allocate(pairBound))) &&
+         b.work.Allocate(workBound);
+}
+
+// Hands a built group to the mesh.
+bool AddBuiltGroup(rm::Mesh& mesh, const BuildBuffers& b, uint32_t vertices, uint32_t faces, uint32_t words) {
+  const int32_t group = mesh.AddGroup(vertices, faces, 0, std::span<const uint32_t>(b.faceData.data(), words));
+  if (group < 0) return false;
+  if (vertices && !mesh.SetVertices(static_cast<uint32_t>(group), 0, vertices, b.vertices.data())) return false;
+  mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
+  return true;
+}
+
+// Without texture coordinates a point is one vertex of a group (a corner one
+// of its own when built flat), numbered in order of first use: the face data
+// is written in the one walk over the corners, straight into the storage the
+// mesh takes over, and the vertices straight into the mesh's group.
+bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
+                         uint32_t surface, uint32_t flags) {
+  const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
+  const bool flat = (flags & LWO_BUILD_FLAT) != 0;
+  size_t size = 0;
+  for (uint32_t f = first; f < last; ++f) size += polygons.Word(b.byGroup[f]) + 1u;
+  std::vector<uint32_t> faceData(size);
+  uint32_t workCount = 0, words = 0;
+  for (uint32_t f = first; f < last; ++f) {
+    const uint32_t at = b.byGroup[f];
+    const uint32_t n = polygons.Word(at);
+    faceData[words++] = n;
+    for (uint32_t j = 0; j < n; ++j) {
+      const uint32_t point = polygons.Word(at + 1 + j);
+      int32_t vertex = flat ? -1 : b.pointMap[point];
+      if (vertex < 0) {
+        vertex = static_cast<int32_t>(workCount++);
+        b.work[vertex] = {point, -1};
+        b.pointMap[point] = vertex;
+      }
+      faceData[words++] = static_cast<uint32_t>(vertex);
+    }
+  }
+  const int32_t group = mesh.AddGroup(workCount, last - first, 0, std::move(faceData));
+  std::span<rm::Vertex> vertices = group < 0 ? std::span<rm::Vertex>() : mesh.GroupVertices(group);
+  for (uint32_t w = 0; w < workCount; ++w) {
+    const uint32_t point = b.work[w].point;
+    b.pointMap[point] = -1;
+    if (vertices.empty()) continue;
+    rm::Vertex& out = vertices[w];
+    out.position = points.points[point];
+    out.normal = b.normals[point];
+    out.tu = out.tv = 0;
+    out.color = 0;
+  }
+  if (group < 0) return false;
+  mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
+  return true;
 }
 
 bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
                 const UvSet* uvSet, uint32_t surface, uint32_t flags) {
+  if (!uvSet) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t polygon = b.byGroup[f];
-    const uint32_t at = b.polygonStart[polygon];
+    const uint32_t at = b.byGroup[f];
     const uint32_t n = polygons.Word(at);
     for (uint32_t j = 0; j < n; ++j, ++corner) {
       const uint32_t point = polygons.Word(at + 1 + j);
       int32_t vertex = (flags & LWO_BUILD_FLAT) ? -1 : b.pointMap[point];
       if (vertex < 0) {
-        if (!Grow(b.work, workCount + 1)) return false;
         vertex = static_cast<int32_t>(workCount++);
         b.work[vertex] = {point, -1};
         b.pointMap[point] = vertex;
       }
       float u = 0, v = 0;
-      if (uvSet) UvAt(*uvSet, polygon, j, u, v);
+      UvAt(*uvSet, b.byGroupPolygon[f], j, u, v);
       int32_t pair = b.work[vertex].firstPair;
       while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v)) pair = b.pairs[pair].next;
       if (pair < 0) {
-        if (!Grow(b.pairs, pairCount + 1)) return false;
         pair = static_cast<int32_t>(pairCount++);
         b.pairs[pair] = {u, v, b.work[vertex].firstPair, 0};
         b.work[vertex].firstPair = pair;
@@ -165,7 +266,6 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   }
   // Vertex numbers run over the work vertices in order, each one's pairs in
   // list order; the point map is cleared for the next group on the way.
-  if (!Grow(b.vertices, pairCount)) return false;
   uint32_t next = 0;
   for (uint32_t w = 0; w < workCount; ++w) {
     const WorkVertex& work = b.work[w];
@@ -183,16 +283,11 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   uint32_t words = 0;
   corner = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t n = polygons.Word(b.polygonStart[b.byGroup[f]]);
+    const uint32_t n = polygons.Word(b.byGroup[f]);
     b.faceData[words++] = n;
     for (uint32_t j = 0; j < n; ++j) b.faceData[words++] = b.pairs[b.cornerPair[corner++]].finalIndex;
   }
-  const int32_t group =
-      mesh.AddGroup(next, last - first, 0, std::span<const uint32_t>(b.faceData.data(), words));
-  if (group < 0) return false;
-  if (next && !mesh.SetVertices(static_cast<uint32_t>(group), 0, next, b.vertices.data())) return false;
-  mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
-  return true;
+  return AddBuiltGroup(mesh, b, next, last - first, words);
 }
 
 // Texture coordinates are moved up by whole numbers until none is negative.
@@ -282,8 +377,7 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
   const uint32_t groupCount = surfaceNames.nameCount;
   {
     BuildBuffers buffers;
-    uint32_t largest = 0;
-    if (!PrepareBuild(buffers, points, polygons, groupCount, largest)) return nullptr;
+    if (!PrepareBuild(buffers, points, polygons, groupCount, uvSet != nullptr, flags)) return nullptr;
     for (uint32_t s = 1; s <= groupCount; ++s)
       if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags)) return nullptr;
   }
