@@ -82,8 +82,8 @@ int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t vertic
   return static_cast<int32_t>(groups_.size() - 1);
 }
 
-int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                       std::vector<uint32_t>&& faceData) {
+int32_t Mesh::AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
+                             std::vector<uint32_t>&& faceData) {
   size_t words = 0;
   if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words)) return -1;
   try {

@@ -47,8 +47,8 @@ class Mesh : public Visual {
                    std::span<const uint32_t> faceData);
   // The same taking the face data over instead of copying it; on failure it
   // is left as it was.
-  int32_t AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                   std::vector<uint32_t>&& faceData);
+  int32_t AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
+                         std::vector<uint32_t>&& faceData);
   uint32_t GetGroupCount() const { return static_cast<uint32_t>(groups_.size()); }
   // Sizes of a group, and its face data when `faceData` is not empty (it must
   // then hold at least faceDataSize words). Any out pointer may be null.

@@ -219,7 +219,7 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
       faceData[words++] = static_cast<uint32_t>(vertex);
     }
   }
-  const int32_t group = mesh.AddGroup(workCount, last - first, 0, std::move(faceData));
+  const int32_t group = mesh.AddGroupTaking(workCount, last - first, 0, std::move(faceData));
   std::span<rm::Vertex> vertices = group < 0 ? std::span<rm::Vertex>() : mesh.GroupVertices(group);
   for (uint32_t w = 0; w < workCount; ++w) {
     const uint32_t point = b.work[w].point;
