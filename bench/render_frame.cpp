@@ -4,7 +4,8 @@
 // a minimal program: one static buffer and a one-light shader. Reports
 // triangles a second and page faults a frame. Run on a display:
 //   cmake/with-display build/.../render_frame_bench [--default-heap]
-// (--default-heap leaves the C library's heap setting as it is, to compare).
+// (--default-heap leaves the C library's heap setting as it is, --general
+// draws through the device's general program only, to compare).
 // The OpenGL 2 and 3 entry points are called directly; Qt's headers include
 // GL/gl.h themselves, so the prototypes are asked for before them.
 #define GL_GLEXT_PROTOTYPES 1
@@ -80,6 +81,8 @@ void Report(benchmark::State& state, size_t triangles, long faults) {
   state.counters["faults/frame"] = static_cast<double>(faults) / std::max<double>(state.iterations(), 1);
 }
 
+bool g_general = false;
+
 // The viewer's lights: ambient 0.3 and a directional 0.7 along (0.4, -0.6, 1).
 constexpr float kLight[3] = {0.4f, -0.6f, 1.0f};
 
@@ -120,6 +123,7 @@ void BM_RenderFrame(benchmark::State& state) {
     scene->AddVisual(mesh);
     auto device = render::GlDevice::Create(400, 343);
     if (!device) return state.SkipWithError("no OpenGL device");
+    device->SetSpecialisedPrograms(!g_general);
     rm::ViewportPtr viewport = engine->CreateViewport(device, camera, 0, 0, 400, 343);
     viewport->Clear();
     viewport->Render(*scene);  // the first frame sends the mesh to the GPU
@@ -235,6 +239,7 @@ int main(int argc, char** argv) {
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--default-heap") == 0) defaultHeap = true;
+    else if (std::strcmp(argv[i], "--general") == 0) g_general = true;
     else argv[kept++] = argv[i];
   }
   argc = kept;
