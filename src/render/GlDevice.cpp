@@ -236,7 +236,7 @@ struct Program {
   GLuint id = 0;
   bool general = true;
   Uniforms u{};
-  GLint aPos = -1, aNormal = -1, aTex = -1;
+  GLint aPos = -1, aNormal = -1, aTex = -1, aColor = -1;
 };
 
 // Interleaved vertex as the GPU gets it.
@@ -352,6 +352,7 @@ bool BuildProgram(Program& program, bool flat, bool affine, const ProgramKey* ke
   program.aPos = glGetAttribLocation(program.id, "aPos");
   program.aNormal = glGetAttribLocation(program.id, "aNormal");
   program.aTex = glGetAttribLocation(program.id, "aTex");
+  program.aColor = glGetAttribLocation(program.id, "aColor");
   return true;
 }
 
@@ -761,10 +762,14 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
 
     const GLsizei stride = perFace ? sizeof(FlatVertex) : sizeof(GpuVertex);
     glBindBuffer(GL_ARRAY_BUFFER, perFace ? b.flatVbo : b.vbo);
+    // Arrays a program does not read stay off: a software rasteriser would
+    // fetch them for every vertex all the same.
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
-    glEnableVertexAttribArray(2);
-    glEnableVertexAttribArray(3);
+    if (p.aTex >= 0) glEnableVertexAttribArray(2);
+    else glDisableVertexAttribArray(2);
+    if (p.aColor >= 0) glEnableVertexAttribArray(3);
+    else glDisableVertexAttribArray(3);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
