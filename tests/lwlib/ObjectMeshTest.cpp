@@ -257,3 +257,46 @@ TEST_F(ObjectMeshTest, TextureMissesAskNothing) {
   SetDebugAskHook(nullptr);
   EXPECT_EQ(asked, 0);
 }
+
+// Objects large enough for the normals to be shared with a second thread get
+// the normals a plain walk in polygon order gives, to the bit.
+TEST_F(ObjectMeshTest, LargeObjectsGetTheSameNormalsAsAPlainWalk) {
+  constexpr uint16_t kSide = 40;
+  std::vector<std::array<float, 3>> points;
+  for (uint16_t y = 0; y < kSide; ++y)
+    for (uint16_t x = 0; x < kSide; ++x)
+      points.push_back({float(x), std::sin(0.7f * x) * std::cos(0.4f * y) + 0.01f * float((x * 7 + y * 3) % 5), float(y)});
+  std::vector<testsupport::LwobPolygon> quads;
+  for (uint32_t q = 0; q < 70000; ++q) {
+    const uint32_t cell = q % ((kSide - 1) * (kSide - 1)), x = cell % (kSide - 1), y = cell / (kSide - 1);
+    const auto a = static_cast<uint16_t>(y * kSide + x);
+    // Every third quad turned, so repeats of a cell do not cancel or simply double.
+    if (q % 3 == 0) quads.push_back({{a, uint16_t(a + 1), uint16_t(a + kSide + 1), uint16_t(a + kSide)}, int16_t(1 + q % 2)});
+    else quads.push_back({{a, uint16_t(a + kSide), uint16_t(a + kSide + 1), uint16_t(a + 1)}, int16_t(1 + q % 2)});
+  }
+  auto sub = [](std::array<float, 3> a, std::array<float, 3> b) { return rm::Vector{a[0] - b[0], a[1] - b[1], a[2] - b[2]}; };
+  auto unit = [](rm::Vector v) {
+    const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return l > 0 ? rm::Vector{v.x / l, v.y / l, v.z / l} : rm::Vector{0, 0, 0};
+  };
+  std::vector<rm::Vector> sums(points.size());
+  for (const auto& q : quads) {
+    const rm::Vector e1 = unit(sub(points[q.points[1]], points[q.points[0]]));
+    const rm::Vector e2 = unit(sub(points[q.points[2]], points[q.points[0]]));
+    const rm::Vector n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    for (uint16_t p : q.points) sums[p].x += n.x, sums[p].y += n.y, sums[p].z += n.z;
+  }
+  LwobWriter w;
+  w.Points(points).SurfaceNames({"A", "B"}).Polygons(quads);
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  size_t checked = 0;
+  for (uint32_t g = 0; g < 2; ++g)
+    for (const rm::Vertex& v : Vertices(*mesh, g)) {
+      const size_t point = static_cast<size_t>(v.position.z) * kSide + static_cast<size_t>(v.position.x);
+      const rm::Vector expected = unit(sums[point]);
+      ASSERT_EQ(std::memcmp(&v.normal, &expected, sizeof expected), 0) << "point " << point;
+      ++checked;
+    }
+  EXPECT_EQ(checked, 2u * kSide * kSide);
+}
