@@ -480,6 +480,15 @@ bool Convert(const std::string& outputName, MeshModel& model, const rm::MeshPtr*
     }
   } release{capture ? &model : nullptr};
   if (capture && (!*capture || !CaptureMeshModel(&model, *capture))) return fail(nullptr);
+  // Vertex numbers are 16 bits wide in the file: a larger group (possible
+  // from an LWO2 object) would wrap round and name the wrong vertices.
+  for (size_t g = 0; g < model.groups.size(); ++g)
+    if (model.groups[g].vertices.size() > 65535) {
+      ShowHmdError("Group " + std::to_string(g + 1) + " has " +
+                   Thousands(static_cast<int64_t>(model.groups[g].vertices.size())) +
+                   " vertices; an HMD file can number 65,535 per group");
+      return fail(nullptr);
+    }
 
   bool anyTexture = false;
   for (size_t g = 0; g < model.groups.size(); ++g) anyTexture = anyTexture || GroupTextured(model, g);

@@ -124,7 +124,7 @@ TEST_F(ViewerCommands, LoadsAreCentredScaledToTenUnitsAndResetTheView) {
   }
   EXPECT_EQ(ui.asked().back().text, "Failed to load.lwo file");
   EXPECT_EQ(ui.asked().back().caption, "Error");
-  EXPECT_EQ(ui.asked().back().detail, bad + ": FORM chunk at byte 0: not an IFF file of form LWOB");
+  EXPECT_EQ(ui.asked().back().detail, bad + ": FORM chunk at byte 0: not an IFF file of form LWOB or LWO2");
 }
 
 TEST_F(ViewerCommands, MshAndXSavedAndOpenedBackByExtension) {

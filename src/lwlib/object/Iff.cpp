@@ -17,8 +17,9 @@ bool CheckHeader(const uint8_t* header, size_t available, int64_t fileLength, ui
   if (available < 12)
     return FailAt(why, "FORM", 0, "the file ends after %s bytes, inside the 12-byte header",
                   Thousands(static_cast<int64_t>(available)).c_str());
-  if (std::memcmp(header, "FORM", 4) != 0 || std::memcmp(header + 8, "LWOB", 4) != 0)
-    return FailAt(why, "FORM", 0, "not an IFF file of form LWOB");
+  if (std::memcmp(header, "FORM", 4) != 0 ||
+      (std::memcmp(header + 8, "LWOB", 4) != 0 && std::memcmp(header + 8, "LWO2", 4) != 0))
+    return FailAt(why, "FORM", 0, "not an IFF file of form LWOB or LWO2");
   const uint32_t formSize = ReadU4(header + 4);
   if (formSize < 4) return FailAt(why, "FORM", 0, "form size %u leaves no room for the form type", formSize);
   bodyLength = formSize - 4;
@@ -65,6 +66,7 @@ bool IffLoad(IffFile* iff, const char* fileName, Failure* why) {
   const size_t got = FileRead(header, 1, 12, file);
   uint32_t bodyLength = 0;
   if (!CheckHeader(header, got, FileLength(file), bodyLength, why)) return false;
+  std::memcpy(iff->form, header + 8, 4);
 
   auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
   if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
@@ -81,6 +83,7 @@ bool IffLoadMemory(IffFile* iff, std::span<const uint8_t> bytes, Failure* why) {
   std::memset(iff, 0, sizeof *iff);
   uint32_t bodyLength = 0;
   if (!CheckHeader(bytes.data(), bytes.size(), static_cast<int64_t>(bytes.size()), bodyLength, why)) return false;
+  std::memcpy(iff->form, bytes.data() + 8, 4);
   auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
   if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
   if (bodyLength) std::memcpy(body, bytes.data() + 12, bodyLength);

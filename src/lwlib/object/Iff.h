@@ -1,4 +1,4 @@
-// IFF files of form LWOB: the whole body in memory, cut into chunks that are
+// IFF files of form LWOB or LWO2: the whole body in memory, cut into chunks that are
 // handed to handlers registered by chunk identifier.
 #pragma once
 
@@ -19,6 +19,7 @@ struct IffFile {
   uint32_t bodyLength;   // FORM size minus the 4 bytes of the form type
   IffChunk* chunks;      // last chunk of the file first
   uint8_t* body;         // everything after the 12-byte header
+  char form[4];          // "LWOB" or "LWO2"
 };
 
 // size, data, user data; the result is not looked at.

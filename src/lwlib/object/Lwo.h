@@ -1,4 +1,4 @@
-// LightWave objects (IFF form LWOB): the records the chunk handlers collect,
+// LightWave objects (IFF forms LWOB and LWO2): the records the chunk handlers collect,
 // and the loader that turns an object file into a retained-mode mesh.
 #pragma once
 
@@ -25,7 +25,9 @@ struct LwoPoints {
 // number (1-based). A detail polygon's parent keeps its own surface; the
 // detail polygons follow it as ordinary polygons. The words are the POLS
 // chunk's own, converted in place inside the IFF body; a chunk may start at an
-// odd address, so they are read through Word().
+// odd address, so they are read through Word(). An LWO2 object, whose point
+// indices may pass 65,535, keeps the same layout in 32-bit words instead
+// (`wide`); an LWOB object never does.
 struct LwoPolygons {
   uint32_t chunkCount = 0;
   uint32_t bad = 0;
@@ -33,7 +35,9 @@ struct LwoPolygons {
   uint32_t indexWordCount = 0;  // sum of (n + 1)
   uint8_t* words = nullptr;
   uint32_t wordCount = 0;  // words in use
-  uint16_t Word(uint32_t i) const {
+  TrackedBuffer<uint32_t> wide;
+  uint32_t Word(uint32_t i) const {
+    if (!words) return wide[i];
     uint16_t w;
     std::memcpy(&w, words + 2 * static_cast<size_t>(i), 2);
     return w;
@@ -138,8 +142,15 @@ struct LwoObject {
   bool uvimSeen = false;
   bool uvcvSeen = false;
   bool outOfMemory = false;  // a handler could not keep what it read
+  bool lwo2 = false;         // read from form LWO2
   Failure* why = nullptr;    // where the handlers put their reason while a parse runs
 };
+
+// Reads the body of a form LWO2 (already in object.iff) into the same records
+// the LWOB handlers fill: every layer's points and polygons in one object,
+// one surface number per tag used as a surface, and texture coordinates per
+// polygon corner from the surfaces' image maps. False with why filled.
+bool ParseLwo2Body(LwoObject& object);
 
 // The file names an object name stands for: the name with a last ".lwo" (any
 // case) cut off when it has six or more characters, then "%s.lwo" and "%s.uv".

@@ -417,6 +417,7 @@ bool PolygonsUseKnownPoints(const LwoObject& object) {
 // the .uv file beside the object.
 bool ParseLoaded(const LwoFileNames* files, const std::span<const uint8_t>* uvBytes, LwoObject& object) {
   Failure* why = object.why;
+  if (std::memcmp(object.iff.form, "LWO2", 4) == 0) return ParseLwo2Body(object);
 
   const bool registered = IffRegisterHandler("PNTS", HandlePoints, &object) &&
                           IffRegisterHandler("SURF", HandleSurface, &object) &&

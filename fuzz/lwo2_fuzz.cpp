@@ -1,0 +1,46 @@
+// Loads arbitrary bytes as a LightWave object (seeds of form LWO2) and builds its mesh, with a
+// texture loader that refuses everything, then snapshots the mesh and walks
+// every face so a vertex index outside its group shows.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FuzzFile.h"
+#include "diag/Dbug.h"
+#include "lwlib/object/Iff.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/object/ObjectMesh.h"
+#include "rm/Faces.h"
+#include "rm/Rm.h"
+
+namespace {
+
+int32_t NoTexture(const char*, void*, rm::TexturePtr* texture) {
+  *texture = nullptr;
+  return RMERR_BADVALUE;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const FuzzFile file(".lwo");
+  static const rm::EnginePtr engine = rm::Engine::Create();
+  SetDebugMode(DEBUG_MODE_SILENT);
+  if (!file.Write(data, size)) return 0;
+
+  const uint32_t flags = size ? data[size - 1] & 3u : 0;
+  SetLwoCurrentTextureSlot(LWO_SLOT_NONE);
+  if (rm::MeshPtr mesh = LoadLightWaveObject(file.path(), engine, NoTexture, nullptr, flags)) {
+    MeshModel model;
+    if (CaptureMeshModel(&model, mesh)) {
+      uint32_t sum = 0;
+      for (const MeshGroup& g : model.groups)
+        for (std::span<const uint32_t> face : rm::Faces(g))
+          for (const uint32_t index : face) sum += g.vertices[index].color;
+      if (sum != 0) std::abort();  // the builder gives every vertex colour 0
+    }
+  }
+  if (IffHandlerRegistry() != nullptr) std::abort();
+  if (ReportUnfreedMemory() != 0) std::abort();  // every block must come back
+  return 0;
+}

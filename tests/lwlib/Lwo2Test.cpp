@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "TestSupport.h"
+#include "writers/Lwo2Writer.h"
+#include "writers/LwobWriter.h"
+#include "lwlib/object/Iff.h"
+#include "lwlib/object/ObjectMesh.h"
+#include "rm/Mesh.h"
+#include "rm/Rm.h"
+
+using writers::Lwo2ImageMap;
+using writers::Lwo2Polygon;
+using writers::Lwo2Surface;
+using writers::Lwo2UvEntry;
+using writers::Lwo2Writer;
+
+namespace {
+
+std::vector<Lwo2Polygon> CubeFaces(uint16_t tag = 0) {
+  std::vector<Lwo2Polygon> faces;
+  for (const auto& f : writers::CubeFaces())
+    faces.push_back({std::vector<uint32_t>(f.points.begin(), f.points.end()), tag});
+  return faces;
+}
+
+class Lwo2Test : public testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(IffHandlerRegistry(), nullptr);
+    EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
+  }
+  rm::MeshPtr Load(const Lwo2Writer& w, Failure* why = nullptr) {
+    const std::string path = dir_.File("object.lwo");
+    w.Save(path);
+    return LoadLightWaveObject(path.c_str(), engine_, nullptr, nullptr, 0, why);
+  }
+  // The first corner of every face of a group, as (u, v) of its vertices.
+  static std::vector<std::vector<std::array<float, 2>>> FaceUvs(const rm::Mesh& mesh, uint32_t group) {
+    const rm::MeshGroupData* g = mesh.Group(group);
+    std::vector<std::vector<std::array<float, 2>>> out;
+    for (size_t at = 0; at < g->faceData.size();) {
+      const uint32_t n = g->faceData[at++];
+      auto& face = out.emplace_back();
+      for (uint32_t k = 0; k < n; ++k, ++at) face.push_back({g->vertices[g->faceData[at]].tu, g->vertices[g->faceData[at]].tv});
+    }
+    return out;
+  }
+  testsupport::TempDir dir_;
+  rm::EnginePtr engine_ = rm::Engine::Create();
+  int32_t live_ = testsupport::LiveTrackedBlocks();
+};
+
+// Two layers, the second with a pivot that must not move its points, a patch
+// cage loaded as faces, a curve skipped, and surface values read as LWO2 keeps them.
+TEST_F(Lwo2Test, LayersTagsAndSurfacesMakeOneObject) {
+  Lwo2Surface red{"Red"};
+  red.colour = {1, 0, 0};
+  red.luminosity = 0.5f;
+  Lwo2Writer w;
+  w.Tags({"Red", "Blue", "Part"})
+      .Layer(0)
+      .Points(writers::CubePoints())
+      .BoundingBox({-1, -1, -1}, {1, 1, 1})
+      .Polygons(CubeFaces(0))
+      .Polygons({{{0, 1, 2}, 0}}, "CURV")
+      .Layer(1, {5, 5, 5})
+      .Points({{10, 0, 0}, {11, 0, 0}, {11, 1, 0}})
+      .Polygons({{{0, 1, 2}, 1}}, "PTCH")
+      .Chunk("XXXX", {1, 2, 3})
+      .Surface(red)
+      .Surface(Lwo2Surface{"Blue"});
+  Failure why;
+  rm::MeshPtr mesh = Load(w, &why);
+  ASSERT_TRUE(mesh) << why.Text();
+  ASSERT_EQ(mesh->GetGroupCount(), 2u);
+  EXPECT_EQ(mesh->Group(0)->faceCount, 6u);
+  EXPECT_EQ(mesh->Group(0)->vertices.size(), 8u);
+  EXPECT_EQ(mesh->Group(0)->color, rm::ColorRGB(1, 0, 0));
+  ASSERT_EQ(mesh->Group(1)->faceCount, 1u);
+  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.x, 10);
+  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.y, 0);
+}
+
+// Indices of 0xFF00 and above take four bytes; the same polygon with the
+// points moved low takes two. Both must name the same places.
+TEST_F(Lwo2Test, FourByteIndicesNameHighPoints) {
+  std::vector<std::array<float, 3>> points(0xFF10);
+  for (size_t i = 0; i < points.size(); ++i) points[i] = {static_cast<float>(i), 0, 0};
+  points[0xFF05] = {0, 1, 0};
+  Lwo2Writer w;
+  w.Tags({"S"}).Layer(0).Points(points).Polygons({{{0xFF04, 0xFF05, 3}, 0}, {{0xFF0F, 1, 2}, 0}});
+  Failure why;
+  rm::MeshPtr mesh = Load(w, &why);
+  ASSERT_TRUE(mesh) << why.Text();
+  const rm::MeshGroupData* g = mesh->Group(0);
+  ASSERT_EQ(g->faceCount, 2u);
+  EXPECT_FLOAT_EQ(g->vertices[g->faceData[1]].position.x, float(0xFF04));
+  EXPECT_FLOAT_EQ(g->vertices[g->faceData[2]].position.y, 1);
+  EXPECT_FLOAT_EQ(g->vertices[g->faceData[5]].position.x, float(0xFF0F));
+}
+
+// A per-polygon value overrides the per-point one at that corner only, and
+// the image comes from the clip the block names.
+TEST_F(Lwo2Test, UvMapWithPerPolygonOverride) {
+  Lwo2Surface s{"Skin"};
+  Lwo2ImageMap map;
+  map.projection = 5;
+  map.uvMap = "uv";
+  map.clip = 3;
+  s.maps = {map};
+  Lwo2Writer w;
+  w.Tags({"Skin"})
+      .Clip(3, "images/skin.bmp")
+      .Layer(0)
+      .Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {2, 0, 0}})
+      .Polygons({{{0, 1, 2}, 0}, {{1, 3, 2}, 0}})
+      .UvMap("uv", {{0, 0, 0, 0}, {1, 0, 1, 0}, {2, 0, 1, 1}, {3, 0, 0.5f, 0.5f}}, false)
+      .UvMap("uv", {{1, 1, 0.25f, 0.75f}}, true)
+      .Surface(s);
+  std::vector<std::string> asked;
+  const std::string path = dir_.File("object.lwo");
+  w.Save(path);
+  rm::MeshPtr mesh = LoadLightWaveObject(
+      path.c_str(), engine_,
+      [](const char* name, void* data, rm::TexturePtr* t) {
+        static_cast<std::vector<std::string>*>(data)->push_back(name);
+        *t = std::make_shared<rm::Texture>();
+        return 0;
+      },
+      &asked, 0);
+  ASSERT_TRUE(mesh);
+  EXPECT_EQ(asked, std::vector<std::string>{"skin.bmp"});
+  using Face = std::vector<std::array<float, 2>>;
+  const auto faces = FaceUvs(*mesh, 0);
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0], (Face{{0, 1}, {1, 1}, {1, 0}}));
+  EXPECT_EQ(faces[1], (Face{{0.25f, 0.25f}, {0.5f, 0.5f}, {1, 0}}));
+}
+
+// Every projection on a cylinder of eight sides round the y axis: planar
+// spans the size, and cylindrical and spherical faces never run backwards
+// across the seam (no face spans more than half the image).
+TEST_F(Lwo2Test, ProjectionsStayInsideAndHandleTheSeam) {
+  std::vector<std::array<float, 3>> points;
+  std::vector<Lwo2Polygon> faces;
+  for (uint32_t i = 0; i < 8; ++i) {
+    const float a = static_cast<float>(i) * 3.14159265f / 4 + 0.1f;
+    points.push_back({std::sin(a), -0.4f, std::cos(a)});
+    points.push_back({std::sin(a), 0.4f, std::cos(a)});
+    const uint32_t j = (i + 1) % 8;
+    faces.push_back({{2 * i, 2 * j, 2 * j + 1, 2 * i + 1}, 0});
+  }
+  struct Case {
+    uint16_t projection;
+    float maxSpan;
+  } cases[] = {{0, 1.01f}, {1, 0.2f}, {2, 0.2f}, {3, 1.01f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.projection);
+    Lwo2Surface s{"S"};
+    Lwo2ImageMap map;
+    map.projection = c.projection;
+    map.axis = 1;
+    map.size = {2, 2, 2};
+    s.maps = {map};
+    Lwo2Writer w;
+    w.Tags({"S"}).Clip(1, "a.bmp").Layer(0).Points(points).Polygons(faces).Surface(s);
+    rm::MeshPtr mesh = Load(w);
+    ASSERT_TRUE(mesh);
+    for (const auto& face : FaceUvs(*mesh, 0)) {
+      float low = 10, high = -10;
+      for (const auto& uv : face) low = std::fmin(low, uv[0]), high = std::fmax(high, uv[0]);
+      EXPECT_LE(high - low, c.maxSpan);
+      EXPECT_GE(low, 0);
+    }
+  }
+}
+
+TEST_F(Lwo2Test, RefusalsSayWhichChunkAndWhy) {
+  struct Case {
+    const char* name;
+    Lwo2Writer writer;
+    const char* chunk;
+    const char* what;
+  };
+  Lwo2Writer base;
+  base.Tags({"S"}).Layer(0).Points(writers::CubePoints());
+  Case cases[] = {
+      {"point past the layer", Lwo2Writer(base).Polygons({{{0, 1, 8}, 0}}), "POLS", "names point 8 of a layer of 8"},
+      {"unknown tag", Lwo2Writer(base).Polygons({{{0, 1, 2}, 4}}), "PTAG", "names tag 4 of 1"},
+      {"count past the chunk", Lwo2Writer(base).Chunk("POLS", {'F', 'A', 'C', 'E', 0, 9, 0, 1}), "POLS",
+       "runs past the end of the chunk"},
+      {"uneven points", Lwo2Writer(base).Chunk("PNTS", {0, 0, 0, 0}), "PNTS", "not whole points"},
+      {"chunk past the form", Lwo2Writer(base).Chunk("VMAP", {}), "", ""},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = c.writer.Bytes();
+    if (*c.chunk == 0) {  // a chunk size beyond the form
+      bytes[bytes.size() - 1] = 0x40;
+      c.chunk = "VMAP";
+      c.what = "run past the end of the form";
+    }
+    LwoObject object;
+    Failure why;
+    EXPECT_FALSE(ParseLightWaveObjectBytes(bytes, object, &why));
+    EXPECT_EQ(why.chunk, c.chunk);
+    EXPECT_NE(why.what.find(c.what), std::string::npos) << why.what;
+    EXPECT_GT(why.offset, 0);
+  }
+}
+
+}  // namespace
