@@ -1,7 +1,7 @@
 // Loads arbitrary bytes as a LightWave object (seeded with LWO2 ones) and
-// builds its mesh, with a
-// texture loader that refuses everything, then snapshots the mesh and walks
-// every face so a vertex index outside its group shows.
+// builds its mesh, with a texture loader that refuses everything, then
+// snapshots the mesh and walks every face so a vertex index outside its group
+// shows (under the address sanitizer).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,11 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MeshModel model;
     if (CaptureMeshModel(&model, mesh)) {
       // Every index is read, so one outside its group shows.
-      float sum = 0;
+      volatile float sum = 0;
       for (const MeshGroup& g : model.groups)
         for (std::span<const uint32_t> face : rm::Faces(g))
           for (const uint32_t index : face) sum += g.vertices[index].tu;
-      if (sum != sum && size == 0) std::abort();
     }
   }
   if (IffHandlerRegistry() != nullptr) std::abort();
