@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "writers/BmpWriter.h"
-#include "FootballerWriter.h"
+#include "writers/FootballerWriter.h"
 #include "TestSupport.h"
 #include "app/FootballerEditor.h"
 #include "football/FootballerDress.h"

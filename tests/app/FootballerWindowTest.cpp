@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <filesystem>
 
-#include "FootballerWriter.h"
+#include "writers/FootballerWriter.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
 #include "app/FootballerWindow.h"

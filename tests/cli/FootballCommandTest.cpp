@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "FootballerWriter.h"
+#include "writers/FootballerWriter.h"
 #include "Lwconv.h"
 
 using clitest::Lwconv;

@@ -6,7 +6,7 @@
 #include "writers/BmpWriter.h"
 #include "Lwconv.h"
 #include "writers/LwsWriter.h"
-#include "TimWriter.h"
+#include "writers/TimWriter.h"
 
 using clitest::Lwconv;
 

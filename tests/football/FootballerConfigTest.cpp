@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "FootballerWriter.h"
+#include "writers/FootballerWriter.h"
 #include "TestSupport.h"
 #include "diag/Dbug.h"
 #include "football/Footballer.h"

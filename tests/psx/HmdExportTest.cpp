@@ -6,7 +6,7 @@
 
 #include "PsxTestUtil.h"
 #include "TestSupport.h"
-#include "TimWriter.h"
+#include "writers/TimWriter.h"
 #include "lwlib/model/Mesh.h"
 #include "platform/Ui.h"
 #include "psx/Hmd.h"

@@ -2,7 +2,7 @@
 
 #include "PsxTestUtil.h"
 #include "TestSupport.h"
-#include "TimWriter.h"
+#include "writers/TimWriter.h"
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
 #include "psx/Lab.h"

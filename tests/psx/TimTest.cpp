@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "TimWriter.h"
+#include "writers/TimWriter.h"
 #include "psx/Tim.h"
 
 using namespace testsupport;

@@ -11,7 +11,7 @@
 
 #include "writers/BmpWriter.h"
 #include "TestSupport.h"
-#include "XFileWriter.h"
+#include "writers/XFileWriter.h"
 #include "platform/Process.h"
 #include "rm/Engine.h"
 

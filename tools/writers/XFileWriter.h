@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 struct XMaterialSpec {
   std::array<float, 4> color{1, 1, 1, 1};
@@ -38,4 +38,4 @@ struct XFrameSpec {
 // Top-level frames (each with its meshes and children) and top-level meshes.
 std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std::vector<XMeshSpec>& meshes);
 
-}  // namespace testsupport
+}  // namespace writers

@@ -1,8 +1,8 @@
-#include "TimWriter.h"
+#include "writers/TimWriter.h"
 
-#include "TestSupport.h"
+#include "writers/ByteWriter.h"
 
-namespace testsupport {
+namespace writers {
 
 namespace {
 std::vector<uint8_t> Block(const std::vector<TimRectSpec>& rects) {
@@ -38,4 +38,4 @@ TimLayout Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height) {
   return {0x10, 2, {}, {{x, y, width, height, {}}}, false};
 }
 
-}  // namespace testsupport
+}  // namespace writers

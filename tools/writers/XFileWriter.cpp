@@ -1,10 +1,10 @@
-#include "XFileWriter.h"
+#include "writers/XFileWriter.h"
 
 #include <sstream>
 
-#include "TestSupport.h"
+#include "writers/ByteWriter.h"
 
-namespace testsupport {
+namespace writers {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std:
   return ByteWriter().Text("xof 0302txt 0032\n" + text.str()).bytes();
 }
 
-}  // namespace testsupport
+}  // namespace writers

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 struct FootballerSpec {
   int tops = 2, shorts = 2, hairs = 2, hairTextures = 2, faces = 2;
@@ -28,11 +28,11 @@ const std::vector<std::string>& FootballerPartNames();
 std::string FootballerConfigText(const FootballerSpec& spec);
 
 // Writes folder/football/ with everything the text names; returns the
-// configuration's path.
+// configuration's path, or nothing when a file could not be written.
 std::string WriteFootballer(const std::string& folder, const FootballerSpec& spec = {});
 
 // The colour each numbered texture is filled with, so tests can tell them
 // apart: shirt i front/back, face i, hair h texture t front/back.
 uint32_t FootballerTextureColour(const std::string& fileName);
 
-}  // namespace testsupport
+}  // namespace writers

@@ -1,4 +1,4 @@
-#include "FootballerWriter.h"
+#include "writers/FootballerWriter.h"
 
 #include <filesystem>
 #include <functional>
@@ -6,9 +6,9 @@
 #include "writers/BmpWriter.h"
 #include "writers/LwobWriter.h"
 #include "writers/LwsWriter.h"
-#include "TestSupport.h"
+#include "writers/ByteWriter.h"
 
-namespace testsupport {
+namespace writers {
 
 const std::vector<std::string>& FootballerPartNames() {
   static const std::vector<std::string> names = {"body",  "lthigh", "rthigh", "lfoot", "rfoot", "luarm", "ruarm",
@@ -25,7 +25,7 @@ const char* const kKeywords[] = {"Body",         "LeftThigh",     "RightThigh", 
 std::string N(int i) { return std::to_string(i); }
 
 // A cube whose faces are spread over `surfaces` surfaces.
-void WritePart(const std::string& path, int surfaces) {
+bool WritePart(const std::string& path, int surfaces) {
   std::vector<std::string> names;
   for (int s = 0; s < surfaces; ++s) names.push_back("S" + N(s));
   std::vector<LwobPolygon> faces = CubeFaces();
@@ -33,15 +33,15 @@ void WritePart(const std::string& path, int surfaces) {
   LwobWriter w;
   w.Points(CubePoints()).SurfaceNames(names).Polygons(faces);
   for (const std::string& n : names) w.Surface(LwobSurface(n).Colour(128, 128, 128));
-  w.Save(path);
+  return w.Save(path);
 }
 
-void WriteTexture(const std::string& path) {
+bool WriteTexture(const std::string& path) {
   const uint32_t c = FootballerTextureColour(std::filesystem::path(path).filename().string());
   BmpSpec spec;
   spec.width = spec.height = 2;
   spec.pixelData = PackBmpRows(2, 2, 24, {c, c, c, c});
-  WriteFile(path, MakeBmp(spec));
+  return SaveBytes(path, MakeBmp(spec));
 }
 
 std::string Scene(const FootballerSpec& spec, bool animation) {
@@ -94,29 +94,33 @@ std::string FootballerConfigText(const FootballerSpec& spec) {
 
 std::string WriteFootballer(const std::string& folder, const FootballerSpec& spec) {
   const std::filesystem::path dir = std::filesystem::path(folder) / "football";
-  std::filesystem::create_directories(dir);
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  bool ok = !error;
   auto file = [&](const std::string& name) { return (dir / name).string(); };
+  auto text = [&](const std::string& name, const std::string& t) {
+    ok &= SaveBytes(file(name), std::vector<uint8_t>(t.begin(), t.end()));
+  };
   for (const std::string& part : FootballerPartNames())
-    WritePart(file(part + ".lwo"), part == "body" ? 3 : part == "head" ? 2 : 1);
-  WriteText(file("preview.lws"), Scene(spec, false));
-  WriteText(file("anim.lws"), Scene(spec, true));
+    ok &= WritePart(file(part + ".lwo"), part == "body" ? 3 : part == "head" ? 2 : 1);
+  text("preview.lws", Scene(spec, false));
+  text("anim.lws", Scene(spec, true));
   for (int i = 0; i < spec.tops; ++i) {
-    WriteTexture(file("top" + N(i) + "_f.bmp"));
-    WriteTexture(file("top" + N(i) + "_b.bmp"));
+    ok &= WriteTexture(file("top" + N(i) + "_f.bmp"));
+    ok &= WriteTexture(file("top" + N(i) + "_b.bmp"));
   }
   for (int h = 0; h < spec.hairs; ++h) {
-    WritePart(file("hair" + N(h) + ".lwo"), 3);
+    ok &= WritePart(file("hair" + N(h) + ".lwo"), 3);
     for (int x = 0; x < spec.hairTextures; ++x) {
-      WriteTexture(file("hair" + N(h) + "_" + N(x) + "_f.bmp"));
-      WriteTexture(file("hair" + N(h) + "_" + N(x) + "_b.bmp"));
+      ok &= WriteTexture(file("hair" + N(h) + "_" + N(x) + "_f.bmp"));
+      ok &= WriteTexture(file("hair" + N(h) + "_" + N(x) + "_b.bmp"));
     }
   }
-  for (int i = 0; i < spec.faces; ++i) WriteTexture(file("face" + N(i) + ".bmp"));
-  WriteText(file("Button.wav"), "click");
-  WriteText(file("football.wav"), "loop");
-  const std::string config = file("mirl_football.ftb");
-  WriteText(config, FootballerConfigText(spec));
-  return config;
+  for (int i = 0; i < spec.faces; ++i) ok &= WriteTexture(file("face" + N(i) + ".bmp"));
+  text("Button.wav", "click");
+  text("football.wav", "loop");
+  text("mirl_football.ftb", FootballerConfigText(spec));
+  return ok ? file("mirl_football.ftb") : std::string();
 }
 
-}  // namespace testsupport
+}  // namespace writers

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace testsupport {
+namespace writers {
 
 struct TimRectSpec {
   uint16_t x = 0, y = 0, width = 0, height = 0;
@@ -28,4 +28,4 @@ TimLayout Tim4Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint1
 TimLayout Tim8Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height, uint16_t palX = 0, uint16_t palY = 481);
 TimLayout Tim15Bit(uint16_t x, uint16_t y, uint16_t width, uint16_t height);
 
-}  // namespace testsupport
+}  // namespace writers
