@@ -46,44 +46,37 @@ TEST(MeshCommands, ToMshAndToXWriteFilesThatReadBack) {
   EXPECT_EQ(Lwconv(dir, {"to-x", dir.File("fromx.msh"), dir.File("again.X")}).status, 0);
 }
 
-TEST(MeshCommands, TexturesComeFromTheTextureDirectoriesOnly) {
-  testsupport::TempDir dir;
-  testsupport::LwobWriter()
-      .Points(testsupport::CubePoints())
-      .SurfaceNames({"Skin", "Cloth"})
-      .Polygons(testsupport::CubeFaces())
-      .UvImages({"C:\\art\\skin.bmp", "cloth.bmp"})
-      .UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}))
-      .Save(dir.File("dressed.lwo"));
-  std::filesystem::create_directory(dir.File("maps"));
-  testsupport::BmpSpec grey;
-  grey.width = grey.height = 1;
-  grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
-  testsupport::WriteFile(dir.File("maps/skin.bmp"), testsupport::MakeBmp(grey));
-  const std::string out = Lwconv(dir, {"info", "--json", "--texture-dir", dir.File("maps"), dir.File("dressed.lwo")}).out;
-  // cloth.bmp is nowhere: nobody is asked, the group stays untextured.
-  EXPECT_TRUE(Has(out, "\"texture\":\"skin.bmp\"}")) << out;
-  EXPECT_TRUE(Has(out, "\"texture\":null}")) << out;
-  EXPECT_FALSE(Has(Lwconv(dir, {"info", "--json", dir.File("dressed.lwo")}).out, "skin.bmp"));
-}
-
-TEST(MeshCommands, NamesFromWindowsDisksAreFoundInAnyCase) {
+// Two cube objects naming their images by Windows paths, and one grey bitmap
+// (dir/art/maps/Skin.Bmp) that only the first two names find.
+TEST(MeshCommands, TexturesComeFromTheTextureDirectoriesOnlyInAnyCase) {
   testsupport::TempDir dir;
   std::filesystem::create_directories(dir.File("ART/MAPS"));
-  testsupport::LwobWriter()
-      .Points(testsupport::CubePoints())
-      .SurfaceNames({"Skin"})
-      .Polygons(testsupport::CubeFaces())
-      .UvImages({"C:\\ART\\SKIN.BMP"})
-      .UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}))
-      .Save(dir.File("ART/CUBE.LWO"));
+  const auto uvs = std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  const auto cube = [&](const std::vector<std::string>& images, const std::string& name) {
+    std::vector<std::string> surfaces{"Skin", "Cloth"};
+    surfaces.resize(images.size());
+    testsupport::LwobWriter()
+        .Points(testsupport::CubePoints())
+        .SurfaceNames(surfaces)
+        .Polygons(testsupport::CubeFaces())
+        .UvImages(images)
+        .UvCoordinates(uvs)
+        .Save(dir.File(name));
+  };
+  cube({"C:\\art\\skin.bmp", "cloth.bmp"}, "dressed.lwo");
+  cube({"C:\\ART\\SKIN.BMP"}, "ART/CUBE.LWO");
   testsupport::BmpSpec grey;
   grey.width = grey.height = 1;
   grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
   testsupport::WriteFile(dir.File("ART/MAPS/Skin.Bmp"), testsupport::MakeBmp(grey));
+  const std::string maps = dir.File("art/maps");
+  const std::string out = Lwconv(dir, {"info", "--json", "--texture-dir", maps, dir.File("dressed.lwo")}).out;
+  // cloth.bmp is nowhere: nobody is asked, the group stays untextured.
+  EXPECT_TRUE(Has(out, "\"texture\":\"skin.bmp\"}")) << out;
+  EXPECT_TRUE(Has(out, "\"texture\":null}")) << out;
+  EXPECT_FALSE(Has(Lwconv(dir, {"info", "--json", dir.File("dressed.lwo")}).out, "skin.bmp"));
   for (const char* name : {"ART/CUBE.LWO", "art/cube.lwo", "Art/Cube.Lwo"}) {
-    const clitest::LwconvRun r =
-        Lwconv(dir, {"info", "--json", "--texture-dir", dir.File("art/maps"), dir.File(name)});
+    const clitest::LwconvRun r = Lwconv(dir, {"info", "--json", "--texture-dir", maps, dir.File(name)});
     EXPECT_EQ(r.status, 0) << name << r.err;
     EXPECT_TRUE(Has(r.out, "\"texture\":\"SKIN.BMP\"}")) << name << r.out;
   }

@@ -175,7 +175,7 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTrees) {
   MeshModel empty;
   EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
   EXPECT_EQ(tree.root, nullptr);
-  AddMeshGroup(empty, {}, {}, 3, 0);
+  AddMeshGroup(empty, std::vector<V>{}, {}, 3, 0);
   EXPECT_TRUE(BuildBspTree(tree, empty, BSP_TREE_SPLIT));
   EXPECT_EQ(tree.root, nullptr);
   EXPECT_TRUE(out.Contains("Message: Model with 0 polys generated 0 nodes with 0 splits in BSP tree"));

@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <stdexcept>
 
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
-#include "rm/Faces.h"
+#include "MeshModelMaker.h"
 #include "rm/Texture.h"
 
 namespace psxtest {
@@ -20,25 +19,15 @@ void AddGroup(MeshModel& model, const std::vector<V>& vertices, const std::vecto
     data.push_back(static_cast<uint32_t>(f.size()));
     data.insert(data.end(), f.begin(), f.end());
   }
-  MeshGroup g;
-  g.faceCount = static_cast<uint32_t>(faces.size());
-  g.vertices.Allocate(vertices.size());
-  for (size_t i = 0; i < vertices.size(); ++i) {
-    const V& v = vertices[i];
-    g.vertices[i] = rm::Vertex{{v.x, v.y, v.z}, {v.nx, v.ny, v.nz}, v.tu, v.tv, 0};
-  }
-  g.faceData.Allocate(data.size());
-  std::copy(data.begin(), data.end(), g.faceData.data());
-  // Models are walked unchecked, as every real one comes through a check.
-  if (!rm::CheckFaces(data, g.faceCount, 0, g.vertexCount())) throw std::runtime_error("a test group with bad faces");
-  model.groups.push_back(std::move(g));
-  GroupMaterial m;
+  std::vector<rm::Vertex> corners;
+  for (const V& v : vertices) corners.push_back(rm::Vertex{{v.x, v.y, v.z}, {v.nx, v.ny, v.nz}, v.tu, v.tv, 0});
+  testsupport::AddMeshGroup(model, corners, data, 0, static_cast<uint32_t>(faces.size()));
+  GroupMaterial& m = model.groupMaterials.back();
   m.red = red, m.green = green, m.blue = blue;
   if (!texture.empty()) {
     m.texture = std::make_shared<rm::Texture>();
     m.texture->SetName(texture);
   }
-  model.groupMaterials.push_back(std::move(m));
 }
 
 MeshModel Cube(float h, const std::string& texture) {

@@ -1,25 +1,33 @@
 #include "MeshModelMaker.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "rm/Faces.h"
 
 namespace testsupport {
 
-void AddMeshGroup(MeshModel& model, const std::vector<rm::Vector>& positions, const std::vector<uint32_t>& faceData,
+void AddMeshGroup(MeshModel& model, const std::vector<rm::Vertex>& vertices, const std::vector<uint32_t>& faceData,
                   uint32_t verticesPerFace, uint32_t faceCount) {
   MeshGroup group;
   group.verticesPerFace = verticesPerFace;
   group.faceCount = faceCount;
-  if (!group.vertices.Allocate(positions.size()) || !group.faceData.Allocate(faceData.size()))
+  if (!group.vertices.Allocate(vertices.size()) || !group.faceData.Allocate(faceData.size()))
     throw std::runtime_error("cannot allocate a test mesh group");
-  for (size_t i = 0; i < positions.size(); ++i) group.vertices[i].position = positions[i];
-  for (size_t i = 0; i < faceData.size(); ++i) group.faceData[i] = faceData[i];
+  std::copy(vertices.begin(), vertices.end(), group.vertices.data());
+  std::copy(faceData.begin(), faceData.end(), group.faceData.data());
   // Models are walked unchecked, as every real one comes through a check.
   if (!rm::CheckFaces(faceData, faceCount, verticesPerFace, group.vertexCount()))
     throw std::runtime_error("a test mesh group with bad faces");
   model.groups.push_back(std::move(group));
   model.groupMaterials.emplace_back();
+}
+
+void AddMeshGroup(MeshModel& model, const std::vector<rm::Vector>& positions, const std::vector<uint32_t>& faceData,
+                  uint32_t verticesPerFace, uint32_t faceCount) {
+  std::vector<rm::Vertex> vertices(positions.size());
+  for (size_t i = 0; i < positions.size(); ++i) vertices[i].position = positions[i];
+  AddMeshGroup(model, vertices, faceData, verticesPerFace, faceCount);
 }
 
 MeshModel TriangleSoupModel(const std::vector<std::array<rm::Vector, 3>>& triangles) {

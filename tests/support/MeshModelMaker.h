@@ -11,8 +11,10 @@
 
 namespace testsupport {
 
-// Appends a group with the given positions (other vertex fields zero) and
-// face words; counts and sizes are set from them.
+// Appends a group with the given vertices (or positions, other vertex fields
+// zero) and face words, and a default material.
+void AddMeshGroup(MeshModel& model, const std::vector<rm::Vertex>& vertices, const std::vector<uint32_t>& faceData,
+                  uint32_t verticesPerFace, uint32_t faceCount);
 void AddMeshGroup(MeshModel& model, const std::vector<rm::Vector>& positions, const std::vector<uint32_t>& faceData,
                   uint32_t verticesPerFace, uint32_t faceCount);
 
