@@ -109,14 +109,9 @@ TEST(TrackedAlloc, TableHoldsFiftyThousandBlocksAndReusesTheLowestSlot) {
 
 TEST(TrackedAlloc, InjectedFailureHitsTheNthAllocationOnly) {
   FailTrackedAllocAfter(2);
-  void* first = TrackedAlloc(8);
-  void* second = TrackedAlloc(8);
-  void* third = TrackedAlloc(8);
-  EXPECT_NE(first, nullptr);
-  EXPECT_EQ(second, nullptr);
-  EXPECT_NE(third, nullptr);
-  TrackedFree(first);
-  TrackedFree(third);
+  void* const blocks[3] = {TrackedAlloc(8), TrackedAlloc(8), TrackedAlloc(8)};
+  EXPECT_TRUE(blocks[0] && !blocks[1] && blocks[2]);
+  for (void* b : blocks) TrackedFree(b);
 }
 
 TEST(TrackedBuffer, ZeroFillsAndFreesOnEveryPath) {
