@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       volatile float sum = 0;
       for (const MeshGroup& g : model.groups)
         for (std::span<const uint32_t> face : rm::Faces(g))
-          for (const uint32_t index : face) sum += g.vertices[index].tu;
+          for (const uint32_t index : face) sum = sum + g.vertices[index].tu;
     }
   }
   if (IffHandlerRegistry() != nullptr) std::abort();

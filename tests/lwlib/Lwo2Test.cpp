@@ -77,11 +77,28 @@ TEST_F(Lwo2Test, LayersTagsAndSurfacesMakeOneObject) {
   ASSERT_TRUE(mesh) << why.Text();
   ASSERT_EQ(mesh->GetGroupCount(), 2u);
   EXPECT_EQ(mesh->Group(0)->faceCount, 6u);
-  EXPECT_EQ(mesh->Group(0)->vertices.size(), 8u);
+  EXPECT_EQ(mesh->Group(0)->vertices.size(), 24u);  // no smoothing angle: flat faces
   EXPECT_EQ(mesh->Group(0)->color, rm::ColorRGB(1, 0, 0));
   ASSERT_EQ(mesh->Group(1)->faceCount, 1u);
   EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.x, 10);
   EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.y, 0);
+}
+
+// A cube's faces meet at right angles: a smoothing angle below that leaves
+// every face flat (four vertices each), one above it shares each corner.
+TEST_F(Lwo2Test, SmoothingAngleDecidesSharedNormals) {
+  for (auto [angle, vertices] : {std::pair{1.5f, 24u}, std::pair{1.7f, 8u}}) {
+    Lwo2Surface s{"S"};
+    s.smoothingAngle = angle;
+    Lwo2Writer w;
+    w.Tags({"S"}).Layer(0).Points(writers::CubePoints()).Polygons(CubeFaces()).Surface(s);
+    rm::MeshPtr mesh = Load(w);
+    ASSERT_TRUE(mesh);
+    const rm::MeshGroupData* g = mesh->Group(0);
+    EXPECT_EQ(g->vertices.size(), vertices);
+    const rm::Vector n = g->vertices[0].normal;
+    EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f);
+  }
 }
 
 // Indices of 0xFF00 and above take four bytes; the same polygon with the

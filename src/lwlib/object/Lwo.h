@@ -122,6 +122,12 @@ const LwoSurface* FindSurface(const LwoSurfaces& surfaces, const char* name);
 int32_t LwoCurrentTextureSlot();
 void SetLwoCurrentTextureSlot(int32_t slot);
 
+// What an LWO2 object adds per polygon corner, indexed by the corner's word
+// in LwoPolygons; empty for LWOB objects, whose builds stay as they were.
+struct LwoCorners {
+  TrackedBuffer<rm::Vector> normals;  // from the surfaces' smoothing angles
+};
+
 // Everything read from one object file. The names and the surfaces point into
 // the IFF body, which lives as long as the object.
 struct LwoObject {
@@ -143,6 +149,7 @@ struct LwoObject {
   bool uvcvSeen = false;
   bool outOfMemory = false;  // a handler could not keep what it read
   bool lwo2 = false;         // read from form LWO2
+  LwoCorners corners;
   Failure* why = nullptr;    // where the handlers put their reason while a parse runs
 };
 

@@ -96,6 +96,7 @@ struct Clip {
 };
 
 struct Lwo2 {
+  explicit Lwo2(LwoObject& object) : o(object) {}
   LwoObject& o;
   std::vector<const char*> tags;
   std::vector<uint32_t> tagSurface;  // surface number per tag, 0 for none yet
@@ -539,6 +540,77 @@ bool TextureCoordinates(Lwo2& s) {
   return true;
 }
 
+// ---- normals ----------------------------------------------------------------
+
+// Corners share a normal with the neighbouring polygons of their surface whose
+// faces turn from theirs by less than the surface's smoothing angle; without
+// one a polygon is flat. A point in more than kMaxCompared polygons (never in
+// a modelled object) leaves its corners flat, so hostile fans cannot make the
+// comparison quadratic.
+constexpr uint32_t kMaxCompared = 256;
+
+bool CornerNormals(Lwo2& s) {
+  LwoObject& o = s.o;
+  const uint32_t polygonCount = static_cast<uint32_t>(s.polygonStart.size());
+  std::vector<float> cosOf(o.surfaceNames.nameCount + 1, 2.0f);  // above 1: flat
+  for (auto* n = o.surfaceNames.entries.head(); n; n = n->next)
+    for (const Surface2& surface : s.surfaces)
+      if (std::strcmp(surface.record.name, n->value.name) == 0) {
+        const float angle = surface.record.maxSmoothingAngle;
+        if ((surface.record.present & LWO_SMAN) && angle > 0) cosOf[n->value.index] = std::cos(std::fmin(angle, 3.2f));
+        break;
+      }
+  std::vector<rm::Vector> weighted(polygonCount), unit(polygonCount);
+  std::vector<uint32_t> start(s.points.size() + 1, 0);
+  for (uint32_t p = 0; p < polygonCount; ++p) {
+    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    if (n < 3) continue;
+    const rm::Vector& p0 = s.points[s.words[at + 1]];
+    const rm::Vector& p1 = s.points[s.words[at + 2]];
+    const rm::Vector& p2 = s.points[s.words[at + 3]];
+    rm::Vector a{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, c{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
+    const auto normalise = [](rm::Vector v) {
+      const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+      return length > 0 ? rm::Vector{v.x / length, v.y / length, v.z / length} : rm::Vector{0, 0, 0};
+    };
+    a = normalise(a), c = normalise(c);
+    // Weighted by the sine of the corner angle at the first point, as LWOB normals are.
+    weighted[p] = {a.y * c.z - a.z * c.y, a.z * c.x - a.x * c.z, a.x * c.y - a.y * c.x};
+    unit[p] = normalise(weighted[p]);
+    for (uint32_t k = 0; k < n; ++k) ++start[s.words[at + 1 + k] + 1];
+  }
+  for (size_t i = 0; i < s.points.size(); ++i) start[i + 1] += start[i];
+  std::vector<uint32_t> incident(start.back()), fill(start.begin(), start.end() - 1);
+  for (uint32_t p = 0; p < polygonCount; ++p) {
+    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    if (n >= 3)
+      for (uint32_t k = 0; k < n; ++k) incident[fill[s.words[at + 1 + k]]++] = p;
+  }
+  if (!o.corners.normals.Allocate(s.words.size())) throw std::bad_alloc();
+  for (uint32_t p = 0; p < polygonCount; ++p) {
+    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    if (n < 3) continue;
+    const uint32_t surface = s.words[at + n + 1];
+    const float threshold = cosOf[surface];
+    for (uint32_t k = 0; k < n; ++k) {
+      const uint32_t point = s.words[at + 1 + k];
+      rm::Vector sum = weighted[p];
+      if (threshold <= 1 && start[point + 1] - start[point] <= kMaxCompared)
+        for (uint32_t i = start[point]; i < start[point + 1]; ++i) {
+          const uint32_t r = incident[i];
+          if (r == p || s.words[s.polygonStart[r] + s.words[s.polygonStart[r]] + 1] != surface) continue;
+          const float cosine = unit[p].x * unit[r].x + unit[p].y * unit[r].y + unit[p].z * unit[r].z;
+          if (cosine < threshold) continue;
+          sum.x += weighted[r].x, sum.y += weighted[r].y, sum.z += weighted[r].z;
+        }
+      const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+      o.corners.normals[at + 1 + k] = length > 0 ? rm::Vector{sum.x / length, sum.y / length, sum.z / length}
+                                                 : rm::Vector{0, 0, 0};
+    }
+  }
+  return true;
+}
+
 bool Finish(Lwo2& s) {
   LwoObject& o = s.o;
   // Polygons no PTAG reached get the surface LightWave gives them.
@@ -569,14 +641,14 @@ bool Finish(Lwo2& s) {
     if (!o.surfaces.list.PushFront(it->record)) throw std::bad_alloc();
     ++o.surfaces.surfaceCount;
   }
-  return TextureCoordinates(s);
+  return CornerNormals(s) && TextureCoordinates(s);
 }
 
 }  // namespace
 
 bool ParseLwo2Body(LwoObject& object) {
   object.lwo2 = true;
-  Lwo2 s{object};
+  Lwo2 s(object);
   const uint8_t* body = object.iff.body;
   const uint32_t length = object.iff.bodyLength;
   uint32_t at = 0;

@@ -30,6 +30,7 @@ rm::Vector Normalised(const rm::Vector& v) {
 
 struct UvPair {
   float u, v;
+  rm::Vector normal;  // the corner's own, when the object has them
   int32_t next;        // the next pair of the same work vertex, or -1
   uint32_t finalIndex;  // the vertex it becomes in the group
 };
@@ -237,8 +238,9 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
 }
 
 bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
-                const UvSet* uvSet, uint32_t surface, uint32_t flags) {
-  if (!uvSet) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
+                const UvSet* uvSet, uint32_t surface, uint32_t flags, const LwoCorners* corners) {
+  const rm::Vector* cornerNormals = corners && !corners->normals.empty() ? corners->normals.data() : nullptr;
+  if (!uvSet && !cornerNormals) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
   for (uint32_t f = first; f < last; ++f) {
@@ -253,12 +255,15 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
         b.pointMap[point] = vertex;
       }
       float u = 0, v = 0;
-      UvAt(*uvSet, b.byGroupPolygon[f], j, u, v);
+      if (uvSet) UvAt(*uvSet, b.byGroupPolygon[f], j, u, v);
+      const rm::Vector normal = cornerNormals ? cornerNormals[at + 1 + j] : rm::Vector{0, 0, 0};
       int32_t pair = b.work[vertex].firstPair;
-      while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v)) pair = b.pairs[pair].next;
+      while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v && b.pairs[pair].normal.x == normal.x &&
+                            b.pairs[pair].normal.y == normal.y && b.pairs[pair].normal.z == normal.z))
+        pair = b.pairs[pair].next;
       if (pair < 0) {
         pair = static_cast<int32_t>(pairCount++);
-        b.pairs[pair] = {u, v, b.work[vertex].firstPair, 0};
+        b.pairs[pair] = {u, v, normal, b.work[vertex].firstPair, 0};
         b.work[vertex].firstPair = pair;
       }
       b.cornerPair[corner] = static_cast<uint32_t>(pair);
@@ -274,7 +279,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
       b.pairs[pair].finalIndex = next;
       rm::Vertex& out = b.vertices[next++];
       out.position = points.points[work.point];
-      out.normal = b.normals[work.point];
+      out.normal = cornerNormals ? b.pairs[pair].normal : b.normals[work.point];
       out.tu = b.pairs[pair].u;
       out.tv = b.pairs[pair].v;
       out.color = 0;
@@ -371,15 +376,17 @@ void ApplySurfaces(rm::Mesh& mesh, const rm::EnginePtr& engine, const LwoSurface
 
 rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                   const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
-                  TextureCallback textureCallback, void* callbackData, uint32_t flags) {
+                  TextureCallback textureCallback, void* callbackData, uint32_t flags, const LwoCorners* corners) {
   rm::MeshPtr mesh = engine->CreateMesh();
   if (!mesh) return nullptr;
   const uint32_t groupCount = surfaceNames.nameCount;
   {
     BuildBuffers buffers;
-    if (!PrepareBuild(buffers, points, polygons, groupCount, uvSet != nullptr, flags)) return nullptr;
+    // Corners with normals of their own take the path that tells corners apart.
+    const bool perCorner = uvSet != nullptr || (corners && !corners->normals.empty());
+    if (!PrepareBuild(buffers, points, polygons, groupCount, perCorner, flags)) return nullptr;
     for (uint32_t s = 1; s <= groupCount; ++s)
-      if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags)) return nullptr;
+      if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags, corners)) return nullptr;
   }
   ApplySurfaces(*mesh, engine, surfaces, surfaceNames, uvSet, textureCallback, callbackData, flags);
   return mesh;
@@ -389,10 +396,12 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
 
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
-                            TextureCallback textureCallback, void* callbackData, uint32_t flags) {
+                            TextureCallback textureCallback, void* callbackData, uint32_t flags,
+                            const LwoCorners* corners) {
   if (!engine) return nullptr;
   try {
-    return Build(engine, points, surfaces, surfaceNames, polygons, uvSet, textureCallback, callbackData, flags);
+    return Build(engine, points, surfaces, surfaceNames, polygons, uvSet, textureCallback, callbackData, flags,
+                 corners);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -473,7 +482,8 @@ rm::MeshPtr LoadLightWaveObjectBytes(std::span<const uint8_t> bytes, const rm::E
   LwoObject object;
   if (!ParseLightWaveObjectBytes(bytes, object, why, uvBytes)) return nullptr;
   rm::MeshPtr mesh = BuildObjectMesh(engine, object.points, object.surfaces, object.surfaceNames, object.polygons,
-                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags);
+                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags,
+                                     object.lwo2 ? &object.corners : nullptr);
   if (!mesh) Fail(why, "the mesh could not be built");
   return mesh;
 }
@@ -484,7 +494,8 @@ rm::MeshPtr LoadLightWaveObject(const char* name, const rm::EnginePtr& engine, T
   LwoObject object;
   if (!ParseLightWaveObject(name, object, why)) return nullptr;
   rm::MeshPtr mesh = BuildObjectMesh(engine, object.points, object.surfaces, object.surfaceNames, object.polygons,
-                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags);
+                                     object.hasUvSet ? &object.uvSet : nullptr, textureCallback, callbackData, flags,
+                                     object.lwo2 ? &object.corners : nullptr);
   if (mesh) {
     mesh->SetName(SplitPath(LightWaveFileNames(name).baseName).name);
   } else if (why && why->empty()) {

@@ -28,7 +28,8 @@ rm::MeshPtr LoadLightWaveObjectBytes(std::span<const uint8_t> bytes, const rm::E
 
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
-                            TextureCallback textureCallback, void* callbackData, uint32_t flags);
+                            TextureCallback textureCallback, void* callbackData, uint32_t flags,
+                            const LwoCorners* corners = nullptr);
 
 // The texture of an image named in an object: only its file name and
 // extension are looked for. The texture is named with them.
