@@ -37,16 +37,13 @@ bool Commands::BlockedWhileToolsRun(int command) {
   }
 }
 
-bool Commands::HasAction(int command) {
-  // Commands whose actions are still to come; each leaves this list with the
-  // change that gives it its action.
-  switch (command) {
-    case CMD_SPLIT_TEST:
-    case CMD_LOAD_IM_LWO:
-    case CMD_LOAD_COLOURED_MSH: return false;
-    default: return FindMenuEntry(command) != nullptr;
-  }
+bool Commands::HasAction(int command) { return FindMenuEntry(command) != nullptr; }
+
+Commands::Commands(Viewer& viewer, Hooks hooks) : viewer_(viewer), hooks_(std::move(hooks)) {
+  viewer_.SetDisplayHook([this] { RemakeImmediate(); });
 }
+
+Commands::~Commands() { viewer_.SetDisplayHook(nullptr); }
 
 int Commands::DispatchCommand(int command) {
   if (toolsRunning_ && BlockedWhileToolsRun(command)) return 0;
@@ -120,6 +117,14 @@ int Commands::DispatchCommand(int command) {
     case CMD_SAVE_PROCESSED_LAB:
     case CMD_SAVE_UNPROCESSED_LAB: HmdExportCommand(command); break;
     case CMD_GENERATE_BSP: GenerateBspTree(); break;
+    case CMD_LOAD_IM_LWO:
+      LoadCommand("Load .lwo file", "LightWave Object File", "*.lwo", OBJECT_IMMEDIATE,
+                  "Could not get LightWave object file");
+      break;
+    case CMD_LOAD_COLOURED_MSH:
+      LoadCommand("Load .msh file", "Coloured .msh file", "*.msh", OBJECT_COLOURED_MSH, "Could not get .msh file");
+      break;
+    case CMD_SPLIT_TEST: RunSplitTest(); break;
     default: break;  // the other commands come with their own parts of the viewer
   }
   return 0;
@@ -189,6 +194,8 @@ bool Commands::LoadObject(const std::string& path, int request) {
     }
     case OBJECT_LWS_SCENE:
     case OBJECT_LWS_ANIMATION: return LoadScene(path, request);
+    case OBJECT_IMMEDIATE:
+    case OBJECT_COLOURED_MSH: return LoadImmediate(path, request);
     default: return false;
   }
   if (!mesh) return false;  // the loader has said why
@@ -216,6 +223,7 @@ void Commands::UnloadObject() {
   if (const rm::FramePtr& frame = viewer_.meshFrame()) frame->AddTransform(rm::COMBINE_REPLACE, rm::Matrix4{});
   CurrentObject& current = viewer_.current;
   if (!current.loaded) return;
+  if (current.kind == OBJECT_IMMEDIATE) UnloadImmediate();
   if (current.mesh) DetachObject(viewer_.meshFrame(), current.mesh);
   if (current.scene) FreeScene(*current.scene);
   FreeAnimation(current.animation);  // also takes its frames out of "Mesh"

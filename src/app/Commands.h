@@ -42,7 +42,8 @@ class Commands {
     std::function<void()> footballEditor;
   };
 
-  Commands(Viewer& viewer, Hooks hooks) : viewer_(viewer), hooks_(std::move(hooks)) {}
+  Commands(Viewer& viewer, Hooks hooks);
+  ~Commands();
 
   // Runs one command; numbers without an action do nothing. Always 0.
   int DispatchCommand(int command);
@@ -75,6 +76,12 @@ class Commands {
   void ColourCommand(int command);
   void HmdExportCommand(int command);
   void GenerateBspTree();
+  // Load kinds 4 and 32, their unload, and what a new display needs
+  // (ImmediateCommands.cpp).
+  bool LoadImmediate(const std::string& path, int request);
+  void UnloadImmediate();
+  void RemakeImmediate();
+  void RunSplitTest();
 
   Viewer& viewer_;
   Hooks hooks_;

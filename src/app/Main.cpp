@@ -31,7 +31,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: lwview [--no-device-dialog] [--as lwo|msh|x|scene|animation] [FILE...]\n"
+               "usage: lwview [--no-device-dialog] [--as lwo|msh|x|scene|animation|immediate|coloured] [FILE...]\n"
                "       lwview --screenshot OUT.png [--time T] [--as KIND] [FILE...]\n"
                "       lwview --devices\n");
   return 2;
@@ -44,7 +44,8 @@ int KindNamed(const char* name) {
     int kind;
   } kKinds[] = {{"lwo", OBJECT_RM_LWO},        {"msh", OBJECT_MSH},
                 {"x", OBJECT_X},               {"scene", OBJECT_LWS_SCENE},
-                {"animation", OBJECT_LWS_ANIMATION}};
+                {"animation", OBJECT_LWS_ANIMATION}, {"immediate", OBJECT_IMMEDIATE},
+                {"coloured", OBJECT_COLOURED_MSH}};
   for (const auto& k : kKinds)
     if (std::strcmp(name, k.name) == 0) return k.kind;
   return -1;

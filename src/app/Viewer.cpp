@@ -136,6 +136,7 @@ bool Viewer::CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, co
   lastDevice_ = device ? std::optional<rm::DeviceGuid>(*device) : std::nullopt;
   ++displaysCreated_;
   deviceFresh_ = true;
+  if (displayHook_) displayHook_();
   return true;
 }
 

@@ -14,6 +14,8 @@
 #include "app/ViewerOptions.h"
 #include "lwlib/scene/Anim.h"
 #include "lwlib/scene/Lws.h"
+#include "immediate/ImmediateObject.h"
+#include "immediate/UserVisual.h"
 #include "rm/Rm.h"
 
 // Loaded object kinds (the load request and what is stored).
@@ -35,6 +37,14 @@ struct CurrentObject {
   // Kinds 2 and 64: the scene and the frames made from it.
   std::unique_ptr<Scene> scene;
   AnimationPtr animation;
+  // Kind 4: drawn through the immediate-mode path by a user visual in the
+  // "Mesh" frame, from a LightWave object or from a coloured .msh.
+  ImmediateObject immediate{};
+  bool immediateInUse = false;
+  ImmediateObject coloured{};
+  bool colouredInUse = false;
+  bool colouredSource = false;  // kind 4 from a coloured .msh
+  UserVisualRecord* userVisual = nullptr;
 };
 
 // The mouse as the window last saw it. The delta is the last move only;
@@ -83,6 +93,8 @@ class Viewer {
   Viewer(ViewOptions& view, RenderOptions& render);
   void SetDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
   void SetScreenModeHook(ScreenModeHook hook) { screenModeHook_ = std::move(hook); }
+  // Told after every display made again (a new device and viewport).
+  void SetDisplayHook(std::function<void()> hook) { displayHook_ = std::move(hook); }
 
   bool CreateDisplay(int32_t& width, int32_t& height, bool& fullScreen, const rm::DeviceGuid* device);
   void ReleaseDisplay();
@@ -138,6 +150,7 @@ class Viewer {
   RenderOptions& render_;
   DeviceFactory deviceFactory_;
   ScreenModeHook screenModeHook_;
+  std::function<void()> displayHook_;
   rm::EnginePtr engine_;
   rm::FramePtr scene_, offScene_, camera_;
   rm::FramePtr meshFrame_, cameraDummy_, lightFrame_;

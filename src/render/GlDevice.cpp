@@ -15,6 +15,7 @@
 #include "diag/Dbug.h"
 #include "diag/TrackedBuffer.h"
 #include "render/GlDeviceInfo.h"
+#include "render/GlImmediateDevice.h"
 #include "rm/Faces.h"
 #include "rm/Triangulate.h"
 
@@ -281,13 +282,7 @@ struct TextureEntry {
   GLint filter = 0;
 };
 
-struct GpuLight {
-  float pos[4];
-  float dir[3];
-  float color[3];
-  float att[4];
-  float cone[2];
-};
+using GpuLight = GlLight;
 
 GLuint Compile(GLenum type, const std::string& source) {
   const GLuint shader = glCreateShader(type);
@@ -805,8 +800,12 @@ void GlResources::DrawFrame(rm::Frame& frame, const rm::Matrix4& parent, int dep
     if (const auto* mesh = dynamic_cast<const rm::Mesh*>(visual.get())) {
       DrawMesh(visual, *mesh, world);
     } else if (auto* user = dynamic_cast<rm::UserVisual*>(visual.get())) {
-      // The application draws these itself; it is told the device and
-      // viewport, and the state it leaves is restored by the next group.
+      // The application draws these itself, through the immediate-mode
+      // device placed in this frame; the state it leaves is restored by the
+      // next group.
+      if (auto immediate = std::static_pointer_cast<GlImmediateDevice>(device_->GetDirect3DDevice()))
+        immediate->SetFrameState({world, viewProjection_, eye_, ambient_, lights_.data(),
+                                  static_cast<uint32_t>(lights_.size())});
       if (user->Call(rm::USERVISUAL_CANSEE, device_, viewport_))
         user->Call(rm::USERVISUAL_RENDER, device_, viewport_);
       bound_ = nullptr;
@@ -944,8 +943,16 @@ bool GlDevice::Update() {
   return true;
 }
 
+std::shared_ptr<rm::ImDevice> GlDevice::GetDirect3DDevice() {
+  if (!immediate_) immediate_ = std::make_shared<GlImmediateDevice>(width_, height_);
+  return immediate_;
+}
+
 void GlDevice::InvalidateMesh(const rm::Mesh& mesh) { resources_->Invalidate(mesh); }
-void GlDevice::ReleaseResources() { resources_->Release(); }
+void GlDevice::ReleaseResources() {
+  if (immediate_) std::static_pointer_cast<GlImmediateDevice>(immediate_)->ReleaseGl();
+  resources_->Release();
+}
 uint32_t GlDevice::CachedMeshes() const { return resources_->meshCount(); }
 uint32_t GlDevice::CachedTextures() const { return resources_->textureCount(); }
 void GlDevice::SetSpecialisedPrograms(bool on) { resources_->SetSpecialise(on); }

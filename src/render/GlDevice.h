@@ -34,6 +34,8 @@ class GlDevice : public rm::Device {
   bool Clear(rm::Viewport& viewport) override;
   bool Render(rm::Viewport& viewport, rm::Frame& root) override;
   bool Update() override;
+  // Made when first asked; its OpenGL objects go with ReleaseResources.
+  std::shared_ptr<rm::ImDevice> GetDirect3DDevice() override;
 
   // A mesh whose vertices or faces were changed in place (its group arrays
   // kept their storage) is sent to the GPU again on the next render.
@@ -53,6 +55,7 @@ class GlDevice : public rm::Device {
   void SetGlViewport(const rm::Viewport& viewport);
   std::shared_ptr<GlResources> resources_;
   uint32_t targetWidth_, targetHeight_;
+  std::shared_ptr<rm::ImDevice> immediate_;
 };
 
 }  // namespace render

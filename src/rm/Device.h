@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "rm/DeviceDescription.h"
 #include "rm/Object.h"
 
 namespace rm {
+
+class ImDevice;
 
 class Device : public Object {
  public:
@@ -41,6 +44,9 @@ class Device : public Object {
   virtual bool Render(Viewport& viewport, Frame& root) = 0;
   // Finishes the frame (shows what was drawn).
   virtual bool Update() = 0;
+  // The immediate-mode device user visuals draw with while this device
+  // renders; null when there is none.
+  virtual std::shared_ptr<ImDevice> GetDirect3DDevice() { return nullptr; }
 
  protected:
   uint32_t width_, height_;
@@ -53,14 +59,20 @@ class Device : public Object {
   std::optional<DeviceGuid> guid_;
 };
 
-// Draws nothing; counts the calls so tests can see the render loop ran.
+// Draws nothing; counts the calls so tests can see the render loop ran. Its
+// user visuals are asked as a drawing device would ask them, with an
+// immediate-mode device that keeps everything in memory.
 class NullDevice : public Device {
  public:
   using Device::Device;
   bool Clear(Viewport&) override { ++clears; return true; }
-  bool Render(Viewport&, Frame&) override { ++renders; return true; }
+  bool Render(Viewport& viewport, Frame& root) override;
   bool Update() override { ++updates; return true; }
+  std::shared_ptr<ImDevice> GetDirect3DDevice() override;
   uint32_t clears = 0, renders = 0, updates = 0;
+
+ private:
+  std::shared_ptr<ImDevice> immediate_;
 };
 
 }  // namespace rm

@@ -8,6 +8,7 @@
 #include "rm/Device.h"
 #include "rm/Frame.h"
 #include "rm/Image.h"
+#include "rm/ImmediateDevice.h"
 #include "rm/Light.h"
 #include "rm/Material.h"
 #include "rm/Mesh.h"

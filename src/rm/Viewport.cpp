@@ -4,6 +4,7 @@
 
 #include "rm/Device.h"
 #include "rm/Frame.h"
+#include "rm/ImmediateDevice.h"
 
 namespace rm {
 
@@ -47,5 +48,23 @@ bool Viewport::Transform(Vector world, Vector* screen) const {
 
 bool Viewport::Clear() { return device_ && camera_ && device_->Clear(*this); }
 bool Viewport::Render(Frame& root) { return device_ && camera_ && device_->Render(*this, root); }
+
+std::shared_ptr<ImViewport> Viewport::GetDirect3DViewport() {
+  const std::shared_ptr<ImDevice> device = device_ ? device_->GetDirect3DDevice() : nullptr;
+  if (!device) return nullptr;
+  if (immediate_ && immediateDevice_.lock() == device) return immediate_;
+  Direct3DPtr d3d;
+  ImViewportPtr made;
+  if (device->GetDirect3D(&d3d) != DD_OK || d3d->CreateViewport(&made) != DD_OK) return nullptr;
+  ViewportData data;
+  data.x = static_cast<uint32_t>(std::max(x_, 0));
+  data.y = static_cast<uint32_t>(std::max(y_, 0));
+  data.width = std::max(width_, 1u), data.height = std::max(height_, 1u);
+  data.clipX = -1, data.clipY = 1, data.clipWidth = 2, data.clipHeight = 2;
+  made->SetViewport2(data);
+  immediate_ = made;
+  immediateDevice_ = device;
+  return immediate_;
+}
 
 }  // namespace rm

@@ -15,6 +15,9 @@
 
 namespace rm {
 
+class ImDevice;
+class ImViewport;
+
 class Viewport : public Object {
  public:
   Viewport(DevicePtr device, FramePtr camera, int32_t x, int32_t y, uint32_t width, uint32_t height);
@@ -51,6 +54,10 @@ class Viewport : public Object {
   // everything there is nothing to keep, so it only checks its arguments.
   bool ForceUpdate(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const { return x1 <= x2 && y1 <= y2; }
 
+  // The immediate-mode viewport of this one on its device's immediate-mode
+  // device (made when first asked); null when the device has none.
+  std::shared_ptr<ImViewport> GetDirect3DViewport();
+
  private:
   DevicePtr device_;
   FramePtr camera_;
@@ -59,6 +66,8 @@ class Viewport : public Object {
   float front_ = 1.0f;
   float back_ = 100.0f;
   float field_ = 0.5f;
+  std::shared_ptr<ImViewport> immediate_;
+  std::weak_ptr<ImDevice> immediateDevice_;
 };
 
 }  // namespace rm
