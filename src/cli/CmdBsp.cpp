@@ -43,7 +43,9 @@ int RunBsp(const std::vector<std::string>& args) {
   if (!loaded.fromMsh && !CaptureMeshModel(&loaded.model, loaded.mesh))
     return Fail(file + ": could not take the mesh model");
   BspTree tree;
-  if (!BuildBspTree(tree, loaded.model, BSP_TREE_SPLIT)) return Fail(file + ": could not build the BSP tree");
+  Failure why;
+  if (!BuildBspTree(tree, loaded.model, BSP_TREE_SPLIT, &why))
+    return Fail(file + ": could not build the BSP tree: " + why.Text());
   const BspCounters c = GetBspCounters();
   if (options.json) {
     std::printf("{\"polys\":%i,\"nodes\":%i,\"splits\":%i,\"depth\":%i}\n", c.trianglesIn, c.nodes, c.splits,

@@ -89,8 +89,8 @@ bool LoadMeshInput(const std::string& path, const MeshInputOptions& options, Loa
     if (!loaded.mesh) error = FailureText(path, why, "not a readable .msh mesh file");
   } else {
     rm::MeshBuilderPtr builder = loaded.engine->CreateMeshBuilder();
-    if (builder && builder->Load(path)) loaded.mesh = builder->CreateMesh();
-    if (!loaded.mesh) error = path + ": could not load the .x file";
+    if (builder && builder->Load(path, &why)) loaded.mesh = builder->CreateMesh();
+    if (!loaded.mesh) error = FailureText(path, why, "could not load the .x file");
   }
   return loaded.mesh != nullptr;
 }

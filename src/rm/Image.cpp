@@ -21,40 +21,49 @@
 
 namespace rm {
 
-SurfacePtr DecodeImage(std::span<const uint8_t> data) {
-  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data);
-  if (data.size() >= 2 && data[0] == 'P' && (data[1] == '3' || data[1] == '6')) return DecodePpm(data);
-  return DecodeStbImage(data);
+SurfacePtr DecodeImage(std::span<const uint8_t> data, Failure* why) {
+  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, why);
+  if (data.size() >= 2 && data[0] == 'P' && (data[1] == '3' || data[1] == '6')) return DecodePpm(data, why);
+  return DecodeStbImage(data, why);
 }
 
-SurfacePtr LoadImageFile(const std::string& path) {
+SurfacePtr LoadImageFile(const std::string& path, Failure* why) {
+  const auto fail = [&](const char* what) -> SurfacePtr {
+    Fail(why, "%s", what);
+    if (why && why->file.empty()) why->file = path;
+    return nullptr;
+  };
   std::ifstream in(FindFileAnyCase(path), std::ios::binary);
   if (!in) {
     ReportWarning(DebugFormat("Cannot open image %s", path.c_str()));
-    return nullptr;
+    return fail("cannot be opened");
   }
   in.seekg(0, std::ios::end);
   const std::streamoff length = in.tellg();
   in.seekg(0);
   if (length < 0 || length > (512 << 20)) {
     ReportWarning(DebugFormat("Cannot read image %s", path.c_str()));
-    return nullptr;
+    return fail(length < 0 ? "cannot be read" : "larger than 512 MB");
   }
   std::vector<uint8_t> data(static_cast<size_t>(length));
   if (!in.read(reinterpret_cast<char*>(data.data()), length)) {
     ReportWarning(DebugFormat("Cannot read image %s", path.c_str()));
-    return nullptr;
+    return fail("cannot be read");
   }
-  SurfacePtr surface = DecodeImage(data);
-  if (!surface) ReportWarning(DebugFormat("Image %s cannot be decoded", path.c_str()));
+  SurfacePtr surface = DecodeImage(data, why);
+  if (!surface) {
+    ReportWarning(DebugFormat("Image %s cannot be decoded", path.c_str()));
+    return fail("cannot be decoded");
+  }
   return surface;
 }
 
 namespace {
 
-SurfacePtr Refuse(const char* kind, const char* why) {
-  const std::string text = why;  // `why` may live in the shared format buffer
+SurfacePtr Refuse(Failure* why, const char* kind, const char* reason) {
+  const std::string text = reason;  // `reason` may live in the shared format buffer
   ReportWarning(DebugFormat("%s refused: %s", kind, text.c_str()));
+  Fail(why, "%s", text.c_str());
   return nullptr;
 }
 
@@ -89,23 +98,23 @@ class PpmReader {
 
 }  // namespace
 
-SurfacePtr DecodePpm(std::span<const uint8_t> data) {
-  if (data.size() < 2 || data[0] != 'P' || (data[1] != '3' && data[1] != '6')) return Refuse("PPM", "no P3 or P6 magic");
+SurfacePtr DecodePpm(std::span<const uint8_t> data, Failure* why) {
+  if (data.size() < 2 || data[0] != 'P' || (data[1] != '3' && data[1] != '6')) return Refuse(why, "PPM", "no P3 or P6 magic");
   const bool binary = data[1] == '6';
   PpmReader in(data);
   in.Skip(2);
   uint32_t width, height, maximum;
-  if (!in.Number(&width) || !in.Number(&height) || !in.Number(&maximum)) return Refuse("PPM", "truncated header");
-  if (maximum == 0 || maximum > 65535) return Refuse("PPM", DebugFormat("maximum value %u", maximum));
-  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse("PPM", size.what.c_str());
+  if (!in.Number(&width) || !in.Number(&height) || !in.Number(&maximum)) return Refuse(why, "PPM", "truncated header");
+  if (maximum == 0 || maximum > 65535) return Refuse(why, "PPM", DebugFormat("maximum value %u", maximum));
+  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse(why, "PPM", size.what.c_str());
   const size_t sampleBytes = maximum > 255 ? 2 : 1;
   const size_t samples = static_cast<size_t>(width) * height * 3;
   size_t at = in.at() + 1;  // one white-space character ends the header
   if (binary && (in.at() >= data.size() || at > data.size() || samples * sampleBytes > data.size() - at))
-    return Refuse("PPM", "truncated pixel data");
-  if (!binary && samples > data.size()) return Refuse("PPM", "truncated pixel data");
+    return Refuse(why, "PPM", "truncated pixel data");
+  if (!binary && samples > data.size()) return Refuse(why, "PPM", "truncated pixel data");
   SurfacePtr s = Surface::Create(width, height, PixelFormat::Rgb(24));
-  if (!s) return Refuse("PPM", "no surface");
+  if (!s) return Refuse(why, "PPM", "no surface");
   for (uint32_t y = 0; y < height; ++y) {
     for (uint32_t x = 0; x < width; ++x) {
       uint32_t rgb[3];
@@ -114,7 +123,7 @@ SurfacePtr DecodePpm(std::span<const uint8_t> data) {
           c = sampleBytes == 2 ? (data[at] << 8 | data[at + 1]) : data[at];
           at += sampleBytes;
         } else if (!in.Number(&c)) {
-          return Refuse("PPM", "truncated pixel data");
+          return Refuse(why, "PPM", "truncated pixel data");
         }
         c = (std::min(c, maximum) * 255 + maximum / 2) / maximum;
       }
@@ -124,20 +133,20 @@ SurfacePtr DecodePpm(std::span<const uint8_t> data) {
   return s;
 }
 
-SurfacePtr DecodeStbImage(std::span<const uint8_t> data) {
-  if (data.empty() || data.size() > static_cast<size_t>(INT32_MAX)) return Refuse("Image", "empty or too large");
+SurfacePtr DecodeStbImage(std::span<const uint8_t> data, Failure* why) {
+  if (data.empty() || data.size() > static_cast<size_t>(INT32_MAX)) return Refuse(why, "Image", "empty or too large");
   int width = 0, height = 0, channels = 0;
   // A small file may claim a huge image; ask its size before decoding.
   if (!stbi_info_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels))
-    return Refuse("Image", stbi_failure_reason());
-  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse("Image", size.what.c_str());
+    return Refuse(why, "Image", stbi_failure_reason());
+  if (Failure size; !ImageSizeAllowed(width, height, &size)) return Refuse(why, "Image", size.what.c_str());
   stbi_uc* pixels =
       stbi_load_from_memory(data.data(), static_cast<int>(data.size()), &width, &height, &channels, 4);
-  if (!pixels) return Refuse("Image", stbi_failure_reason());
+  if (!pixels) return Refuse(why, "Image", stbi_failure_reason());
   std::unique_ptr<stbi_uc, void (*)(void*)> owner(pixels, stbi_image_free);
   SurfacePtr s = Surface::Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
                                  PixelFormat::Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000));
-  if (!s) return Refuse("Image", "no surface");
+  if (!s) return Refuse(why, "Image", "no surface");
   const stbi_uc* p = pixels;
   for (uint32_t y = 0; y < s->GetHeight(); ++y) {
     for (uint32_t x = 0; x < s->GetWidth(); ++x, p += 4)

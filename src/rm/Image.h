@@ -19,12 +19,14 @@ namespace rm {
 // Images beyond the size limits of rm/Surface.h are refused from their header.
 SurfacePtr DecodeBmp(std::span<const uint8_t> data, Failure* why = nullptr);
 // Binary (P6) or text (P3) PPM with a maximum value up to 65535: 24-bit RGB.
-SurfacePtr DecodePpm(std::span<const uint8_t> data);
+SurfacePtr DecodePpm(std::span<const uint8_t> data, Failure* why = nullptr);
 // PNG, JPEG or TGA: 32-bit ARGB.
-SurfacePtr DecodeStbImage(std::span<const uint8_t> data);
+SurfacePtr DecodeStbImage(std::span<const uint8_t> data, Failure* why = nullptr);
 // Chooses the decoder by the data's first bytes (BMP, PPM, else the others).
-SurfacePtr DecodeImage(std::span<const uint8_t> data);
-// Reads a whole file and decodes it; null (reported) when it cannot be read.
-SurfacePtr LoadImageFile(const std::string& path);
+// Every decoder puts the reason of a refusal in *why when given.
+SurfacePtr DecodeImage(std::span<const uint8_t> data, Failure* why = nullptr);
+// Reads a whole file and decodes it; null (reported) when it cannot be read,
+// with why, when given, saying why and naming the file.
+SurfacePtr LoadImageFile(const std::string& path, Failure* why = nullptr);
 
 }  // namespace rm

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "diag/Failure.h"
 #include "rm/Mesh.h"
 
 namespace rm {
@@ -34,7 +35,9 @@ class MeshBuilder : public Visual {
   // binary or compressed), each placed by the transforms of the frames above
   // it, with one group per material. Fails with a report (contents then
   // empty) when the file cannot be read or holds no mesh.
-  bool Load(const std::string& path);
+  // why, when given, says why the file did not load (the reader's own words)
+  // and names it.
+  bool Load(const std::string& path, Failure* why = nullptr);
 
  private:
   // The image `name` beside the loaded file, else through the engine's search

@@ -290,8 +290,15 @@ void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent
 
 }  // namespace
 
-bool MeshBuilder::Load(const std::string& path) {
+bool MeshBuilder::Load(const std::string& path, Failure* why) {
   mesh_.DeleteGroups();
+  const auto fail = [&](const std::string& what) {
+    if (why && why->empty()) {
+      Fail(why, "%s", what.c_str());
+      why->file = path;
+    }
+    return false;
+  };
   try {
     Assimp::Importer importer;
     // The reader turns the file's left-handed data into right-handed data;
@@ -300,7 +307,7 @@ bool MeshBuilder::Load(const std::string& path) {
         FindFileAnyCase(path), aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_JoinIdenticalVertices);
     if (!scene || !scene->mRootNode) {
       ReportWarning(DebugFormat("Load %s: %s", path.c_str(), importer.GetErrorString()));
-      return false;
+      return fail(importer.GetErrorString());
     }
     LoadContext c{scene, &mesh_, {}, {}, {}, {}, {}};
     AddNodeMeshes(c, scene->mRootNode, aiMatrix4x4());
@@ -308,7 +315,7 @@ bool MeshBuilder::Load(const std::string& path) {
     for (const uint32_t n : c.faceCount) faces += n;
     if (faces == 0) {
       ReportWarning(DebugFormat("Load %s: the file holds no mesh with faces", path.c_str()));
-      return false;
+      return fail("the file holds no mesh with faces");
     }
     const std::filesystem::path directory = std::filesystem::path(path).parent_path();
     std::vector<std::pair<unsigned, uint32_t>> order(c.groupOfMaterial.begin(), c.groupOfMaterial.end());
@@ -319,7 +326,7 @@ bool MeshBuilder::Load(const std::string& path) {
       if (index < 0) {
         mesh_.DeleteGroups();
         ReportWarning(DebugFormat("Load %s: a mesh cannot be made into a group", path.c_str()));
-        return false;
+        return fail("mesh " + std::to_string(materialIndex) + " cannot be made into a group");
       }
       const uint32_t i = static_cast<uint32_t>(index);
       mesh_.SetVertices(i, 0, static_cast<uint32_t>(c.vertices[g].size()), c.vertices[g].data());
@@ -350,7 +357,7 @@ bool MeshBuilder::Load(const std::string& path) {
   } catch (const std::exception& e) {
     mesh_.DeleteGroups();
     ReportWarning(DebugFormat("Load %s: %s", path.c_str(), e.what()));
-    return false;
+    return fail(e.what());
   }
   return true;
 }

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <limits>
 #include <source_location>
+#include <string>
 #include <utility>
 
 #include "diag/Dbug.h"
@@ -33,9 +34,15 @@ int32_t g_progressInterval = 4096;
 // Errors of the module land in one buffer. Those that end a build also go to
 // the report channel; the others (a cut at a corner lying on the plane gives an
 // intersection parameter of exactly 0 or 1 all the time) would drown it.
+// The error that ended the build under way, for its caller.
+std::string g_buildError;
+
 void BspError(const char* text, bool report, std::source_location where = std::source_location::current()) {
   std::snprintf(g_lastError, sizeof g_lastError, "BSP Tree Error : %s\n", text);
-  if (report) ReportWarning(text, where);
+  if (report) {
+    ReportWarning(text, where);
+    if (g_buildError.empty()) g_buildError = text;
+  }
 }
 
 rm::Vector Sub(const rm::Vector& a, const rm::Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -410,23 +417,25 @@ void SetBspProgress(BspProgress progress, void* data, int32_t interval) {
 
 const char* GetBspLastError() { return g_lastError; }
 
-bool BuildBspTree(BspTree& tree, const MeshModel& model, uint32_t treeType) {
+bool BuildBspTree(BspTree& tree, const MeshModel& model, uint32_t treeType, Failure* why) {
   FreeBspTree(tree);
   g_counters = {};
+  g_buildError.clear();
+  const auto failed = [&] { return Fail(why, "%s", g_buildError.empty() ? "failed" : g_buildError.c_str()); };
   EntryStore store;
   BspList list;
-  if (!CollectTriangles(model, store, list)) return false;
+  if (!CollectTriangles(model, store, list)) return failed();
   g_counters.trianglesIn = static_cast<int32_t>(list.count);
   if (treeType & BSP_TREE_SPLIT) {
     if (!BuildSplitTree(tree, store, list)) {
       FreeBspTree(tree);
-      return false;
+      return failed();
     }
     ReportMessage(DebugFormat("Model with %i polys generated %i nodes with %i splits in BSP tree",
                               g_counters.trianglesIn, g_counters.nodes, g_counters.splits));
     return true;
   }
-  if (treeType == 2) return false;
+  if (treeType == 2) return Fail(why, "tree type 2 is not built");
   BspError("Unknown BSP Tree type", true);
-  return false;
+  return failed();
 }

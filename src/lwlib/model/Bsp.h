@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "diag/Failure.h"
 #include "lwlib/model/MeshModel.h"
 #include "rm/Types.h"
 
@@ -68,7 +69,8 @@ struct BspCounters {
 // three vertices of each face, last face first) into `tree`, replacing what it
 // held. On success reports the statistics message. On any failure the tree is
 // left empty and every block of the attempt is given back.
-bool BuildBspTree(BspTree& tree, const MeshModel& model, uint32_t treeType);
+// why, when given, says what ended a failed build.
+bool BuildBspTree(BspTree& tree, const MeshModel& model, uint32_t treeType, Failure* why = nullptr);
 
 // Gives back every node of the tree and leaves it empty. Safe on an empty tree.
 void FreeBspTree(BspTree& tree);
