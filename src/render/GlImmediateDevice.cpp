@@ -9,6 +9,7 @@
 #include <string>
 
 #include "diag/Dbug.h"
+#include "render/GlDeviceInfo.h"
 #include "rm/Surface.h"
 
 namespace render {
@@ -120,7 +121,13 @@ GLuint CompileShader(GLenum type, const char* source) {
 
 }  // namespace
 
-uint32_t HardwareColourModel() { return rm::COLOR_RGB; }
+// The colour model the renderer's own description gives (the same table the
+// capability report reads), 0 when it has none.
+uint32_t HardwareColourModel() {
+  GlDeviceInfo info;
+  if (!DescribeCurrentContext(info) || !rm::HasHardwareColourModel(info.hardware)) return 0;
+  return info.hardware.dcmColorModel & (rm::D3DCOLOR_MONO | rm::D3DCOLOR_RGB);
+}
 
 
 GlImmediateDevice::GlImmediateDevice(uint32_t width, uint32_t height) : rm::ImDevice(nullptr, width, height) {
