@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 
 #include "app/CapsReport.h"
 
@@ -32,20 +31,6 @@ D3DDEVICEDESC AllSet() {
 }
 
 }  // namespace
-
-TEST(CapsReport, GroupsAreTheDialogsButtonsWithTheirTitles) {
-  std::set<int> buttons;
-  for (const CapsGroup& g : CapsGroups()) buttons.insert(g.button);
-  EXPECT_EQ(buttons.size(), 29u);
-  EXPECT_EQ(*buttons.begin(), 1032);
-  EXPECT_EQ(*buttons.rbegin(), 1060);
-  const std::pair<int, const char*> titles[] = {{1035, "Supprted colour model"},
-                                                {1046, "Triangle - Stipple capabilities "},
-                                                {1058, "Line - Alpha comparison capibilities"},
-                                                {1059, "Line - Destination capabilities"},
-                                                {1043, "Line - Miscellaneous capabilities"}};
-  for (const auto& [button, title] : titles) EXPECT_STREQ(FindCapsGroup(button)->title, title);
-}
 
 TEST(CapsReport, FlagGroupsListEverySetFlagInNameOrder) {
   // Every bit set: each list shows all its flags, alphabetically; the line

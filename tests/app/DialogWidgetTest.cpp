@@ -82,7 +82,7 @@ TEST(OptionDialogs, LoadOptionsOpensThePlanarWrapDialog) {
   EXPECT_TRUE(flips[1][2]);  // Y axis, u scale
 }
 
-TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
+TEST(MainWindowWidget, MenuCarriesTheCommandsAndEscTogglesFullScreen) {
   App();
   ViewOptions view;
   RenderOptions render;
@@ -99,27 +99,8 @@ TEST(MainWindowWidget, MenuCarriesTheCommandsAndTheViewDrawsTheObject) {
   for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
   ASSERT_TRUE(window.view().initialised());
   ASSERT_TRUE(viewer.device());
-
-  // A square in front of the camera: its pixels differ from the background,
-  // the corners keep it.
-  rm::MeshPtr mesh = viewer.engine()->CreateMesh();
-  const uint32_t faces[] = {0, 1, 2, 3};
-  ASSERT_EQ(mesh->AddGroup(4, 1, 4, faces), 0);
-  rm::Vertex v[4];
-  const float xy[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
-  for (int i = 0; i < 4; ++i) v[i].position = {xy[i][0], xy[i][1], 0}, v[i].normal = {0, 0, -1};
-  mesh->SetVertices(0, 0, 4, v);
-  viewer.current = {true, OBJECT_MSH, mesh, nullptr, nullptr};
-  viewer.meshFrame()->AddVisual(mesh);
-  viewer.meshFrame()->AddScale(rm::COMBINE_REPLACE, 5, 5, 5);
-  window.StepFrame();
+  window.StepFrame();  // the first frame sizes the display
   QApplication::processEvents();
-  const QImage image = window.view().grabFramebuffer();
-  ASSERT_FALSE(image.isNull());
-  const QRgb background = qRgb(77, 77, 77) & 0xFFFFFF;  // 0.3 grey
-  EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFF, background);
-  EXPECT_EQ(image.pixel(image.width() - 2, image.height() - 2) & 0xFFFFFF, background);
-  EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF, background);
 
   // Esc released: full screen at the smallest mode that holds the client;
   // again: a window of the mode's size.
@@ -193,6 +174,7 @@ TEST(MainWindowWidget, ASphereIsSmoothWithTheDefaultOptionsAndAboutNamesTheVersi
   }
   const QImage smooth = window.view().grabFramebuffer();
   ASSERT_NE(smooth.pixel(smooth.width() / 2, smooth.height() / 2) & 0xFFFFFF, background);
+  EXPECT_EQ(smooth.pixel(1, 1) & 0xFFFFFF, background);
   render.flatShading = 1;
   window.StepFrame(false);
   const QImage flat = window.view().grabFramebuffer();

@@ -3,10 +3,6 @@
 // retained-mode path puts it, and show pre-lit colours as they are.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <memory>
 #include <vector>
 
@@ -18,37 +14,17 @@
 #include "immediate/ImmediateObject.h"
 #include "immediate/UserVisual.h"
 #include "lwlib/model/Mesh.h"
+#include "GlOffscreen.h"
 #include "render/GlDevice.h"
 
 namespace {
 
 constexpr int kSize = 96;
 
-QGuiApplication& App() {
-  static int argc = 1;
-  static char name[] = "immediate_gl_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-  return app;
-}
-
 class ImmediateGl : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
-    QSurfaceFormat format;
-    format.setDepthBufferSize(24);
-    format.setVersion(3, 0);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    context_ = std::make_unique<QOpenGLContext>();
-    context_->setFormat(format);
-    ASSERT_TRUE(context_->create());
-    surface_ = std::make_unique<QOffscreenSurface>();
-    surface_->setFormat(context_->format());
-    surface_->create();
-    ASSERT_TRUE(context_->makeCurrent(surface_.get()));
-    fbo_ = std::make_unique<QOpenGLFramebufferObject>(kSize, kSize, QOpenGLFramebufferObject::Depth);
-    ASSERT_TRUE(fbo_->bind());
+    ASSERT_TRUE(gl_.Make(kSize));
     engine_ = rm::Engine::Create();
     scene_ = engine_->CreateFrame();
     scene_->SetSceneBackgroundRGB(0, 0, 1);
@@ -65,8 +41,7 @@ class ImmediateGl : public ::testing::Test {
   }
   void TearDown() override {
     if (device_) device_->ReleaseResources();
-    fbo_.reset();
-    if (context_) context_->doneCurrent();
+    gl_.Release();
   }
 
   // Draws the scene; the pixels as 0xAABBGGRR words, bottom row first.
@@ -79,9 +54,7 @@ class ImmediateGl : public ::testing::Test {
     return pixels;
   }
 
-  std::unique_ptr<QOpenGLContext> context_;
-  std::unique_ptr<QOffscreenSurface> surface_;
-  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  testsupport::GlOffscreen gl_;
   rm::EnginePtr engine_;
   rm::FramePtr scene_, camera_, frame_;
   std::shared_ptr<render::GlDevice> device_;

@@ -58,27 +58,12 @@ TEST(FindTexture, TracesEachFormatAndTheChoice) {
   EXPECT_EQ(out.lines(), want);
 }
 
-TEST(ReportSurfaceError, NamesEveryCodeItKnows) {
+TEST(ReportSurfaceError, NamesTheCodesItKnowsAndNoOthers) {
   const struct {
     rm::HRESULT code;
     const char* name;
   } cases[] = {{rm::DDERR_INCOMPATIBLEPRIMARY, "DDERR_INCOMPATIBLEPRIMARY"},
-               {rm::DDERR_INVALIDCAPS, "DDERR_INVALIDCAPS"},
-               {rm::DDERR_INVALIDOBJECT, "DDERR_INVALIDOBJECT"},
-               {rm::DDERR_INVALIDPARAMS, "DDERR_INVALIDPARAMS"},
-               {rm::DDERR_INVALIDPIXELFORMAT, "DDERR_INVALIDPIXELFORMAT"},
-               {rm::DDERR_NOALPHAHW, "DDERR_NOALPHAHW"},
-               {rm::DDERR_NOCOOPERATIVELEVELSET, "DDERR_NOCOOPERATIVELEVELSET"},
-               {rm::DDERR_NODIRECTDRAWHW, "DDERR_NODIRECTDRAWHW"},
-               {rm::DDERR_NOEMULATION, "DDERR_NOEMULATION"},
-               {rm::DDERR_NOEXCLUSIVEMODE, "DDERR_NOEXCLUSIVEMODE"},
-               {rm::DDERR_NOFLIPHW, "DDERR_NOFLIPHW"},
-               {rm::DDERR_NOMIPMAPHW, "DDERR_NOMIPMAPHW"},
-               {rm::DDERR_NOOVERLAYHW, "DDERR_NOOVERLAYHW"},
-               {rm::DDERR_NOZBUFFERHW, "DDERR_NOZBUFFERHW"},
-               {rm::DDERR_OUTOFMEMORY, "DDERR_OUTOFMEMORY"},
                {rm::DDERR_OUTOFVIDEOMEMORY, "DDERR_OUTOFVIDEOMEMORY"},
-               {rm::DDERR_PRIMARYSURFACEALREADYEXISTS, "DDERR_PRIMARYSURFACEALREADYEXISTS"},
                {rm::DDERR_UNSUPPORTEDMODE, "DDERR_UNSUPPORTEDMODE"}};
   for (const auto& c : cases) {
     testsupport::CapturedOutput out;

@@ -32,11 +32,6 @@ class AnimationTest : public testing::Test {
     EXPECT_TRUE(LoadSceneFromMemory(scene_, text.data(), text.size()));
     return CreateAnimation(scene_, engine_);
   }
-  static LwsWriter Header() {
-    LwsWriter w;
-    w.Header();
-    return w;
-  }
 
   rm::EnginePtr engine_ = rm::Engine::Create();
   Scene scene_;
@@ -54,7 +49,7 @@ void ExpectPosition(const rm::FramePtr& frame, float x, float y, float z) {
 }  // namespace
 
 TEST_F(AnimationTest, ObjectsBecomeFramesParentedAsTheSceneSays) {
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Line("LoadObject C:\\Objects\\body.lwo").Motion("ObjectMotion", {{.x = 10, .frame = 0}});
   w.Line("LoadObject arm.lwo").Line("ParentObject 1").Motion("ObjectMotion", {{.y = 2, .frame = 0}});
   w.Line("AddNullObject Null").Line("ParentObject 1").Motion("ObjectMotion", {{.h = 90, .frame = 0}});
@@ -83,16 +78,16 @@ TEST_F(AnimationTest, ObjectsBecomeFramesParentedAsTheSceneSays) {
 
 TEST_F(AnimationTest, ParentingThatCannotBeBuiltIsRefusedOrIgnored) {
   testsupport::CapturedOutput out;
-  EXPECT_EQ(Build(Header().Line("LoadObject a").Line("LoadObject b").Line("ParentObject 2")), nullptr);
+  EXPECT_EQ(Build(LwsWriter().Header().Line("LoadObject a").Line("LoadObject b").Line("ParentObject 2")), nullptr);
   EXPECT_TRUE(out.Contains("Fatal error - object is parented to itself"));
   FreeScene(scene_);
-  LwsWriter cycle = Header();
+  LwsWriter cycle = LwsWriter().Header();
   for (const char* parent : {"3", "1", "2"}) cycle.Line("LoadObject a").Line(std::string("ParentObject ") + parent);
   EXPECT_EQ(Build(cycle), nullptr);
   EXPECT_TRUE(out.Contains("parented in a cycle"));
   FreeScene(scene_);
 
-  animation_ = Build(Header().Line("LoadObject a").Line("ParentObject 9").Line("LoadObject b").Line("ParentObject -4"));
+  animation_ = Build(LwsWriter().Header().Line("LoadObject a").Line("ParentObject 9").Line("LoadObject b").Line("ParentObject -4"));
   ASSERT_NE(animation_, nullptr);
   EXPECT_EQ(animation_->rootCount, 2);
   EXPECT_EQ(animation_->objectFrames[0]->GetParent(), animation_->rootFrame);
@@ -106,7 +101,7 @@ TEST_F(AnimationTest, VisualsLoadTheBareFileNameFromTheCallersDirectory) {
       .SurfaceNames({"Skin"})
       .Polygons(testsupport::CubeFaces())
       .Save(dir.File("ball.lwo"));
-  animation_ = Build(Header().Line("LoadObject C:\\Objects\\ball.lwo").Line("AddNullObject Null").Line("LoadObject gone.lwo"));
+  animation_ = Build(LwsWriter().Header().Line("LoadObject C:\\Objects\\ball.lwo").Line("AddNullObject Null").Line("LoadObject gone.lwo"));
   ASSERT_NE(animation_, nullptr);
   {
     testsupport::CapturedOutput quiet(DEBUG_MODE_SILENT);
@@ -149,7 +144,7 @@ TEST_F(AnimationTest, AMissingSceneGivesAnEmptyAnimation) {
   EXPECT_TRUE(scene->GetChildren().empty());  // freeing takes the root out of its parent
 
   // A scene without lights leaves the ambient light alone.
-  animation_ = Build(Header().Line("LoadObject a"));
+  animation_ = Build(LwsWriter().Header().Line("LoadObject a"));
   ASSERT_NE(animation_, nullptr);
   const rm::LightPtr ambient = engine_->CreateLightRGB(rm::LIGHT_AMBIENT, 0.3f, 0.3f, 0.3f);
   EXPECT_FALSE(CreateSceneLights(scene_, *animation_, engine_, ambient));
@@ -157,7 +152,7 @@ TEST_F(AnimationTest, AMissingSceneGivesAnEmptyAnimation) {
 }
 
 TEST_F(AnimationTest, LightsAndCameraArePosedWhenAsked) {
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Line("LoadObject a").Motion("ObjectMotion", {{.frame = 0}, {.x = 10, .frame = 10}});
   w.Line("AmbientColor 255 128 0").Line("AmbIntensity 0.5");
   w.Line("AddLight").Line("LightName Key").Line("LightColor 255 0 0").Line("LightType 2");

@@ -184,27 +184,6 @@ TEST(BspBuild, SmallModelsGiveTheDocumentedTrees) {
   ASSERT_NE(tree.root, nullptr);
   EXPECT_TRUE(tree.root->ahead == nullptr && tree.root->behind == nullptr && tree.root->data == nullptr);
   EXPECT_EQ(tree.depth, 1);
-
-  // Same plane: the last face is the root and the first goes ahead of it.
-  const V first[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, second[3] = {{5, 5, 0}, {6, 5, 0}, {5, 6, 0}};
-  ASSERT_TRUE(BuildBspTree(
-      tree, TriangleSoupModel({{first[0], first[1], first[2]}, {second[0], second[1], second[2]}}), BSP_TREE_SPLIT));
-  EXPECT_TRUE(SameCorners(tree.root->splitter, second[0], second[1], second[2]));
-  ASSERT_NE(tree.root->ahead, nullptr);
-  EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, first[0], first[1], first[2]));
-  EXPECT_EQ(tree.root->behind, nullptr);
-
-  // A triangle crossing the root's plane with one corner on it: one split,
-  // the thin piece dropped, the two others on either side.
-  out.Clear();
-  ASSERT_TRUE(BuildBspTree(
-      tree, TriangleSoupModel({{V{5, 0, 0}, V{5, 1, 1}, V{5, 1, -1}}, {V{0, 0, 0}, V{1, 0, 0}, V{0, 1, 0}}}),
-      BSP_TREE_SPLIT));
-  EXPECT_TRUE(out.Contains("Message: Model with 2 polys generated 3 nodes with 1 splits in BSP tree"));
-  EXPECT_EQ(Counts(), (std::array<int32_t, 3>{2, 3, 1}));
-  ASSERT_TRUE(tree.root->ahead && tree.root->behind);
-  EXPECT_TRUE(SameCorners(tree.root->ahead->splitter, {5, 0, 0}, {5, 1, 1}, {5, 1, 0}));
-  EXPECT_TRUE(SameCorners(tree.root->behind->splitter, {5, 1, -1}, {5, 0, 0}, {5, 1, 0}));
 }
 
 TEST(BspBuild, FacesGiveTheirFirstThreeCorners) {

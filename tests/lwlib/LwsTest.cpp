@@ -25,12 +25,6 @@ class LwsTest : public testing::Test {
   Scene scene_;
 };
 
-LwsWriter Header() {
-  LwsWriter w;
-  w.Header();
-  return w;
-}
-
 // A key's values in file order: position, heading, pitch, bank, scale, frame,
 // linear flag, tension, continuity, bias.
 std::array<float, 14> Values(const MotionKey& k) {
@@ -85,8 +79,8 @@ TEST_F(LwsTest, WordsThatAreNoKeywordEndTheObjectBlockButNotTheLoad) {
   // and the later blocks stop at it too. MorphTarget consumes nothing, so its
   // number ends the block.
   const std::pair<std::string, const char*> cases[] = {
-      {Header().Line("LoadObject Objects/my ball.lwo").Line("LoadObject other.lwo").text(), "Objects/my"},
-      {Header().Line("LoadObject a.lwo").Line("MorphTarget 1").Line("LoadObject b.lwo").text(), "a.lwo"}};
+      {LwsWriter().Header().Line("LoadObject Objects/my ball.lwo").Line("LoadObject other.lwo").text(), "Objects/my"},
+      {LwsWriter().Header().Line("LoadObject a.lwo").Line("MorphTarget 1").Line("LoadObject b.lwo").text(), "a.lwo"}};
   for (const auto& [text, name] : cases) {
     ASSERT_TRUE(Load(text)) << name;
     ASSERT_EQ(scene_.objects.list.size(), 1u) << name;
@@ -95,7 +89,7 @@ TEST_F(LwsTest, WordsThatAreNoKeywordEndTheObjectBlockButNotTheLoad) {
 }
 
 TEST_F(LwsTest, BlocksEndAtTheNextBlocksKeywords) {
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Line("LoadObject a.lwo").Line("AmbientColor 255 51 0").Line("AmbIntensity 0.5");
   w.Line("AddLight").Line("LightName Key Light 1").Line("LightColor 255 255 0");
   w.Motion("LightMotion", {{.x = 2, .frame = 0}});
@@ -136,7 +130,7 @@ TEST_F(LwsTest, BlocksEndAtTheNextBlocksKeywords) {
 }
 
 TEST_F(LwsTest, LightTypesEnvelopesAndAmbientDefaults) {
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Envelope("AmbIntensity", 3);
   for (const char* type : {"0", "1", "2", "7"}) w.Line("AddLight").Line(std::string("LightType ") + type);
   w.Line("AddLight").Envelope("Falloff", 1).Envelope("LgtIntensity", 2).Line("EdgeAngle 12");
@@ -153,7 +147,7 @@ TEST_F(LwsTest, LightTypesEnvelopesAndAmbientDefaults) {
 TEST_F(LwsTest, MalformedValuesFailTheirBlockWithItsWarning) {
   testsupport::CapturedOutput out;  // output mode: the block warnings are seen
   // A frame written with a decimal point is no whole number.
-  std::string text = Header().Line("LoadObject a.lwo").Line("LoadObject b.lwo").text() +
+  std::string text = LwsWriter().Header().Line("LoadObject a.lwo").Line("LoadObject b.lwo").text() +
                      "ObjectMotion (unnamed)\n 9\n 1\n 0 0 0 0 0 0 1 1 1\n 30.0 0 0 0 0\nEndBehavior 1\n";
   EXPECT_FALSE(Load(text));
   EXPECT_TRUE(out.Contains("Warning: Filed in objects block"));
@@ -165,14 +159,14 @@ TEST_F(LwsTest, MalformedValuesFailTheirBlockWithItsWarning) {
   EXPECT_FALSE(out.Contains("Unsupprted"));
 
   const std::pair<std::string, const char*> failures[] = {
-      {Header().Line("AddLight").Line("LightColor 255 x 0").text(), "Filed in lights block"},
-      {Header().Line("CameraMotion (unnamed) 9 1 0 0 0 0 0 0 1 1 1 0 0 0 0 0 EndBehavior x").text(),
+      {LwsWriter().Header().Line("AddLight").Line("LightColor 255 x 0").text(), "Filed in lights block"},
+      {LwsWriter().Header().Line("CameraMotion (unnamed) 9 1 0 0 0 0 0 0 1 1 1 0 0 0 0 0 EndBehavior x").text(),
        "Filed in camera block"},
-      {Header().Line("ObjectMotion (unnamed) 9 1 0 0 0 0 0 0 1 1 1 0 0 0 0 0 Behavior 1").text(), nullptr},
+      {LwsWriter().Header().Line("ObjectMotion (unnamed) 9 1 0 0 0 0 0 0 1 1 1 0 0 0 0 0 Behavior 1").text(), nullptr},
       {"LWSC\n1\nFirstFrame 0\nLastFrame 60\nFrameStep 1\nPreviewFirstFrame 0\n", "Failed in scene block"},
       {"LWSC\n1\nLastFrame 60\nFirstFrame 0\nFrameStep 1\nFramesPerSecond 30\n", nullptr},
       {"LWOB\n1\n", nullptr},
-      {Header().Line("PivotPoint 1 two 3").text(), nullptr},  // also before any object
+      {LwsWriter().Header().Line("PivotPoint 1 two 3").text(), nullptr},  // also before any object
       {"", nullptr},
       {std::string(1, TEXT_END), nullptr}};
   for (const auto& [bad, warning] : failures) {
@@ -184,7 +178,7 @@ TEST_F(LwsTest, MalformedValuesFailTheirBlockWithItsWarning) {
 }
 
 TEST_F(LwsTest, FilesEndingEarlyAndKeywordsWithoutTheirObjectLoad) {
-  ASSERT_TRUE(Load(Header().Line("LoadObject a.lwo").text()));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("LoadObject a.lwo").text()));
   EXPECT_EQ(scene_.objects.list.size(), 1u);
   EXPECT_EQ(scene_.lights.count, 0);
   EXPECT_EQ(scene_.camera.keyCount, 0);
@@ -192,7 +186,7 @@ TEST_F(LwsTest, FilesEndingEarlyAndKeywordsWithoutTheirObjectLoad) {
   EXPECT_EQ(scene_.camera.target, -1);
 
   // Keywords before any object or light are read and dropped.
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Line("ParentObject 3").Line("PivotPoint 1 2 3").Motion("ObjectMotion", {{.x = 9}});
   w.Line("LoadObject a.lwo").Line("LightName Nobody").Line("LightColor 1 2 3");
   w.Motion("LightMotion", {{.x = 1}}).Line("LightType 1").Line("AddLight").Line("LightName Somebody");
@@ -210,29 +204,29 @@ TEST_F(LwsTest, FilesEndingEarlyAndKeywordsWithoutTheirObjectLoad) {
 TEST_F(LwsTest, TextEndsAndHugeCountsNeitherHangNorOverrun) {
   // A keyword that consumes nothing, cut off by the end of the text: a word
   // without a delimiter after it is no word.
-  ASSERT_TRUE(Load(Header().Line("LoadObject a.lwo").text() + "Metamorph"));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("LoadObject a.lwo").text() + "Metamorph"));
   EXPECT_EQ(scene_.objects.list.size(), 1u);
-  ASSERT_TRUE(Load(Header().text() + "LoadObject"));
+  ASSERT_TRUE(Load(LwsWriter().Header().text() + "LoadObject"));
   EXPECT_TRUE(scene_.objects.list.empty());
-  ASSERT_TRUE(Load(Header().Line("LoadObject").text()));  // the word is missing, the object is not
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("LoadObject").text()));  // the word is missing, the object is not
   ASSERT_EQ(scene_.objects.list.size(), 1u);
   EXPECT_EQ(Object(0).name, "");
-  ASSERT_TRUE(Load(Header().text() + "LoadObject dir\\cut.lwo"));  // a name cut off keeps what was read
+  ASSERT_TRUE(Load(LwsWriter().Header().text() + "LoadObject dir\\cut.lwo"));  // a name cut off keeps what was read
   ASSERT_EQ(scene_.objects.list.size(), 1u);
   EXPECT_EQ(Object(0).name, "dir\\cut.lwo");
 
   // Envelopes and motions whose counts the text cannot hold.
-  ASSERT_TRUE(Load(Header().Line("AmbIntensity (envelope) 2000000000 2000000000 1 2 3").text()));
-  ASSERT_TRUE(Load(Header().Line("AddLight").Line("ConeAngle (envelope) 1 2147483647").text()));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("AmbIntensity (envelope) 2000000000 2000000000 1 2 3").text()));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("AddLight").Line("ConeAngle (envelope) 1 2147483647").text()));
   EXPECT_EQ(scene_.lights.list[0].coneAngle, 0.0f);
-  EXPECT_FALSE(Load(Header().Line("LoadObject a").Line("ObjectMotion x 9 2000000000 1 2 3").text()));
-  EXPECT_FALSE(Load(Header().Line("LoadObject a").Line("ObjectMotion x 9 -1 EndBehavior 1").text()));
-  ASSERT_TRUE(Load(Header().Line("LoadObject a").Line("ObjectMotion x 9 0 EndBehavior 1").text()));
+  EXPECT_FALSE(Load(LwsWriter().Header().Line("LoadObject a").Line("ObjectMotion x 9 2000000000 1 2 3").text()));
+  EXPECT_FALSE(Load(LwsWriter().Header().Line("LoadObject a").Line("ObjectMotion x 9 -1 EndBehavior 1").text()));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("LoadObject a").Line("ObjectMotion x 9 0 EndBehavior 1").text()));
   EXPECT_EQ(Object(0).keyCount, 0);
 
   // Words longer than the token buffers are cut, not overrun.
   const std::string longName(3000, 'n');
-  ASSERT_TRUE(Load(Header().Line("LoadObject " + longName).Line("AddLight").Line("LightName " + longName).text()));
+  ASSERT_TRUE(Load(LwsWriter().Header().Line("LoadObject " + longName).Line("AddLight").Line("LightName " + longName).text()));
   EXPECT_EQ(Object(0).name->size(), TOKEN_BUFFER_SIZE - 1);
   EXPECT_EQ(scene_.lights.list[0].name->size(), TOKEN_BUFFER_SIZE - 1);
 }
@@ -250,7 +244,7 @@ TEST_F(LwsTest, PlaybackRateIsTruncatedAndNeverZero) {
 
 TEST_F(LwsTest, FilesAndFailedAllocations) {
   testsupport::TempDir dir;
-  LwsWriter w = Header();
+  LwsWriter w = LwsWriter().Header();
   w.Line("LoadObject a.lwo").Motion("ObjectMotion", {{.frame = 0}, {.x = 1, .frame = 10}});
   w.Line("AddNullObject").Line("AddLight").Motion("LightMotion", {{.frame = 0}});
   w.Motion("CameraMotion", {{.frame = 0}});

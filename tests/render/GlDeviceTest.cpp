@@ -2,10 +2,6 @@
 // software OpenGL.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -14,38 +10,17 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 
+#include "GlOffscreen.h"
 #include "render/GlDevice.h"
 
 namespace {
 
 constexpr int kSize = 64;
 
-QGuiApplication& App() {
-  static int argc = 1;
-  static char name[] = "render_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-  return app;
-}
-
 class GlDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
-    QSurfaceFormat format;
-    format.setDepthBufferSize(24);
-    format.setVersion(3, 0);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    // Made here, after the application: Qt needs it first.
-    context_ = std::make_unique<QOpenGLContext>();
-    context_->setFormat(format);
-    ASSERT_TRUE(context_->create());
-    surface_ = std::make_unique<QOffscreenSurface>();
-    surface_->setFormat(context_->format());
-    surface_->create();
-    ASSERT_TRUE(context_->makeCurrent(surface_.get()));
-    fbo_ = std::make_unique<QOpenGLFramebufferObject>(kSize, kSize, QOpenGLFramebufferObject::Depth);
-    ASSERT_TRUE(fbo_->bind());
+    ASSERT_TRUE(gl_.Make(kSize));
 
     engine_ = rm::Engine::Create();
     scene_ = engine_->CreateFrame();
@@ -59,8 +34,7 @@ class GlDeviceTest : public ::testing::Test {
   }
   void TearDown() override {
     if (device_) device_->ReleaseResources();
-    fbo_.reset();
-    if (context_) context_->doneCurrent();
+    gl_.Release();
   }
 
   // A red square in the z = 0 plane from -h to h, facing the camera when its
@@ -100,9 +74,7 @@ class GlDeviceTest : public ::testing::Test {
   int Count(uint32_t colour) const { return static_cast<int>(std::count(pixels_.begin(), pixels_.end(), colour)); }
   static uint32_t Rgba(uint8_t r, uint8_t g, uint8_t b) { return 0xFF000000u | b << 16 | g << 8 | r; }
 
-  std::unique_ptr<QOpenGLContext> context_;
-  std::unique_ptr<QOffscreenSurface> surface_;
-  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  testsupport::GlOffscreen gl_;
   rm::EnginePtr engine_;
   rm::FramePtr scene_, camera_;
   std::shared_ptr<render::GlDevice> device_;
