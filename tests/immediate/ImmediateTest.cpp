@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "writers/BmpWriter.h"
-#include "MeshModelMaker.h"
 #include "TestSupport.h"
 #include "immediate/D3DTexture.h"
 #include "immediate/ImmediateObject.h"
@@ -231,19 +230,6 @@ TEST(ImmediateObject, OneTrianglePerFaceAMaterialPerGroupAndOneDrawEach) {
   EXPECT_EQ(im.GetRenderState(rm::RENDERSTATE_SHADEMODE), rm::SHADE_MODE_GOURAUD);
   FreeImmediateObject(&object);
   EXPECT_TRUE(object.groups.empty());
-}
-
-TEST(ImmediateObject, ColouredVerticesKeepTheirColours) {
-  MeshModel model = testsupport::TriangleSoupModel({{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}}});
-  model.groups[0].vertices[1].color = 0xFF00FF00u;
-  rm::NullDevice device(64, 64);
-  ImmediateObject object;
-  ASSERT_TRUE(BuildColouredImmediateObject(&object, &model, device, 0.5f, 0.5f, 0.5f, 0.5f));
-  EXPECT_EQ(object.groups[0].lvertices[1].color, 0xFF00FF00u);
-  EXPECT_EQ(object.groups[0].lvertices[1].specular, 0xFF000000u);
-  EXPECT_FLOAT_EQ(object.groups[0].lvertices[1].x, 1);
-  FreeImmediateObject(&object);
-  FreeMeshModel(&model);
 }
 
 int g_inits = 0;

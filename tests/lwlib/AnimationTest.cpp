@@ -96,11 +96,7 @@ TEST_F(AnimationTest, ParentingThatCannotBeBuiltIsRefusedOrIgnored) {
 
 TEST_F(AnimationTest, VisualsLoadTheBareFileNameFromTheCallersDirectory) {
   testsupport::TempDir dir;
-  testsupport::LwobWriter()
-      .Points(testsupport::CubePoints())
-      .SurfaceNames({"Skin"})
-      .Polygons(testsupport::CubeFaces())
-      .Save(dir.File("ball.lwo"));
+  testsupport::LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"Skin"}).Polygons(testsupport::CubeFaces()).Save(dir.File("ball.lwo"));
   animation_ = Build(LwsWriter().Header().Line("LoadObject C:\\Objects\\ball.lwo").Line("AddNullObject Null").Line("LoadObject gone.lwo"));
   ASSERT_NE(animation_, nullptr);
   {
