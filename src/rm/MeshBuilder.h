@@ -1,6 +1,7 @@
 // Mesh builders: the engine's way to read and write DirectX .X files.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "diag/Failure.h"
@@ -38,8 +39,13 @@ class MeshBuilder : public Visual {
   // why, when given, says why the file did not load (the reader's own words)
   // and names it.
   bool Load(const std::string& path, Failure* why = nullptr);
+  // The same from the bytes of a .X file; `name` only labels reports. Texture
+  // names go to the engine's search path, there being no folder to look in.
+  bool Load(const void* data, size_t size, const std::string& name, Failure* why = nullptr);
 
  private:
+  bool LoadFrom(const std::string& name, const void* data, size_t size, Failure* why);
+
   // The image `name` beside the loaded file, else through the engine's search
   // path; a texture with the name and no image when neither has it.
   TexturePtr FindTexture(const std::string& name, const std::string& directory) const;

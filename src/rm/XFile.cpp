@@ -290,7 +290,15 @@ void AddNodeMeshes(LoadContext& c, const aiNode* node, const aiMatrix4x4& parent
 
 }  // namespace
 
-bool MeshBuilder::Load(const std::string& path, Failure* why) {
+bool MeshBuilder::Load(const std::string& path, Failure* why) { return LoadFrom(path, nullptr, 0, why); }
+
+bool MeshBuilder::Load(const void* data, size_t size, const std::string& name, Failure* why) {
+  if (!data) data = "";  // no bytes is an empty file, not a path
+  return LoadFrom(name, data, size, why);
+}
+
+// `data` null: `path` is the file to read; otherwise it only names the bytes.
+bool MeshBuilder::LoadFrom(const std::string& path, const void* data, size_t size, Failure* why) {
   mesh_.DeleteGroups();
   const auto fail = [&](const std::string& what) {
     if (why && why->empty()) {
@@ -303,8 +311,9 @@ bool MeshBuilder::Load(const std::string& path, Failure* why) {
     Assimp::Importer importer;
     // The reader turns the file's left-handed data into right-handed data;
     // the same two steps turn it back, so we see the file's own numbers.
-    const aiScene* scene = importer.ReadFile(
-        FindFileAnyCase(path), aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_JoinIdenticalVertices);
+    const unsigned steps = aiProcess_MakeLeftHanded | aiProcess_FlipWindingOrder | aiProcess_JoinIdenticalVertices;
+    const aiScene* scene = data ? importer.ReadFileFromMemory(data, size, steps, "x")
+                                : importer.ReadFile(FindFileAnyCase(path), steps);
     if (!scene || !scene->mRootNode) {
       ReportWarning(DebugFormat("Load %s: %s", path.c_str(), importer.GetErrorString()));
       return fail(importer.GetErrorString());
@@ -317,7 +326,7 @@ bool MeshBuilder::Load(const std::string& path, Failure* why) {
       ReportWarning(DebugFormat("Load %s: the file holds no mesh with faces", path.c_str()));
       return fail("the file holds no mesh with faces");
     }
-    const std::filesystem::path directory = std::filesystem::path(path).parent_path();
+    const std::filesystem::path directory = data ? std::filesystem::path() : std::filesystem::path(path).parent_path();
     std::vector<std::pair<unsigned, uint32_t>> order(c.groupOfMaterial.begin(), c.groupOfMaterial.end());
     std::sort(order.begin(), order.end(), [](auto& a, auto& b) { return a.second < b.second; });
     for (const auto& [materialIndex, g] : order) {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,33 @@ TEST(XFile, UnreadableFilesFailWithAReport) {
   }
   EXPECT_EQ(builder.GetMesh().GetGroupCount(), 0u);
   EXPECT_GE(out.lines().size(), 4u);
+}
+
+// The fuzz seeds hold each encoding (text, binary, compressed text and
+// binary); from memory each gives what the same file gives.
+TEST(XFile, BytesLoadAsTheirFileDoes) {
+  TempDir dir;
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(SourceDir() + "/fuzz/corpus/x_fuzz")) {
+    const std::vector<uint8_t> bytes = ReadFile(entry.path().string());
+    MeshBuilder fromFile, fromBytes;
+    ASSERT_TRUE(fromFile.Load(entry.path().string())) << entry.path();
+    ASSERT_TRUE(fromBytes.Load(bytes.data(), bytes.size(), entry.path().filename().string())) << entry.path();
+    const Mesh& a = fromFile.GetMesh();
+    const Mesh& b = fromBytes.GetMesh();
+    ASSERT_EQ(a.GetGroupCount(), b.GetGroupCount()) << entry.path();
+    for (uint32_t g = 0; g < a.GetGroupCount(); ++g) {
+      uint32_t va, fa, vb, fb;
+      ASSERT_TRUE(a.GetGroup(g, &va, &fa, nullptr, nullptr));
+      ASSERT_TRUE(b.GetGroup(g, &vb, &fb, nullptr, nullptr));
+      EXPECT_EQ(std::make_pair(va, fa), std::make_pair(vb, fb)) << entry.path();
+      EXPECT_GE(fa, 2u) << entry.path();
+    }
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 5);
+  MeshBuilder empty;
+  EXPECT_FALSE(empty.Load(nullptr, 0, "nothing.x"));
 }
 
 // The .X reader library leaks a few blocks when it gives up on a broken
