@@ -34,10 +34,10 @@ def text_rich():
                  'Material Red { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; '
                  'TextureFilename { "wood.bmp"; } }\n'
                  'Material { 0.0;0.0;1.0;0.5;; 0.0; 0.0;0.0;0.0;; 0.2;0.2;0.2;; }\n}\n')
-    inner = 'Frame Inner {\nFrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 2,0,0,1;; }\n%s}\n' % text_mesh(
+    inner = 'Frame Inner {\nFrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 2.0,0.0,0.0,1.0;; }\n%s}\n' % text_mesh(
         'Painted', uvs + colors + normals + materials)
-    return ('xof 0303txt 0032\ntemplate Unused { <3D82AB43-62DA-11cf-AB39-0020AF71E433> DWORD n; }\n'
-            'Frame Outer {\nFrameTransformMatrix { 0,1,0,0, -1,0,0,0, 0,0,1,0, 0,0,3,1;; }\n%s}\n' % inner)
+    return ('xof 0303txt 0032\n'
+            'Frame Outer {\nFrameTransformMatrix { 0.0,1.0,0.0,0.0, -1.0,0.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,3.0,1.0;; }\n%s}\n' % inner)
 
 
 def name(s):

@@ -13,6 +13,7 @@
 #include "cli/Command.h"
 #include "lwlib/scene/Anim.h"
 #include "lwlib/scene/Lws.h"
+#include "lwlib/scene/Parse.h"
 #include "platform/File.h"
 #include "rm/Engine.h"
 
@@ -227,6 +228,7 @@ int RunScene(const std::vector<std::string>& args) {
   const bool loaded = LoadScene(scene, options.file.c_str(), &why);
   if (!loaded) {
     FreeScene(scene);
+    RemoveDelimiter(0);
     return Fail(FailureText(options.file, why, "not a LightWave scene that can be read"));
   }
   if (options.json)
@@ -235,6 +237,8 @@ int RunScene(const std::vector<std::string>& args) {
     PrintText(scene, options);
   const std::string refusal = ViewerChecks(scene, options.file);
   FreeScene(scene);
+  // The reader's token delimiters live for a run; this command is one.
+  RemoveDelimiter(0);
   if (!refusal.empty()) return Fail(refusal);
   return kSuccess;
 }

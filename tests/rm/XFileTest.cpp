@@ -205,26 +205,23 @@ TEST(XFile, UnreadableFilesFailWithAReport) {
 // The fuzz seeds hold each encoding (text, binary, compressed text and
 // binary); from memory each gives what the same file gives.
 TEST(XFile, BytesLoadAsTheirFileDoes) {
-  TempDir dir;
-  int seeds = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(SourceDir() + "/fuzz/corpus/x_fuzz")) {
-    const std::vector<uint8_t> bytes = ReadFile(entry.path().string());
+  for (const char* seed : {"cube-text.x", "cube-binary.x", "cube-tzip.x", "cube-bzip.x", "frames-text.x"}) {
+    const std::filesystem::path path = std::filesystem::path(SourceDir()) / "fuzz/corpus/x_fuzz" / seed;
+    const std::vector<uint8_t> bytes = ReadFile(path.string());
     MeshBuilder fromFile, fromBytes;
-    ASSERT_TRUE(fromFile.Load(entry.path().string())) << entry.path();
-    ASSERT_TRUE(fromBytes.Load(bytes.data(), bytes.size(), entry.path().filename().string())) << entry.path();
+    ASSERT_TRUE(fromFile.Load(path.string())) << path;
+    ASSERT_TRUE(fromBytes.Load(bytes.data(), bytes.size(), path.filename().string())) << path;
     const Mesh& a = fromFile.GetMesh();
     const Mesh& b = fromBytes.GetMesh();
-    ASSERT_EQ(a.GetGroupCount(), b.GetGroupCount()) << entry.path();
+    ASSERT_EQ(a.GetGroupCount(), b.GetGroupCount()) << path;
     for (uint32_t g = 0; g < a.GetGroupCount(); ++g) {
       uint32_t va, fa, vb, fb;
       ASSERT_TRUE(a.GetGroup(g, &va, &fa, nullptr, nullptr));
       ASSERT_TRUE(b.GetGroup(g, &vb, &fb, nullptr, nullptr));
-      EXPECT_EQ(std::make_pair(va, fa), std::make_pair(vb, fb)) << entry.path();
-      EXPECT_GE(fa, 2u) << entry.path();
+      EXPECT_EQ(std::make_pair(va, fa), std::make_pair(vb, fb)) << path;
+      EXPECT_GE(fa, 2u) << path;
     }
-    ++seeds;
   }
-  EXPECT_GE(seeds, 5);
   MeshBuilder empty;
   EXPECT_FALSE(empty.Load(nullptr, 0, "nothing.x"));
 }
