@@ -11,7 +11,7 @@
 
 #include "MeshModelMaker.h"
 #include "TestSupport.h"
-#include "XFileWriter.h"
+#include "writers/XFileWriter.h"
 #include "diag/Dbug.h"
 #include "lwlib/model/Mesh.h"
 #include "platform/File.h"
