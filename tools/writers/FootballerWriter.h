@@ -23,7 +23,7 @@ struct FootballerSpec {
 // luarm, ruarm, llarm, rlarm, head, hair, lhand, rhand.
 const std::vector<std::string>& FootballerPartNames();
 
-// The configuration text the spec describes (scene and file names relative to
+// The configuration text for `spec` (scene and file names relative to
 // the folder holding "football").
 std::string FootballerConfigText(const FootballerSpec& spec);
 
