@@ -244,17 +244,14 @@ bool Commands::LoadScene(const std::string& path, int request) {
   auto scene = std::make_unique<Scene>();
   // Read first and told apart from an empty scene: a file that is not a
   // scene must not replace what is shown.
-  if (!::LoadScene(*scene, path.c_str())) {
-    FreeScene(*scene);
-    GetUi().MessageBox("Failed to load .lws file", "Error", UiButtons::Ok, UiIcon::None,
-                       path + ": not a LightWave scene that can be read (the reports say which block failed)");
-    return false;
-  }
-  AnimationPtr animation = CreateAnimation(*scene, engine);
+  Failure why;
+  AnimationPtr animation;
+  if (::LoadScene(*scene, path.c_str(), &why)) animation = CreateAnimation(*scene, engine, &why);
   if (!animation) {
     FreeScene(*scene);
-    GetUi().MessageBox("Failed to load .lws file", "Error", UiButtons::Ok, UiIcon::None,
-                       path + ": its objects' parents do not form a tree");
+    Fail(&why, "its objects' parents do not form a tree");  // when nothing said more
+    if (why.file.empty()) why.file = path;  // the animation's reasons name no file
+    GetUi().MessageBox("Failed to load .lws file", "Error", UiButtons::Ok, UiIcon::None, why.FileText());
     return false;
   }
   // The earlier object goes: a scene beside it would leave it attached for
@@ -313,9 +310,10 @@ void Commands::HmdExportCommand(int command) {
 void Commands::GenerateBspTree() {
   std::string path;
   if (!GetUi().ChooseOpenFile("Load .lwo file for conversion", {{"LightWave Object File", {"*.lwo"}}}, path)) return;
-  const rm::MeshPtr mesh = LoadLightWaveObject(path.c_str(), viewer_.engine(), nullptr, nullptr, 0);
+  Failure why;
+  const rm::MeshPtr mesh = LoadLightWaveObject(path.c_str(), viewer_.engine(), nullptr, nullptr, 0, &why);
   if (!mesh) {
-    Tell("Failed to load.lwo file", "Error");
+    GetUi().MessageBox("Failed to load.lwo file", "Error", UiButtons::Ok, UiIcon::None, why.FileText());
     return;
   }
   MeshModel model;

@@ -22,10 +22,12 @@ bool Commands::LoadImmediate(const std::string& path, int request) {
   rm::MeshPtr mesh;
   if (request == OBJECT_IMMEDIATE) {
     const uint32_t options = ShowLoadOptions();
+    Failure why;
     mesh = LoadLightWaveObject(path.c_str(), engine,
-                               (options & LOAD_OPTION_MANUAL_TEXTURE_SEARCH) ? AskTextureCallback : nullptr, nullptr, 0);
+                               (options & LOAD_OPTION_MANUAL_TEXTURE_SEARCH) ? AskTextureCallback : nullptr, nullptr, 0,
+                               &why);
     if (!mesh) {
-      GetUi().MessageBox("Failed to load Immediate Mode Object", "Error", UiButtons::Ok, UiIcon::None);
+      GetUi().MessageBox("Failed to load Immediate Mode Object", "Error", UiButtons::Ok, UiIcon::None, why.FileText());
       return false;
     }
   } else if (!LoadMeshModel(&model, path.c_str(), engine, TextureLoadCallback, &GetTextureSearch())) {

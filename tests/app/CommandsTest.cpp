@@ -73,6 +73,7 @@ class ViewerCommands : public ::testing::Test {
 
 }  // namespace
 
+// The retained and the immediate-mode paths alike.
 TEST_F(ViewerCommands, CancelledLoadDialogsSayWhatCouldNotBeGot) {
   const struct {
     int command;
@@ -81,7 +82,9 @@ TEST_F(ViewerCommands, CancelledLoadDialogsSayWhatCouldNotBeGot) {
                {CMD_LOAD_MSH, "Load .msh file", "Could not get .msh file"},
                {CMD_LOAD_X, "Load .X file", "Could not get .X file"},
                {CMD_LOAD_LWS_SCENE, "Load .lws file", "Could not get .lws file"},
-               {CMD_LOAD_LWS_ANIMATION, "Load .lws file", "Could not get .lws file"}};
+               {CMD_LOAD_LWS_ANIMATION, "Load .lws file", "Could not get .lws file"},
+               {CMD_LOAD_IM_LWO, "Load .lwo file", "Could not get LightWave object file"},
+               {CMD_LOAD_COLOURED_MSH, "Load .msh file", "Could not get .msh file"}};
   for (const auto& c : cases) {
     ui.ClearAsked();
     EXPECT_EQ(commands.DispatchCommand(c.command), 0);
@@ -109,22 +112,42 @@ TEST_F(ViewerCommands, LoadsAreCentredScaledToTenUnitsAndResetTheView) {
   EXPECT_TRUE(rm::NearlyEqual(viewer.meshFrame()->GetTransform(), rm::Matrix4::Scale(5, 5, 5)));
   ASSERT_EQ(viewer.meshFrame()->GetVisuals().size(), 1u);
   EXPECT_EQ(viewer.meshFrame()->GetVisuals()[0], viewer.current.mesh);
+}
 
-  // One that fails to load keeps it: a .lwo says so, a .msh says nothing.
+// A file that does not load keeps what is shown; the box says why in its
+// detailed text. A .msh says nothing.
+TEST_F(ViewerCommands, FailedLoadsKeepTheObjectAndSayWhy) {
+  ASSERT_TRUE(commands.LoadObject(Box("box.lwo", {0, 0, 0}, {1, 1, 1}), OBJECT_RM_LWO));
   const rm::MeshPtr kept = viewer.current.mesh;
-  const std::string bad = dir.File("bad.lwo");
-  testsupport::WriteText(bad, "FORM this is not an object");
-  for (int command : {CMD_LOAD_MSH, CMD_LOAD_RM_LWO}) {
+  const std::string lwo = dir.File("bad.lwo"), lws = dir.File("bad.lws");
+  testsupport::WriteText(lwo, "FORM this is not an object");
+  testsupport::WriteText(lws, "not a scene");
+  const std::string notLwo = lwo + ": FORM chunk at byte 0: not an IFF file of form LWOB or LWO2";
+  const std::string cycle = testsupport::SourceDir() + "/fuzz/corpus/scene_fuzz/cycle.lws";
+  const struct {
+    int command;
+    std::string file;
+    const char* text;  // null: no box
+    std::string detail;
+  } cases[] = {{CMD_LOAD_RM_LWO, lwo, "Failed to load.lwo file", notLwo},
+               {CMD_LOAD_IM_LWO, lwo, "Failed to load Immediate Mode Object", notLwo},
+               {CMD_GENERATE_BSP, lwo, "Failed to load.lwo file", notLwo},
+               {CMD_LOAD_LWS_ANIMATION, lws, "Failed to load .lws file",
+                lws + ": line 1: the scene header: cannot use \"not\""},
+               {CMD_LOAD_LWS_SCENE, cycle, "Failed to load .lws file", cycle + ": object 1 is parented in a cycle"},
+               {CMD_LOAD_MSH, lwo, nullptr, ""}};
+  for (const auto& c : cases) {
     ui.ClearAsked();
-    ui.QueueOpenFile(bad);
-    commands.DispatchCommand(command);
-    EXPECT_EQ(viewer.current.mesh, kept);
+    ui.QueueOpenFile(c.file);
+    commands.DispatchCommand(c.command);
+    EXPECT_EQ(viewer.current.mesh, kept) << c.command;
     EXPECT_EQ(viewer.meshFrame()->GetVisuals().size(), 1u);
-    EXPECT_EQ(ui.asked().size(), command == CMD_LOAD_MSH ? 1u : 2u);
+    ASSERT_EQ(ui.asked().size(), c.text ? 2u : 1u) << c.command;
+    if (!c.text) continue;
+    EXPECT_EQ(ui.asked()[1].text, c.text);
+    EXPECT_EQ(ui.asked()[1].caption, "Error");
+    EXPECT_EQ(ui.asked()[1].detail, c.detail);
   }
-  EXPECT_EQ(ui.asked().back().text, "Failed to load.lwo file");
-  EXPECT_EQ(ui.asked().back().caption, "Error");
-  EXPECT_EQ(ui.asked().back().detail, bad + ": FORM chunk at byte 0: not an IFF file of form LWOB or LWO2");
 }
 
 TEST_F(ViewerCommands, MshAndXSavedAndOpenedBackByExtension) {
@@ -218,15 +241,6 @@ TEST_F(ViewerCommands, ScenesPlayAtTheirRateAndReplaceTheObject) {
   commands.UnloadObject();
   EXPECT_TRUE(viewer.meshFrame()->GetChildren().empty());
   EXPECT_FALSE(viewer.current.loaded);
-
-  // A file that is not a scene says so and changes nothing.
-  ASSERT_TRUE(commands.OpenFile(scene));
-  ui.ClearAsked();
-  testsupport::WriteText(dir.File("bad.lws"), "not a scene");
-  EXPECT_FALSE(commands.OpenFile(dir.File("bad.lws")));
-  ASSERT_EQ(ui.asked().size(), 1u);
-  EXPECT_EQ(ui.asked()[0].caption, "Error");
-  EXPECT_EQ(viewer.current.kind, OBJECT_LWS_SCENE);
 }
 
 TEST_F(ViewerCommands, AnimationOrderDialogAndBspStatistics) {
