@@ -72,6 +72,22 @@ def compressed(kind, body):
             struct.pack('<H', len(data)) + b'CK' + data)
 
 
+def hostile():
+    """Files of a few hundred bytes that declare a billion elements where the
+    reader allocates from the count: each must be refused before it reads them."""
+    big = 1000000000
+    lone = 'Mesh {\n%d;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n'
+    binary = name('Mesh') + OBRACE + ints([3]) + floats([0, 0, 0, 1, 0, 0, 0, 1, 0]) + ints([big, 3, 0, 1, 2]) + CBRACE
+    return {
+        'count-vertices-text.x': 'xof 0303txt 0032\n' + lone % big,
+        'count-normals-text.x': 'xof 0303txt 0032\n' + text_mesh('Cube', 'MeshNormals {\n%d;\n0;0;1;;\n}\n' % big),
+        'count-weights-text.x': 'xof 0303txt 0032\n' + text_mesh('Cube', 'SkinWeights {\n"Bone";\n%d;\n0;\n}\n' % big),
+        'count-faces-binary.x': b'xof 0303bin 0032' + binary,
+        'count-vertices-tzip.x': compressed('tzip', lone % big),
+        'count-faces-bzip.x': compressed('bzip', binary),
+    }
+
+
 def write(name_, data):
     with open(os.path.join(HERE, 'corpus', 'x_fuzz', name_), 'wb') as f:
         f.write(data.encode() if isinstance(data, str) else data)
@@ -84,6 +100,8 @@ def main():
     write('cube-binary.x', b'xof 0303bin 0032' + binary_body())
     write('cube-tzip.x', compressed('tzip', text_mesh('Cube')))
     write('cube-bzip.x', compressed('bzip', binary_body()))
+    for name_, data in hostile().items():
+        write(name_, data)
 
 
 if __name__ == '__main__':

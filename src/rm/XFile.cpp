@@ -22,6 +22,7 @@
 #include "rm/Material.h"
 #include "rm/MeshBuilder.h"
 #include "rm/Texture.h"
+#include "rm/XFileCheck.h"
 
 namespace rm {
 
@@ -308,6 +309,24 @@ bool MeshBuilder::LoadFrom(const std::string& path, const void* data, size_t siz
     return false;
   };
   try {
+    // The library allocates what a file's counts say before it reads the
+    // elements, so they are measured against the file first.
+    std::vector<uint8_t> fileBytes;
+    if (!data && FileExists(path.c_str())) {
+      ScopedFile file(FileOpen(path.c_str(), "rb"));
+      const int64_t length = file ? FileLength(file.get()) : -1;
+      if (length > 0) {
+        fileBytes.resize(static_cast<size_t>(length));
+        fileBytes.resize(FileRead(fileBytes.data(), 1, fileBytes.size(), file.get()));
+      }
+    }
+    Failure refused;
+    if (!CheckXCounts(data ? static_cast<const uint8_t*>(data) : fileBytes.data(), data ? size : fileBytes.size(),
+                      &refused)) {
+      ReportWarning(DebugFormat("Load %s: %s", path.c_str(), refused.Text().c_str()));
+      if (why && why->empty()) *why = refused, why->file = path;
+      return false;
+    }
     Assimp::Importer importer;
     // The reader turns the file's left-handed data into right-handed data;
     // the same two steps turn it back, so we see the file's own numbers.

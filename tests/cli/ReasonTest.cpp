@@ -26,6 +26,7 @@ TEST(LwconvReasons, NameWhatAndWhere) {
   msh.resize(8 + 52 + 24 + 16);
   msh[8 + 52 + 4] = 3, msh[8 + 52 + 8] = 100, msh[8 + 52 + 12] = 1, msh[8 + 52 + 16] = 4;
   testsupport::WriteFile(dir.File("big.msh"), msh);
+  testsupport::WriteText(dir.File("huge.x"), "xof 0303txt 0032\nMesh {\n1000000000;\n0;0;0;;\n}\n");
   // A textured cube whose texture's TIM is cut short.
   testsupport::LwobWriter()
       .Points(testsupport::CubePoints())
@@ -51,6 +52,7 @@ TEST(LwconvReasons, NameWhatAndWhere) {
       {{"info", "--quiet", dir.File("holed.lwo")}, "holed.lwo: POLS chunk at byte 128: polygon 5 names point 3,000 of 8\n"},
       {{"scene", dir.File("bad.lws"), "--quiet"}, "bad.lws: line 10: ShowObject: cannot use \"x7\"\n"},
       {{"info", dir.File("big.msh")}, "big.msh: at byte 60: group 0: 100 vertices need 3,600 bytes but 0 are left after the face data\n"},
+      {{"info", dir.File("huge.x")}, "huge.x: at byte 24, line 3: Mesh declares 1,000,000,000 vertices: they need at least 3,000,000,000 bytes but 12 are left\n"},
       {{"to-lab", "--quiet", "--texture-dir", dir.File("maps"), dir.File("dressed.lwo"), dir.File("d.lab")},
        "maps/skin.tim: image chunk at byte 52: the block's 44 bytes run past the end of the file (94 bytes)\n",
        "HMD Error: "},

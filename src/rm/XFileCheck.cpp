@@ -1,0 +1,443 @@
+// Declared counts of .X files against the bytes that could hold them. The
+// check only refuses what it is sure of: where it loses the thread of a file
+// (an unknown token, text where a number belongs) it stops and lets the
+// library give its own reason.
+#include "rm/XFileCheck.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rm {
+
+namespace {
+
+constexpr uint64_t kHuge = std::numeric_limits<uint64_t>::max();
+
+struct Token {
+  enum Kind { kEnd, kError, kName, kNumber, kString, kOpen, kClose, kOther } kind = kEnd;
+  std::string_view text;  // a name; a number as written (text files)
+  uint64_t value = 0;     // a number read as a count; kHuge when it cannot be one
+  bool integer = false;
+  size_t offset = 0;
+  int32_t line = 0;  // text files only
+};
+
+class Lexer {
+ public:
+  Lexer(const uint8_t* data, size_t size, size_t start) : p_(data + start), begin_(data), end_(data + size) {}
+  virtual ~Lexer() = default;
+  virtual Token Next() = 0;
+  size_t Left() const { return static_cast<size_t>(end_ - p_); }
+  // Bytes one number takes at the least.
+  virtual uint64_t NumberBytes() const = 0;
+  size_t Offset() const { return static_cast<size_t>(p_ - begin_); }
+
+ protected:
+  const uint8_t* p_;
+  const uint8_t* begin_;
+  const uint8_t* end_;
+};
+
+class TextLexer : public Lexer {
+ public:
+  using Lexer::Lexer;
+  uint64_t NumberBytes() const override { return 1; }
+
+  Token Next() override {
+    SkipBlanks();
+    Token t;
+    t.offset = Offset(), t.line = line_;
+    if (p_ >= end_) return t;
+    const uint8_t c = *p_;
+    if (c == '{' || c == '}') {
+      ++p_;
+      t.kind = c == '{' ? Token::kOpen : Token::kClose;
+    } else if (c == '"') {
+      const void* close = std::memchr(p_ + 1, '"', static_cast<size_t>(end_ - p_ - 1));
+      p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
+      t.kind = Token::kString;
+    } else if (c == '<') {
+      const void* close = std::memchr(p_, '>', static_cast<size_t>(end_ - p_));
+      p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
+      t.kind = Token::kOther;
+    } else if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && p_ + 1 < end_ && (IsDigit(p_[1]) || p_[1] == '.'))) {
+      Number(t);
+    } else {
+      const uint8_t* start = p_;
+      while (p_ < end_ && !IsBlank(*p_) && !std::strchr("{}\"<", *p_)) ++p_;
+      if (p_ == start) ++p_;
+      t.kind = Token::kName;
+      t.text = {reinterpret_cast<const char*>(start), static_cast<size_t>(p_ - start)};
+    }
+    return t;
+  }
+
+ private:
+  static bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+  static bool IsBlank(uint8_t c) { return c <= ' ' || c == ';' || c == ','; }
+
+  void SkipBlanks() {
+    while (p_ < end_) {
+      if (*p_ == '\n') ++line_;
+      if (IsBlank(*p_)) {
+        ++p_;
+      } else if (*p_ == '#' || (*p_ == '/' && p_ + 1 < end_ && p_[1] == '/')) {
+        while (p_ < end_ && *p_ != '\n') ++p_;
+      } else {
+        break;
+      }
+    }
+  }
+
+  // Integers are counts; anything with a point, an exponent or a "#INF"-like
+  // tail is a float. A sign after the digits starts the next number.
+  void Number(Token& t) {
+    const uint8_t* start = p_;
+    const bool negative = *p_ == '-';
+    if (*p_ == '-' || *p_ == '+') ++p_;
+    uint64_t value = 0;
+    bool overflow = false;
+    while (p_ < end_ && IsDigit(*p_)) {
+      const uint64_t digit = *p_++ - '0';
+      if (value > (kHuge - digit) / 10) overflow = true;
+      else value = value * 10 + digit;
+    }
+    t.integer = true;
+    if (p_ < end_ && (*p_ == '.' || *p_ == 'e' || *p_ == 'E')) {
+      t.integer = false;
+      while (p_ < end_ && (IsDigit(*p_) || *p_ == '.' || *p_ == '#' || std::isalpha(*p_) ||
+                           ((*p_ == '-' || *p_ == '+') && (p_[-1] == 'e' || p_[-1] == 'E'))))
+        ++p_;
+    }
+    t.kind = Token::kNumber;
+    t.value = negative || overflow || value > 0xFFFFFFFFu ? kHuge : value;
+    t.text = {reinterpret_cast<const char*>(start), static_cast<size_t>(p_ - start)};
+  }
+
+  int32_t line_ = 1;
+};
+
+// Binary tokens (little-endian words, some followed by a record); a list of
+// numbers gives one number token per element.
+class BinaryLexer : public Lexer {
+ public:
+  BinaryLexer(const uint8_t* data, size_t size, size_t start, uint32_t floatBytes, Failure* why)
+      : Lexer(data, size, start), floatBytes_(floatBytes), why_(why) {}
+  uint64_t NumberBytes() const override { return 4; }
+
+  Token Next() override {
+    Token t;
+    t.offset = Offset();
+    if (listLeft_ > 0) {
+      --listLeft_;
+      t.kind = Token::kNumber;
+      t.integer = true;
+      if (listFloats_) {
+        double v = 0;
+        if (floatBytes_ == 8) {
+          std::memcpy(&v, p_, 8);
+        } else {
+          float f;
+          std::memcpy(&f, p_, 4);
+          v = f;
+        }
+        t.value = v >= 0 && v <= 4294967295.0 ? static_cast<uint64_t>(v) : kHuge;
+        p_ += floatBytes_;
+      } else {
+        t.value = Dword(p_);
+        p_ += 4;
+      }
+      return t;
+    }
+    if (Left() < 2) return t;
+    const uint16_t token = static_cast<uint16_t>(p_[0] | p_[1] << 8);
+    p_ += 2;
+    switch (token) {
+      case 1:  // name
+      case 2: {  // string, then a separator token
+        if (Left() < 4 || Dword(p_) > Left() - 4) return t;
+        const size_t length = Dword(p_);
+        t.text = {reinterpret_cast<const char*>(p_ + 4), length};
+        p_ += 4 + length;
+        t.kind = token == 1 ? Token::kName : Token::kString;
+        return t;
+      }
+      case 3:  // one integer
+        if (Left() < 4) return t;
+        t.kind = Token::kNumber, t.integer = true, t.value = Dword(p_);
+        p_ += 4;
+        return t;
+      case 5:  // class id
+        if (Left() < 16) return t;
+        p_ += 16;
+        t.kind = Token::kOther;
+        return t;
+      case 6:    // integer list
+      case 7: {  // float list
+        if (Left() < 4) return t;
+        const uint64_t count = Dword(p_);
+        const uint64_t each = token == 6 ? 4 : floatBytes_;
+        p_ += 4;
+        if (count > Left() / each) {
+          FailAt(why_, nullptr, static_cast<int64_t>(t.offset),
+                 "a list of %s %s needs %s bytes but %s are left", Thousands(static_cast<int64_t>(count)).c_str(),
+                 token == 6 ? "integers" : "floats", Thousands(static_cast<int64_t>(count * each)).c_str(),
+                 Thousands(static_cast<int64_t>(Left())).c_str());
+          t.kind = Token::kError;
+          return t;
+        }
+        listLeft_ = static_cast<uint32_t>(count), listFloats_ = token == 7;
+        return Next();
+      }
+      case 10:
+        t.kind = Token::kOpen;
+        return t;
+      case 11:
+        t.kind = Token::kClose;
+        return t;
+      case 31:
+        t.kind = Token::kName, t.text = "template";
+        return t;
+      default:
+        if ((token >= 12 && token <= 20) || (token >= 40 && token <= 52)) {
+          t.kind = Token::kOther;
+          return t;
+        }
+        return t;  // not a token: the library will say so
+    }
+  }
+
+ private:
+  static uint32_t Dword(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
+  }
+
+  uint32_t floatBytes_;
+  Failure* why_;
+  uint32_t listLeft_ = 0;
+  bool listFloats_ = false;
+};
+
+// What a template's data starts with; the library allocates from each count.
+enum class Step { kArray, kFaces, kKeys, kNumber, kString };
+struct Part {
+  Step step;
+  const char* what = nullptr;  // the counted elements
+  uint32_t numbers = 0;        // numbers per element of an array
+};
+struct Layout {
+  const char* name;
+  std::vector<Part> parts;
+};
+
+const std::vector<Layout>& Layouts() {
+  static const std::vector<Layout> layouts = {
+      {"Mesh", {{Step::kArray, "vertices", 3}, {Step::kFaces, "faces"}}},
+      {"MeshNormals", {{Step::kArray, "normals", 3}, {Step::kFaces, "faces"}}},
+      {"MeshTextureCoords", {{Step::kArray, "texture coordinates", 2}}},
+      {"MeshVertexColors", {{Step::kArray, "vertex colours", 5}}},
+      // The materials follow as objects or references of a few bytes each.
+      {"MeshMaterialList", {{Step::kArray, "materials", 0}, {Step::kArray, "face materials", 1}}},
+      // Vertex indices, then as many weights.
+      {"SkinWeights", {{Step::kString}, {Step::kArray, "weights", 2}}},
+      {"AnimationKey", {{Step::kNumber}, {Step::kKeys, "keys"}}},
+  };
+  return layouts;
+}
+
+class Scanner {
+ public:
+  Scanner(Lexer& lexer, Failure* why) : lx_(lexer), why_(why) {}
+
+  bool Run() {
+    Token t = lx_.Next();
+    while (true) {
+      switch (t.kind) {
+        case Token::kEnd:
+          return true;
+        case Token::kError:
+          return false;
+        case Token::kName: {
+          if (t.text == "template") {
+            t = SkipTemplate();
+            continue;
+          }
+          const std::string_view type = t.text;
+          t = lx_.Next();
+          if (t.kind == Token::kName) t = lx_.Next();
+          if (t.kind == Token::kOther) t = lx_.Next();
+          if (t.kind != Token::kOpen) continue;
+          if (!Object(type, t)) return false;
+          continue;
+        }
+        default:
+          t = lx_.Next();
+      }
+    }
+  }
+
+ private:
+  Token SkipTemplate() {
+    Token t = lx_.Next();
+    while (t.kind != Token::kOpen && t.kind != Token::kEnd && t.kind != Token::kError) t = lx_.Next();
+    for (int depth = 0; t.kind != Token::kEnd && t.kind != Token::kError;) {
+      if (t.kind == Token::kOpen) ++depth;
+      if (t.kind == Token::kClose && --depth == 0) return lx_.Next();
+      t = lx_.Next();
+    }
+    return t;
+  }
+
+  // Walks the start of one object; `t` comes back as the next token to look
+  // at. False only when a count cannot fit.
+  bool Object(std::string_view type, Token& t) {
+    t = lx_.Next();
+    const Layout* layout = nullptr;
+    for (const Layout& l : Layouts())
+      if (type == l.name) layout = &l;
+    if (!layout) return true;
+    for (const Part& part : layout->parts) {
+      if (part.step == Step::kString) {
+        if (t.kind != Token::kString) return true;
+        t = lx_.Next();
+        continue;
+      }
+      if (t.kind != Token::kNumber || !t.integer) return true;
+      if (part.step == Step::kNumber) {
+        t = lx_.Next();
+        continue;
+      }
+      const uint64_t perElement = part.step == Step::kKeys ? 2 : part.step == Step::kFaces ? 1 : part.numbers;
+      if (!Fits(*layout, part.what, t, perElement)) return false;
+      const uint64_t count = t.value;
+      t = lx_.Next();
+      for (uint64_t i = 0; i < count; ++i) {
+        if (part.step == Step::kArray) {
+          for (uint32_t k = 0; k < part.numbers; ++k, t = lx_.Next())
+            if (t.kind != Token::kNumber) return t.kind != Token::kError;
+          continue;
+        }
+        // A face: its index count, then the indices; a key: its time, then
+        // its value count and values.
+        if (part.step == Step::kKeys) {
+          if (t.kind != Token::kNumber) return t.kind != Token::kError;
+          t = lx_.Next();
+        }
+        if (t.kind != Token::kNumber || !t.integer) return t.kind != Token::kError;
+        const std::string what = (part.step == Step::kKeys ? "key " : "face ") + Thousands(static_cast<int64_t>(i));
+        if (!Fits(*layout, (what + (part.step == Step::kKeys ? " values" : " indices")).c_str(), t, 1)) return false;
+        const uint64_t n = t.value;
+        t = lx_.Next();
+        for (uint64_t k = 0; k < n; ++k, t = lx_.Next())
+          if (t.kind != Token::kNumber) return t.kind != Token::kError;
+      }
+    }
+    return true;
+  }
+
+  bool Fits(const Layout& layout, const char* what, const Token& count, uint64_t numbers) {
+    const uint64_t each = numbers ? numbers * lx_.NumberBytes() : 1;
+    const uint64_t left = lx_.Left();
+    if (count.value != kHuge && count.value <= left / each) return true;
+    const std::string declared = count.value == kHuge && !count.text.empty()
+                                     ? std::string(count.text)
+                                     : Thousands(static_cast<int64_t>(count.value));
+    const std::string need = count.value == kHuge ? "more bytes than a file has"
+                                                  : Thousands(static_cast<int64_t>(count.value * each)) + " bytes";
+    FailAt(why_, nullptr, static_cast<int64_t>(count.offset), "%s declares %s %s: they need at least %s but %s are left",
+           layout.name, declared.c_str(), what, need.c_str(), Thousands(static_cast<int64_t>(left)).c_str());
+    if (why_ && why_->offset == static_cast<int64_t>(count.offset)) why_->line = count.line;
+    return false;
+  }
+
+  Lexer& lx_;
+  Failure* why_;
+};
+
+bool Scan(const uint8_t* data, size_t size, size_t start, bool binary, uint32_t floatBytes, Failure* into) {
+  if (binary) {
+    BinaryLexer lexer(data, size, start, floatBytes, into);
+    return Scanner(lexer, into).Run();
+  }
+  TextLexer lexer(data, size, start);
+  return Scanner(lexer, into).Run();
+}
+
+// Compressed files: after the header, the unpacked size and two more bytes,
+// then blocks of a 16-bit length, "CK" and that many bytes of deflate data,
+// each unpacking to at most one 32 KB window (plus a few bytes of slack the
+// reading library allows) and using the previous block's data as its
+// dictionary. The library reserves a whole window per block up front.
+constexpr size_t kBlockWindow = 32786;
+
+bool Unpack(const uint8_t* data, size_t size, std::vector<uint8_t>& out, Failure* why) {
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return true;  // cannot tell; leave it to the library
+  struct End {
+    z_stream& z;
+    ~End() { inflateEnd(&z); }
+  } end{z};
+  size_t p = 16 + 6;
+  size_t blocks = 0;
+  while (p + 3 < size) {
+    const size_t length = static_cast<size_t>(data[p] | data[p + 1] << 8);
+    if (length >= kBlockWindow || data[p + 2] != 'C' || data[p + 3] != 'K')
+      return FailAt(why, nullptr, static_cast<int64_t>(p), "compressed block %zu does not start with a length and \"CK\"",
+                    blocks);
+    p += 4;
+    const size_t before = out.size();
+    out.resize(before + kBlockWindow);
+    z.next_in = const_cast<Bytef*>(data + p);
+    z.avail_in = static_cast<uInt>(std::min(length, size - p));
+    z.next_out = out.data() + before;
+    z.avail_out = static_cast<uInt>(kBlockWindow);
+    const int result = inflate(&z, Z_SYNC_FLUSH);
+    if (result != Z_OK && result != Z_STREAM_END)
+      return FailAt(why, nullptr, static_cast<int64_t>(p - 4), "compressed block %zu does not unpack: %s", blocks,
+                    z.msg ? z.msg : "no data");
+    const size_t produced = kBlockWindow - z.avail_out;
+    out.resize(before + produced);
+    inflateReset(&z);
+    if (produced) inflateSetDictionary(&z, out.data() + before, static_cast<uInt>(produced));
+    p += length;
+    ++blocks;
+  }
+  // Writers fill each block but the last; many nearly empty blocks would
+  // only make the library reserve windows for nothing.
+  if (blocks > 1 + out.size() / 4096)
+    return Fail(why, "%s compressed blocks hold only %s bytes; the reader would reserve %s bytes for them",
+                Thousands(static_cast<int64_t>(blocks)).c_str(), Thousands(static_cast<int64_t>(out.size())).c_str(),
+                Thousands(static_cast<int64_t>(blocks * kBlockWindow)).c_str());
+  return true;
+}
+
+}  // namespace
+
+bool CheckXCounts(const uint8_t* data, size_t size, Failure* why) {
+  if (!data || size < 16 || std::memcmp(data, "xof ", 4) != 0) return true;
+  Failure local;
+  Failure* into = why ? why : &local;
+  const std::string_view format(reinterpret_cast<const char*>(data) + 8, 4);
+  const uint32_t floatBytes = std::memcmp(data + 12, "0064", 4) == 0 ? 8 : 4;
+  if (format == "txt " || format == "bin ") return Scan(data, size, 16, format == "bin ", floatBytes, into);
+  if (format != "tzip" && format != "bzip") return true;
+  std::vector<uint8_t> unpacked;
+  if (!Unpack(data, size, unpacked, into)) return false;
+  if (Scan(unpacked.data(), unpacked.size(), 0, format == "bzip", floatBytes, into)) return true;
+  // Places in the unpacked data are not places in the file.
+  if (into->offset >= 0) {
+    const std::string line = into->line ? ", line " + Thousands(into->line) : std::string();
+    into->what = "in the unpacked data at byte " + Thousands(into->offset) + line + ": " + into->what;
+    into->offset = -1, into->line = 0;
+  }
+  return false;
+}
+
+}  // namespace rm
