@@ -63,10 +63,19 @@ def vmap(kind, entries, per_polygon=False):
     return chunk(kind, body)
 
 
-def surf(title, projection=None, axis=1):
+def rgb(kind, entries, alpha=False, per_polygon=False):
+    body = (b'RGBA' if alpha else b'RGB ') + struct.pack('>H', 4 if alpha else 3) + name('paint')
+    for e in entries:
+        body += vx(e[0]) + (vx(e[1]) if per_polygon else b'') + struct.pack('>%df' % (4 if alpha else 3), *e[-1])
+    return chunk(kind, body)
+
+
+def surf(title, projection=None, axis=1, vcol=None):
     body = name(title) + name('')
     body += sub('COLR', struct.pack('>fffH', 0.8, 0.4, 0.2, 0)) + sub('DIFF', struct.pack('>fH', 1, 0))
     body += sub('SPEC', struct.pack('>fH', 0.5, 0)) + sub('SMAN', struct.pack('>f', 1.2))
+    if vcol is not None:
+        body += sub('VCOL', struct.pack('>fH', 0.75, 0) + b'RGB ' + name(vcol))
     if projection is not None:
         header = name('\x80') + sub('CHAN', b'COLR') + sub('ENAB', struct.pack('>H', 1))
         tmap = sub('CNTR', struct.pack('>fffH', 0, 0, 0, 0)) + sub('SIZE', struct.pack('>fffH', 2, 2, 2, 0))
@@ -96,6 +105,10 @@ def main():
         write('proj%d.lwo' % projection,
               form(tags, clip, layr(0), pnts(CUBE), pols(FACES, tags=[0] * 6), vmap('VMAP', uv),
                    vmap('VMAD', [(0, 0, 0.5, 0.5), (4, 1, 0.25, 0.25)], True), surf('Wood', projection)))
+    write('colour.lwo', form(tags, layr(0), pnts(CUBE), pols(FACES, tags=[0, 0, 0, 1, 1, 1]),
+                             rgb('VMAP', [(i, ((p[0] + 1) / 2, 0.5, 1)) for i, p in enumerate(CUBE)]),
+                             rgb('VMAD', [(0, 0, (1, 0, 0, 0.5)), (4, 2, (0, 1, 0, 1))], True, True),
+                             surf('Wood', vcol='paint'), surf('Metal')))
     # Four-byte indices need not be large: small ones keep the seed small.
     wide = b'FACE' + struct.pack('>H', 3) + vx(0, True) + vx(1, True) + vx(2) + struct.pack('>H', 3) + vx(4) + vx(5, True) + vx(6)
     write('wide.lwo', form(tags, layr(0), pnts(CUBE), chunk('POLS', wide),

@@ -195,6 +195,48 @@ TEST_F(Lwo2Test, ProjectionsStayInsideAndHandleTheSeam) {
   }
 }
 
+// RGB and RGBA maps colour the corners of the surfaces whose VCOL names
+// them, mixed into the surface colour (blue here) by its intensity; a file
+// naming none shows its first map; a point without a value keeps the surface
+// colour, and a VMAD value changes its own polygon's corner only.
+TEST_F(Lwo2Test, VertexColourMapsColourCorners) {
+  using Colours = std::vector<uint32_t>;  // every face's corners in turn
+  const struct {
+    const char* vcol;
+    float intensity;
+    Colours colours;  // empty: the group keeps its face colour
+  } cases[] = {
+      {"paint", 1, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x80FFFF00, 0xFFFFFFFF, 0xFF0000FF}},
+      {"paint", 0.5f, {0xFF800080, 0xFF008080, 0xFF0000FF, 0x80808080, 0xFF8080FF, 0xFF0000FF}},
+      {"", 1, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x80FFFF00, 0xFFFFFFFF, 0xFF0000FF}},
+      {"other", 1, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.vcol) + " " + std::to_string(c.intensity));
+    Lwo2Surface s{"S"};
+    s.colour = {0, 0, 1};
+    s.colourMap = c.vcol;
+    s.colourIntensity = c.intensity;
+    Lwo2Writer w;
+    w.Tags({"S"})
+        .Layer(0)
+        .Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {2, 0, 0}})
+        .Polygons({{{0, 1, 2}, 0}, {{1, 3, 2}, 0}})
+        .ColourMap("paint", {{0, 0, {1, 0, 0, 1}}, {1, 0, {0, 1, 0, 1}}, {3, 0, {1, 1, 1, 1}}}, false)
+        .ColourMap("paint", {{1, 1, {1, 1, 0, 0.5f}}}, true, true)
+        .Surface(s);
+    rm::MeshPtr mesh = Load(w);
+    ASSERT_TRUE(mesh);
+    const rm::MeshGroupData* g = mesh->Group(0);
+    EXPECT_EQ(g->colorSource, c.colours.empty() ? rm::COLOR_FROMFACE : rm::COLOR_FROMVERTEX);
+    if (c.colours.empty()) continue;
+    Colours got;
+    for (size_t at = 0; at < g->faceData.size(); at += g->faceData[at] + 1)
+      for (uint32_t k = 1; k <= g->faceData[at]; ++k) got.push_back(g->vertices[g->faceData[at + k]].color);
+    EXPECT_EQ(got, c.colours);
+  }
+}
+
 TEST_F(Lwo2Test, RefusalsSayWhichChunkAndWhy) {
   struct Case {
     const char* name;

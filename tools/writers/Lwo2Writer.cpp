@@ -95,6 +95,21 @@ Lwo2Writer& Lwo2Writer::UvMap(const std::string& name, const std::vector<Lwo2UvE
   return Chunk(perPolygon ? "VMAD" : "VMAP", b);
 }
 
+Lwo2Writer& Lwo2Writer::ColourMap(const std::string& name, const std::vector<Lwo2ColourEntry>& entries,
+                                  bool perPolygon, bool alpha) {
+  ByteWriter w;
+  w.Text(alpha ? "RGBA" : "RGB ").BeU2(alpha ? 4 : 3);
+  Name(w, name);
+  for (const Lwo2ColourEntry& e : entries) {
+    std::vector<uint8_t> index;
+    Lwo2Index(index, e.point);
+    if (perPolygon) Lwo2Index(index, e.polygon);
+    w.Bytes(index).BeF4(e.rgba[0]).BeF4(e.rgba[1]).BeF4(e.rgba[2]);
+    if (alpha) w.BeF4(e.rgba[3]);
+  }
+  return Chunk(perPolygon ? "VMAD" : "VMAP", w.bytes());
+}
+
 Lwo2Writer& Lwo2Writer::Clip(uint32_t index, const std::string& file) {
   ByteWriter name;
   Name(name, file);
@@ -112,6 +127,12 @@ Lwo2Writer& Lwo2Writer::Surface(const Lwo2Surface& s) {
   w.Bytes(Sub("SPEC", Floats({s.specular}))).Bytes(Sub("GLOS", Floats({s.glossiness})));
   w.Bytes(Sub("TRAN", Floats({s.transparency})));
   if (s.smoothingAngle >= 0) w.Bytes(Sub("SMAN", Floats({s.smoothingAngle}, false)));
+  if (!s.colourMap.empty()) {
+    ByteWriter vcol;
+    vcol.Bytes(Floats({s.colourIntensity})).Text("RGB ");
+    Name(vcol, s.colourMap);
+    w.Bytes(Sub("VCOL", vcol.bytes()));
+  }
   for (const Lwo2ImageMap& m : s.maps) {
     ByteWriter header;
     Name(header, "\x80");

@@ -23,6 +23,12 @@ struct Lwo2UvEntry {
   float u, v;
 };
 
+struct Lwo2ColourEntry {
+  uint32_t point;
+  uint32_t polygon;  // VMAD only
+  std::array<float, 4> rgba;  // alpha written for RGBA maps only
+};
+
 // An image map: projection 0 planar, 1 cylindrical, 2 spherical, 3 cubic,
 // 5 UV (with its VMAP name); axis 0 X, 1 Y, 2 Z.
 struct Lwo2ImageMap {
@@ -39,6 +45,8 @@ struct Lwo2Surface {
   std::array<float, 3> colour{1, 1, 1};
   float diffuse = 1, luminosity = 0, specular = 0, glossiness = 0.4f, transparency = 0;
   float smoothingAngle = -1;  // not written when negative
+  std::string colourMap;       // VCOL names this RGB map when not empty
+  float colourIntensity = 1;
   std::vector<Lwo2ImageMap> maps;
 };
 
@@ -52,6 +60,9 @@ class Lwo2Writer {
   // PTAG SURF of its polygons.
   Lwo2Writer& Polygons(const std::vector<Lwo2Polygon>& polygons, const std::string& type = "FACE");
   Lwo2Writer& UvMap(const std::string& name, const std::vector<Lwo2UvEntry>& entries, bool perPolygon);
+  // An RGB (or RGBA) vertex colour map, VMAP or VMAD.
+  Lwo2Writer& ColourMap(const std::string& name, const std::vector<Lwo2ColourEntry>& entries, bool perPolygon,
+                        bool alpha = false);
   Lwo2Writer& Clip(uint32_t index, const std::string& file);
   Lwo2Writer& Surface(const Lwo2Surface& surface);
   // Any chunk as given; an odd-sized one gets its pad byte.

@@ -126,6 +126,11 @@ void SetLwoCurrentTextureSlot(int32_t slot);
 // in LwoPolygons; empty for LWOB objects, whose builds stay as they were.
 struct LwoCorners {
   TrackedBuffer<rm::Vector> normals;  // from the surfaces' smoothing angles
+  // From the RGB and RGBA vertex maps (0xAARRGGBB), and per surface number
+  // whether its group takes its colour from its vertices; both empty when
+  // no surface shows vertex colours.
+  TrackedBuffer<uint32_t> colours;
+  TrackedBuffer<uint8_t> colouredSurface;
 };
 
 // Everything read from one object file. The names and the surfaces point into

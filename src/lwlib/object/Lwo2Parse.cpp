@@ -4,6 +4,7 @@
 // records the LWOB handlers fill, so building, exporting and showing stay one
 // path: polygons in 32-bit words, surfaces numbered per tag used as a surface,
 // and every image map turned into texture coordinates per polygon corner.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -61,15 +62,75 @@ struct Reader {
   }
 };
 
-struct UvEntry {
-  uint32_t point;    // object-wide
-  uint32_t polygon;  // object-wide; kNoPolygon for a per-point value
-  float u, v;
+// A growing array of plain records in tracked blocks, so that the
+// allocation-failure runs reach the loader's scratch lists as they reach the
+// rest of the loader; running out throws, and the parse reports it.
+template <typename T>
+class Scratch {
+ public:
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return buffer_.data(); }
+  T& operator[](size_t i) { return buffer_[i]; }
+  const T& operator[](size_t i) const { return buffer_[i]; }
+  T* begin() { return buffer_.data(); }
+  T* end() { return buffer_.data() + size_; }
+  const T* begin() const { return buffer_.data(); }
+  const T* end() const { return buffer_.data() + size_; }
+  void Reserve(size_t n) {
+    if (n > buffer_.size()) Grow(n);
+  }
+  T& Push(const T& value) {
+    if (size_ == buffer_.size()) Grow(size_ < 8 ? 16 : 2 * size_);
+    buffer_[size_] = value;
+    return buffer_[size_++];
+  }
+  // n copies of value in place of what was held.
+  void Assign(size_t n, const T& value) {
+    if (!buffer_.Allocate(n)) throw std::bad_alloc();
+    for (size_t i = 0; i < n; ++i) buffer_[i] = value;
+    size_ = n;
+  }
+
+ private:
+  void Grow(size_t n) {
+    TrackedBuffer<T> bigger;
+    if (!bigger.Allocate(n)) throw std::bad_alloc();
+    if (size_) std::memcpy(bigger.data(), buffer_.data(), size_ * sizeof(T));
+    buffer_ = std::move(bigger);
+  }
+  TrackedBuffer<T> buffer_;
+  size_t size_ = 0;
 };
 
-struct UvMap {
+template <typename T>
+void Need(TrackedBuffer<T>& buffer, size_t count) {
+  if (!buffer.Allocate(count)) throw std::bad_alloc();
+}
+
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// One value of a vertex map: texture coordinates (u, v) or a colour
+// (r, g, b, a).
+struct MapEntry {
+  uint32_t point;    // object-wide
+  uint32_t polygon;  // object-wide; kNoPolygon for a per-point value
+  float value[4];
+};
+
+struct VertexMapValues {
   const char* name;
-  std::vector<UvEntry> entries;  // file order: a later entry wins
+  bool colour;  // RGB or RGBA, else TXUV
+  Scratch<MapEntry> entries;  // file order: a later entry wins
+};
+
+// A map's values ready to be looked up by corner: each point's last
+// per-point entry, and each polygon's own entries in file order.
+struct MapIndex {
+  bool made = false;
+  TrackedBuffer<uint32_t> pointEntry;   // per point, kNone for none
+  TrackedBuffer<uint32_t> cornerStart;  // per polygon and one more
+  TrackedBuffer<uint32_t> cornerEntry;
 };
 
 enum : uint32_t { PROJ_PLANAR = 0, PROJ_CYLINDRICAL = 1, PROJ_SPHERICAL = 2, PROJ_CUBIC = 3, PROJ_FRONT = 4, PROJ_UV = 5 };
@@ -88,6 +149,8 @@ struct ImageMap {
 struct Surface2 {
   LwoSurface record;
   ImageMap map;
+  const char* colourMap;  // VCOL: the vertex colour map shown, or null
+  float colourIntensity;
 };
 
 struct Clip {
@@ -98,14 +161,19 @@ struct Clip {
 struct Lwo2 {
   explicit Lwo2(LwoObject& object) : o(object) {}
   LwoObject& o;
-  std::vector<const char*> tags;
-  std::vector<uint32_t> tagSurface;  // surface number per tag, 0 for none yet
-  std::vector<rm::Vector> points;
-  std::vector<uint32_t> words;         // n, n indices, surface
-  std::vector<uint32_t> polygonStart;  // per polygon its first word
-  std::vector<UvMap> uvMaps;
-  std::vector<Surface2> surfaces;
-  std::vector<Clip> clips;
+  Scratch<const char*> tags;
+  Scratch<uint32_t> tagSurface;  // surface number per tag, 0 for none yet
+  // Points and polygon words go straight into the object's own buffers,
+  // sized by a first walk over the chunks.
+  rm::Vector* points = nullptr;
+  uint32_t pointCount = 0, pointRoom = 0;
+  uint32_t* words = nullptr;  // n, n indices, surface
+  uint32_t wordCount = 0, wordRoom = 0;
+  TrackedBuffer<uint32_t> polygonStart;  // per polygon its first word
+  uint32_t polygonCount = 0;
+  std::vector<VertexMapValues> maps;
+  Scratch<Surface2> surfaces;
+  Scratch<Clip> clips;
   uint32_t layerPoints = 0, layerPointCount = 0;  // the current layer's PNTS
   uint32_t polsFirst = 0, polsCount = 0;          // the last kept POLS
   bool polsKept = false;
@@ -114,6 +182,10 @@ struct Lwo2 {
   int64_t Offset(const uint8_t* at) const { return at - o.iff.body + 12; }
   bool Refuse(const char* chunk, const uint8_t* header, const char* what) {
     return FailAt(o.why, chunk, Offset(header), "%s", what);
+  }
+  uint32_t Surface(uint32_t polygon) const {
+    const uint32_t at = polygonStart[polygon];
+    return words[at + words[at] + 1];
   }
 };
 
@@ -135,29 +207,48 @@ uint32_t ColourByte(float f) {
 bool Points(Lwo2& s, const uint8_t* header, Reader r) {
   if (r.Left() % 12 != 0) return s.Refuse("PNTS", header, "the size is not whole points of 12 bytes");
   const size_t count = r.Left() / 12;
-  if (s.points.size() + count > 0xFFFFFFu) return s.Refuse("PNTS", header, "more points than an index can name");
-  s.layerPoints = static_cast<uint32_t>(s.points.size());
+  if (s.pointCount + count > 0xFFFFFFu) return s.Refuse("PNTS", header, "more points than an index can name");
+  if (count > s.pointRoom - s.pointCount) return s.Refuse("PNTS", header, "more points than counted");
+  s.layerPoints = s.pointCount;
   s.layerPointCount = static_cast<uint32_t>(count);
-  s.points.reserve(s.points.size() + count);
-  for (size_t i = 0; i < count; ++i) {
-    float v[3];
-    r.Vec(v);
-    s.points.push_back({v[0], v[1], v[2]});
-  }
+  rm::Vector* out = s.points + s.pointCount;
+  for (size_t i = 0; i < count; ++i, r.p += 12) out[i] = {ReadF4(r.p), ReadF4(r.p + 4), ReadF4(r.p + 8)};
+  s.pointCount += static_cast<uint32_t>(count);
   return true;
+}
+
+bool KeptPolygonType(const uint8_t* typeId) { return IdIs(typeId, "FACE") || IdIs(typeId, "PTCH"); }
+
+// The words and polygons a POLS chunk adds, counted as Polygons() keeps them
+// up to where it would refuse the chunk.
+void CountPolygons(Reader r, size_t& words, size_t& polygons) {
+  while (r.Left() >= 2) {
+    const uint32_t n = ReadU2(r.p) & 0x3FF;
+    r.p += 2;
+    if (r.Left() / 2 < n) return;
+    words += n + 2;
+    ++polygons;
+    for (uint32_t k = 0; k < n; ++k) {
+      uint32_t index = 0;
+      if (!r.Vx(index)) return;
+    }
+  }
 }
 
 bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
   if (!r.U4(type)) return s.Refuse("POLS", header, "no polygon type");
   const uint8_t* typeId = header + 8;
-  s.polsKept = IdIs(typeId, "FACE") || IdIs(typeId, "PTCH");
+  s.polsKept = KeptPolygonType(typeId);
   if (!s.polsKept) {
     ReportWarning(DebugFormat("LWO2 polygons of type %.4s skipped", reinterpret_cast<const char*>(typeId)));
     return true;
   }
   ++s.polsChunks;
-  s.polsFirst = static_cast<uint32_t>(s.polygonStart.size());
+  s.polsFirst = s.polygonCount;
+  const uint32_t base = s.layerPoints, layerCount = s.layerPointCount;
+  uint32_t* words = s.words;
+  uint32_t w = s.wordCount;
   while (r.Left() > 0) {
     const uint8_t* at = r.p;
     uint32_t countAndFlags = 0;
@@ -167,31 +258,43 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
     // is refused before anything is kept for it.
     if (r.Left() / 2 < n) {
       return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s (at byte %s) runs past the end of the chunk",
-                    Thousands(static_cast<int64_t>(s.polygonStart.size() - s.polsFirst)).c_str(),
+                    Thousands(static_cast<int64_t>(s.polygonCount - s.polsFirst)).c_str(),
                     Thousands(s.Offset(at)).c_str());
     }
-    s.polygonStart.push_back(static_cast<uint32_t>(s.words.size()));
-    s.words.push_back(n);
+    if (n + 2 > s.wordRoom - w || s.polygonCount >= s.polygonStart.size())
+      return s.Refuse("POLS", header, "more polygons than counted");
+    s.polygonStart[s.polygonCount++] = w;
+    words[w++] = n;
     for (uint32_t k = 0; k < n; ++k) {
-      uint32_t index = 0;
-      if (!r.Vx(index)) return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
-      if (index >= s.layerPointCount)
+      uint32_t index;
+      // Two-byte indices are the rule: read them without the general path.
+      if (r.Left() >= 2 && r.p[0] != 0xFF) {
+        index = ReadU2(r.p);
+        r.p += 2;
+      } else if (!r.Vx(index)) {
+        s.wordCount = w;
+        return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
+      }
+      if (index >= layerCount) {
+        s.wordCount = w;
         return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s names point %s of a layer of %s",
-                      Thousands(static_cast<int64_t>(s.polygonStart.size() - 1 - s.polsFirst)).c_str(),
-                      Thousands(index).c_str(), Thousands(s.layerPointCount).c_str());
-      s.words.push_back(s.layerPoints + index);
+                      Thousands(static_cast<int64_t>(s.polygonCount - 1 - s.polsFirst)).c_str(),
+                      Thousands(index).c_str(), Thousands(layerCount).c_str());
+      }
+      words[w++] = base + index;
     }
-    s.words.push_back(0);  // no surface until a PTAG gives one
+    words[w++] = 0;  // no surface until a PTAG gives one
   }
-  s.polsCount = static_cast<uint32_t>(s.polygonStart.size()) - s.polsFirst;
+  s.wordCount = w;
+  s.polsCount = s.polygonCount - s.polsFirst;
   return true;
 }
 
 bool Tags(Lwo2& s, Reader r) {
-  s.tags.clear();
+  s.tags.Assign(0, nullptr);
   const char* name = nullptr;
-  while (r.Left() > 0 && r.Name(name)) s.tags.push_back(name);
-  s.tagSurface.assign(s.tags.size(), 0);
+  while (r.Left() > 0 && r.Name(name)) s.tags.Push(name);
+  s.tagSurface.Assign(s.tags.size(), 0);
   return true;
 }
 
@@ -224,26 +327,30 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   return true;
 }
 
-// VMAP and VMAD: only texture coordinates are kept.
+// VMAP and VMAD: texture coordinates (TXUV) and colours (RGB, RGBA) are kept.
 bool VertexMap(Lwo2& s, const uint8_t* header, Reader r, bool perPolygon) {
   const char* chunk = perPolygon ? "VMAD" : "VMAP";
   uint32_t type = 0, dimension = 0;
   const char* name = nullptr;
   if (!r.U4(type) || !r.U2(dimension) || !r.Name(name)) return s.Refuse(chunk, header, "the header is cut off");
-  if (!IdIs(header + 8, "TXUV") || dimension < 2) return true;
-  UvMap* map = nullptr;
-  for (UvMap& m : s.uvMaps)
-    if (std::strcmp(m.name, name) == 0) map = &m;
-  if (!map) map = &s.uvMaps.emplace_back(UvMap{name, {}});
+  const uint8_t* typeId = header + 8;
+  const bool colour = IdIs(typeId, "RGB ") || IdIs(typeId, "RGBA");
+  const uint32_t kept = IdIs(typeId, "TXUV") ? 2 : IdIs(typeId, "RGB ") ? 3 : IdIs(typeId, "RGBA") ? 4 : 0;
+  if (kept == 0 || dimension < kept) return true;
+  VertexMapValues* map = nullptr;
+  for (VertexMapValues& m : s.maps)
+    if (m.colour == colour && std::strcmp(m.name, name) == 0) map = &m;
+  if (!map) map = &s.maps.emplace_back(VertexMapValues{name, colour, {}});
+  // At most this many entries fit the chunk: room for them once.
+  map->entries.Reserve(map->entries.size() + r.Left() / ((perPolygon ? 4 : 2) + 4 * static_cast<size_t>(dimension)));
   while (r.Left() > 0) {
     uint32_t point = 0, polygon = kNoPolygon;
     if (!r.Vx(point) || (perPolygon && !r.Vx(polygon)))
       return s.Refuse(chunk, header, "an entry is cut off by the end of the chunk");
     if (r.Left() / 4 < dimension) return s.Refuse(chunk, header, "an entry is cut off by the end of the chunk");
-    float u = 0, v = 0;
-    r.F4(u);
-    r.F4(v);
-    r.p += 4 * static_cast<size_t>(dimension - 2);
+    MapEntry e{point, polygon, {0, 0, 0, 1}};
+    for (uint32_t k = 0; k < kept; ++k) r.F4(e.value[k]);
+    r.p += 4 * static_cast<size_t>(dimension - kept);
     if (point >= s.layerPointCount)
       return FailAt(s.o.why, chunk, s.Offset(header), "names point %s of a layer of %s", Thousands(point).c_str(),
                     Thousands(s.layerPointCount).c_str());
@@ -251,9 +358,10 @@ bool VertexMap(Lwo2& s, const uint8_t* header, Reader r, bool perPolygon) {
       if (polygon >= s.polsCount)
         return FailAt(s.o.why, chunk, s.Offset(header), "names polygon %s of %s", Thousands(polygon).c_str(),
                       Thousands(s.polsCount).c_str());
-      polygon += s.polsFirst;
+      e.polygon = polygon + s.polsFirst;
     }
-    map->entries.push_back({s.layerPoints + point, polygon, u, v});
+    e.point = s.layerPoints + point;
+    map->entries.Push(e);
   }
   return true;
 }
@@ -268,7 +376,7 @@ bool ClipChunk(Lwo2& s, Reader r) {
     if (size > r.Left()) break;
     Reader sub{r.p, r.p + size};
     const char* file = nullptr;
-    if (IdIs(id, "STIL") && sub.Name(file)) s.clips.push_back({index, file});
+    if (IdIs(id, "STIL") && sub.Name(file)) s.clips.Push({index, file});
     r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
   }
   return true;
@@ -336,6 +444,8 @@ void Block(ImageMap& map, Reader r) {
 bool SurfaceChunk(Lwo2& s, const uint8_t* header, Reader r) {
   Surface2 surface;
   std::memset(&surface.record, 0, sizeof surface.record);
+  surface.colourMap = nullptr;
+  surface.colourIntensity = 1;
   const char* source = nullptr;
   if (!r.Name(surface.record.name) || !r.Name(source)) {
     ReportWarning("SURF chunk without a terminated name ignored");
@@ -359,6 +469,13 @@ bool SurfaceChunk(Lwo2& s, const uint8_t* header, Reader r) {
       out.present |= LWO_SMAN;
     } else if (IdIs(id, "BLOK")) {
       Block(surface.map, sub);
+    } else if (IdIs(id, "VCOL")) {
+      uint32_t envelope = 0, type = 0;
+      const char* name = nullptr;
+      if (sub.F4(f) && sub.Vx(envelope) && sub.U4(type) && sub.Name(name) && *name) {
+        surface.colourMap = name;
+        surface.colourIntensity = std::isfinite(f) ? std::fmin(std::fmax(f, 0.0f), 1.0f) : 1.0f;
+      }
     } else {
       static const struct {
         const char* id;
@@ -377,7 +494,7 @@ bool SurfaceChunk(Lwo2& s, const uint8_t* header, Reader r) {
     }
     r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
   }
-  s.surfaces.push_back(surface);
+  s.surfaces.Push(surface);
   return true;
 }
 
@@ -431,19 +548,72 @@ void Project(const ImageMap& m, uint32_t axis, const rm::Vector& p, float& u, fl
   }
 }
 
-// The texture coordinates of every corner of every polygon whose surface has
-// an image map, and the image name per surface number.
-bool TextureCoordinates(Lwo2& s) {
-  LwoObject& o = s.o;
-  const uint32_t surfaceCount = o.surfaceNames.nameCount;
-  std::vector<const ImageMap*> mapOf(surfaceCount + 1, nullptr);
-  bool any = false;
-  for (auto* n = o.surfaceNames.entries.head(); n; n = n->next)
+// Readies a map for lookups by corner the first time it is needed.
+MapIndex& IndexOf(Lwo2& s, std::vector<MapIndex>& indexes, size_t mi) {
+  MapIndex& ix = indexes[mi];
+  if (ix.made) return ix;
+  const Scratch<MapEntry>& entries = s.maps[mi].entries;
+  Need(ix.pointEntry, s.pointCount);
+  for (uint32_t i = 0; i < s.pointCount; ++i) ix.pointEntry[i] = kNone;
+  Need(ix.cornerStart, static_cast<size_t>(s.polygonCount) + 1);
+  for (uint32_t e = 0; e < entries.size(); ++e)
+    if (entries[e].polygon == kNoPolygon) ix.pointEntry[entries[e].point] = e;
+    else ++ix.cornerStart[entries[e].polygon + 1];
+  for (uint32_t q = 0; q < s.polygonCount; ++q) ix.cornerStart[q + 1] += ix.cornerStart[q];
+  Need(ix.cornerEntry, ix.cornerStart[s.polygonCount]);
+  TrackedBuffer<uint32_t> fill;
+  Need(fill, s.polygonCount);
+  for (uint32_t e = 0; e < entries.size(); ++e)
+    if (entries[e].polygon != kNoPolygon) {
+      const uint32_t p = entries[e].polygon;
+      ix.cornerEntry[ix.cornerStart[p] + fill[p]++] = e;
+    }
+  ix.made = true;
+  return ix;
+}
+
+// The entry giving a map's value at a polygon's corner: the polygon's own
+// for that point, else the point's; null for none.
+const MapEntry* EntryAt(const VertexMapValues& map, const MapIndex& ix, uint32_t polygon, uint32_t point) {
+  uint32_t e = ix.pointEntry[point];
+  for (uint32_t c = ix.cornerStart[polygon]; c < ix.cornerStart[polygon + 1]; ++c)
+    if (map.entries[ix.cornerEntry[c]].point == point) e = ix.cornerEntry[c];
+  return e == kNone ? nullptr : &map.entries[e];
+}
+
+// The map of the given kind and name (any of the kind for a null name), or -1.
+int FindMap(const Lwo2& s, bool colour, const char* name) {
+  for (size_t i = 0; i < s.maps.size(); ++i)
+    if (s.maps[i].colour == colour && (!name || std::strcmp(s.maps[i].name, name) == 0)) return static_cast<int>(i);
+  return -1;
+}
+
+// The record read for each surface number, or null.
+void SurfacesByNumber(Lwo2& s, TrackedBuffer<const Surface2*>& out) {
+  Need(out, static_cast<size_t>(s.o.surfaceNames.nameCount) + 1);
+  for (auto* n = s.o.surfaceNames.entries.head(); n; n = n->next)
     for (const Surface2& surface : s.surfaces)
       if (std::strcmp(surface.record.name, n->value.name) == 0) {
-        if (surface.map.present) mapOf[n->value.index] = &surface.map, any = true;
+        out[n->value.index] = &surface;
         break;
       }
+}
+
+// The texture coordinates of every corner of every polygon whose surface has
+// an image map, and the image name per surface number.
+bool TextureCoordinates(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
+  LwoObject& o = s.o;
+  const uint32_t surfaceCount = o.surfaceNames.nameCount;
+  TrackedBuffer<const ImageMap*> mapOf;
+  Need(mapOf, static_cast<size_t>(surfaceCount) + 1);
+  TrackedBuffer<int32_t> uvMapOf;  // per surface number: its UV map, or -1
+  Need(uvMapOf, static_cast<size_t>(surfaceCount) + 1);
+  bool any = false;
+  for (uint32_t n = 1; n <= surfaceCount; ++n)
+    if (surfaceOf[n] && surfaceOf[n]->map.present) {
+      mapOf[n] = &surfaceOf[n]->map, any = true;
+      uvMapOf[n] = mapOf[n]->projection == PROJ_UV ? FindMap(s, false, mapOf[n]->uvMap) : -1;
+    }
   if (!any) return true;
 
   UvSet& set = o.uvSet;
@@ -457,23 +627,11 @@ bool TextureCoordinates(Lwo2& s) {
       for (const Clip& clip : s.clips)
         if (clip.index == m->image) set.imageNames[n->value.index - 1] = clip.file;
   }
-  const uint32_t polygonCount = static_cast<uint32_t>(s.polygonStart.size());
+  const uint32_t polygonCount = s.polygonCount;
   if (!set.polygonUvs.Allocate(polygonCount)) throw std::bad_alloc();
   set.polygonCount = polygonCount;
 
-  // Per-point values of each map the surfaces name, later entries winning;
-  // per-corner values then override them.
-  std::vector<std::vector<float>> pointUv(s.uvMaps.size());
-  const auto findMap = [&](const char* name) -> int {
-    for (size_t i = 0; i < s.uvMaps.size(); ++i)
-      if (!name || std::strcmp(s.uvMaps[i].name, name) == 0) return static_cast<int>(i);
-    return -1;
-  };
-  // Per-corner values of each map by polygon, as lists starting at
-  // cornerStart[map][polygon], so a polygon looks at its own only.
-  std::vector<std::vector<uint32_t>> cornerStart(s.uvMaps.size());
-  std::vector<std::vector<const UvEntry*>> cornerList(s.uvMaps.size());
-
+  std::vector<MapIndex> indexes(s.maps.size());
   for (uint32_t p = 0; p < polygonCount; ++p) {
     const uint32_t at = s.polygonStart[p];
     const uint32_t n = s.words[at], surface = s.words[at + n + 1];
@@ -484,32 +642,14 @@ bool TextureCoordinates(Lwo2& s) {
     float* u = &set.u[list->first];
     float* v = &set.v[list->first];
     if (m->projection == PROJ_UV) {
-      const int mi = findMap(m->uvMap);
+      const int mi = uvMapOf[surface];
       if (mi < 0) continue;
-      if (pointUv[mi].empty()) {
-        pointUv[mi].assign(2 * s.points.size(), 0.0f);
-        for (const UvEntry& e : s.uvMaps[mi].entries)
-          if (e.polygon == kNoPolygon) {
-            pointUv[mi][2 * e.point] = e.u, pointUv[mi][2 * e.point + 1] = e.v;
-          }
-        std::vector<uint32_t>& start = cornerStart[mi];
-        start.assign(polygonCount + 1, 0);
-        for (const UvEntry& e : s.uvMaps[mi].entries)
-          if (e.polygon != kNoPolygon) ++start[e.polygon + 1];
-        for (uint32_t q = 0; q < polygonCount; ++q) start[q + 1] += start[q];
-        cornerList[mi].assign(start[polygonCount], nullptr);
-        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
-        for (const UvEntry& e : s.uvMaps[mi].entries)
-          if (e.polygon != kNoPolygon) cornerList[mi][fill[e.polygon]++] = &e;
-      }
+      const MapIndex& ix = IndexOf(s, indexes, static_cast<size_t>(mi));
       for (uint32_t k = 0; k < n; ++k) {
-        const uint32_t point = s.words[at + 1 + k];
-        u[k] = pointUv[mi][2 * point];
-        v[k] = pointUv[mi][2 * point + 1];
+        const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.words[at + 1 + k]);
+        u[k] = e ? e->value[0] : 0;
+        v[k] = e ? e->value[1] : 0;
       }
-      for (uint32_t c = cornerStart[mi][p]; c < cornerStart[mi][p + 1]; ++c)
-        for (uint32_t k = 0; k < n; ++k)
-          if (s.words[at + 1 + k] == cornerList[mi][c]->point) u[k] = cornerList[mi][c]->u, v[k] = cornerList[mi][c]->v;
     } else {
       uint32_t axis = m->axis;
       if (m->projection == PROJ_CUBIC && n >= 3) {
@@ -540,75 +680,206 @@ bool TextureCoordinates(Lwo2& s) {
   return true;
 }
 
+// The colour of every corner of the polygons whose surface shows a vertex
+// colour map: the surface's VCOL map, mixed into the surface colour by its
+// intensity. A file whose surfaces name no map at all shows its first colour
+// map on every surface, as the vertex colours are what it has to show.
+// Points the map leaves out keep the surface colour.
+bool CornerColours(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
+  if (FindMap(s, true, nullptr) < 0) return true;
+  LwoObject& o = s.o;
+  const uint32_t surfaceCount = o.surfaceNames.nameCount;
+  bool anyNamed = false;
+  for (const Surface2& surface : s.surfaces) anyNamed = anyNamed || surface.colourMap;
+  TrackedBuffer<int32_t> mapOf;
+  Need(mapOf, static_cast<size_t>(surfaceCount) + 1);
+  TrackedBuffer<uint32_t> base;
+  Need(base, static_cast<size_t>(surfaceCount) + 1);
+  bool any = false;
+  for (uint32_t n = 1; n <= surfaceCount; ++n) {
+    const Surface2* surface = surfaceOf[n];
+    mapOf[n] = !anyNamed ? FindMap(s, true, nullptr) : surface && surface->colourMap ? FindMap(s, true, surface->colourMap) : -1;
+    any = any || mapOf[n] >= 0;
+    base[n] = 0xFF000000u | (surface && (surface->record.present & LWO_COLR) ? surface->record.colour >> 8 : 0xFFFFFFu);
+  }
+  if (!any) return true;
+  Need(o.corners.colouredSurface, static_cast<size_t>(surfaceCount) + 1);
+  Need(o.corners.colours, s.wordCount);
+  std::vector<MapIndex> indexes(s.maps.size());
+  for (uint32_t p = 0; p < s.polygonCount; ++p) {
+    const uint32_t at = s.polygonStart[p], n = s.words[at], surface = s.words[at + n + 1];
+    if (surface > surfaceCount || mapOf[surface] < 0) continue;
+    o.corners.colouredSurface[surface] = 1;
+    const size_t mi = static_cast<size_t>(mapOf[surface]);
+    const MapIndex& ix = IndexOf(s, indexes, mi);
+    const float intensity = !anyNamed ? 1.0f : surfaceOf[surface]->colourIntensity;
+    for (uint32_t k = 0; k < n; ++k) {
+      const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.words[at + 1 + k]);
+      uint32_t colour = base[surface];
+      if (e) {
+        colour = static_cast<uint32_t>(ColourByte(e->value[3])) << 24;
+        for (int c = 0; c < 3; ++c) {
+          const float under = static_cast<float>((base[surface] >> (16 - 8 * c)) & 0xFF) / 255.0f;
+          const float over = std::isfinite(e->value[c]) ? std::fmin(std::fmax(e->value[c], 0.0f), 1.0f) : 0.0f;
+          colour |= ColourByte(under + (over - under) * intensity) << (16 - 8 * c);
+        }
+      }
+      o.corners.colours[at + 1 + k] = colour;
+    }
+  }
+  return true;
+}
+
 // ---- normals ----------------------------------------------------------------
 
 // Corners share a normal with the neighbouring polygons of their surface whose
 // faces turn from theirs by less than the surface's smoothing angle; without
-// one a polygon is flat. A point in more than kMaxCompared polygons (never in
-// a modelled object) leaves its corners flat, so hostile fans cannot make the
-// comparison quadratic.
+// one a polygon is flat. Where every polygon of a surface at a point lies
+// within half the angle of their mean, every pair is within the angle, so
+// their corners there share the one sum, found without comparing pairs. The
+// other points compare pairs; one in more than kMaxCompared polygons (never
+// in a modelled object) leaves its corners flat, so hostile fans cannot make
+// the comparison quadratic.
 constexpr uint32_t kMaxCompared = 256;
 
-bool CornerNormals(Lwo2& s) {
+rm::Vector Normalise(rm::Vector v) {
+  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  return length > 0 ? rm::Vector{v.x / length, v.y / length, v.z / length} : rm::Vector{0, 0, 0};
+}
+
+bool CornerNormals(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
   LwoObject& o = s.o;
-  const uint32_t polygonCount = static_cast<uint32_t>(s.polygonStart.size());
-  std::vector<float> cosOf(o.surfaceNames.nameCount + 1, 2.0f);  // above 1: flat
-  for (auto* n = o.surfaceNames.entries.head(); n; n = n->next)
-    for (const Surface2& surface : s.surfaces)
-      if (std::strcmp(surface.record.name, n->value.name) == 0) {
-        const float angle = surface.record.maxSmoothingAngle;
-        if ((surface.record.present & LWO_SMAN) && angle > 0) cosOf[n->value.index] = std::cos(std::fmin(angle, 3.2f));
-        break;
-      }
-  std::vector<rm::Vector> weighted(polygonCount), unit(polygonCount);
-  std::vector<uint32_t> start(s.points.size() + 1, 0);
+  const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = o.surfaceNames.nameCount;
+  const uint32_t* words = s.words;
+  // Per surface number the cosine of its angle (above 1: flat) and of the
+  // cone every polygon at a point must lie in to share the sum.
+  TrackedBuffer<float> cosOf, coneOf;
+  Need(cosOf, static_cast<size_t>(surfaceCount) + 1);
+  Need(coneOf, static_cast<size_t>(surfaceCount) + 1);
+  for (uint32_t n = 0; n <= surfaceCount; ++n) {
+    cosOf[n] = coneOf[n] = 2.0f;
+    const Surface2* surface = surfaceOf[n];
+    if (!surface) continue;
+    const float angle = surface->record.maxSmoothingAngle;
+    if ((surface->record.present & LWO_SMAN) && angle > 0) {
+      cosOf[n] = std::cos(std::fmin(angle, 3.2f));
+      coneOf[n] = std::cos(std::fmin(angle, 3.0f) / 2) + 1e-4f;  // a margin for rounding
+    }
+  }
+  TrackedBuffer<rm::Vector> weighted, unit;
+  TrackedBuffer<uint32_t> start;
+  Need(weighted, polygonCount);
+  Need(unit, polygonCount);
+  Need(start, static_cast<size_t>(pointCount) + 1);
   for (uint32_t p = 0; p < polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    const uint32_t at = s.polygonStart[p], n = words[at];
     if (n < 3) continue;
-    const rm::Vector& p0 = s.points[s.words[at + 1]];
-    const rm::Vector& p1 = s.points[s.words[at + 2]];
-    const rm::Vector& p2 = s.points[s.words[at + 3]];
-    rm::Vector a{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, c{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
-    const auto normalise = [](rm::Vector v) {
-      const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-      return length > 0 ? rm::Vector{v.x / length, v.y / length, v.z / length} : rm::Vector{0, 0, 0};
-    };
-    a = normalise(a), c = normalise(c);
+    const rm::Vector& p0 = s.points[words[at + 1]];
+    const rm::Vector& p1 = s.points[words[at + 2]];
+    const rm::Vector& p2 = s.points[words[at + 3]];
+    const rm::Vector a = Normalise({p1.x - p0.x, p1.y - p0.y, p1.z - p0.z});
+    const rm::Vector c = Normalise({p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
     // Weighted by the sine of the corner angle at the first point, as LWOB normals are.
     weighted[p] = {a.y * c.z - a.z * c.y, a.z * c.x - a.x * c.z, a.x * c.y - a.y * c.x};
-    unit[p] = normalise(weighted[p]);
-    for (uint32_t k = 0; k < n; ++k) ++start[s.words[at + 1 + k] + 1];
+    unit[p] = Normalise(weighted[p]);
+    for (uint32_t k = 0; k < n; ++k) ++start[words[at + 1 + k] + 1];
   }
-  for (size_t i = 0; i < s.points.size(); ++i) start[i + 1] += start[i];
-  std::vector<uint32_t> incident(start.back()), fill(start.begin(), start.end() - 1);
-  for (uint32_t p = 0; p < polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p], n = s.words[at];
+  for (uint32_t i = 0; i < pointCount; ++i) start[i + 1] += start[i];
+  // Each point's polygons, those of one surface together: filled surface by
+  // surface.
+  TrackedBuffer<uint32_t> bySurface, surfaceStart, incident, fill;
+  Need(surfaceStart, static_cast<size_t>(surfaceCount) + 2);
+  Need(bySurface, polygonCount);
+  for (uint32_t p = 0; p < polygonCount; ++p) ++surfaceStart[s.Surface(p) + 1];
+  for (uint32_t n = 0; n <= surfaceCount; ++n) surfaceStart[n + 1] += surfaceStart[n];
+  for (uint32_t p = 0; p < polygonCount; ++p) bySurface[surfaceStart[s.Surface(p)]++] = p;
+  surfaceStart.Reset();
+  Need(incident, start[pointCount]);
+  Need(fill, pointCount);
+  for (uint32_t i = 0; i < pointCount; ++i) fill[i] = start[i];
+  for (uint32_t q = 0; q < polygonCount; ++q) {
+    const uint32_t p = bySurface[q], at = s.polygonStart[p], n = words[at];
     if (n >= 3)
-      for (uint32_t k = 0; k < n; ++k) incident[fill[s.words[at + 1 + k]]++] = p;
+      for (uint32_t k = 0; k < n; ++k) incident[fill[words[at + 1 + k]]++] = p;
   }
-  if (!o.corners.normals.Allocate(s.words.size())) throw std::bad_alloc();
+  fill.Reset();
+  bySurface.Reset();
+  Need(o.corners.normals, s.wordCount);
+  rm::Vector* normals = o.corners.normals.data();
+
+  // The shared sums: a corner given one is done (a zero sum is worked out
+  // again below, to the same end).
+  for (uint32_t point = 0; point < pointCount; ++point)
+    for (uint32_t run = start[point]; run < start[point + 1];) {
+      const uint32_t surface = s.Surface(incident[run]);
+      uint32_t end = run + 1;
+      rm::Vector mean = unit[incident[run]];
+      while (end < start[point + 1] && s.Surface(incident[end]) == surface) {
+        const rm::Vector& u = unit[incident[end++]];
+        mean.x += u.x, mean.y += u.y, mean.z += u.z;
+      }
+      const float cone = coneOf[surface];
+      bool shared = cone <= 1;
+      mean = Normalise(mean);
+      for (uint32_t i = run; i < end && shared; ++i) {
+        const rm::Vector& u = unit[incident[i]];
+        shared = u.x * mean.x + u.y * mean.y + u.z * mean.z >= cone;
+      }
+      if (shared) {
+        rm::Vector sum{0, 0, 0};
+        for (uint32_t i = run; i < end; ++i) {
+          const rm::Vector& w = weighted[incident[i]];
+          sum.x += w.x, sum.y += w.y, sum.z += w.z;
+        }
+        sum = Normalise(sum);
+        for (uint32_t i = run; i < end; ++i) {
+          const uint32_t at = s.polygonStart[incident[i]], n = words[at];
+          for (uint32_t k = 0; k < n; ++k)
+            if (words[at + 1 + k] == point) normals[at + 1 + k] = sum;
+        }
+      }
+      run = end;
+    }
+
   for (uint32_t p = 0; p < polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    const uint32_t at = s.polygonStart[p], n = words[at];
     if (n < 3) continue;
-    const uint32_t surface = s.words[at + n + 1];
+    const uint32_t surface = words[at + n + 1];
     const float threshold = cosOf[surface];
     for (uint32_t k = 0; k < n; ++k) {
-      const uint32_t point = s.words[at + 1 + k];
+      rm::Vector& out = normals[at + 1 + k];
+      if (out.x != 0 || out.y != 0 || out.z != 0) continue;
+      const uint32_t point = words[at + 1 + k];
       rm::Vector sum = weighted[p];
       if (threshold <= 1 && start[point + 1] - start[point] <= kMaxCompared)
         for (uint32_t i = start[point]; i < start[point + 1]; ++i) {
           const uint32_t r = incident[i];
-          if (r == p || s.words[s.polygonStart[r] + s.words[s.polygonStart[r]] + 1] != surface) continue;
+          if (r == p || s.Surface(r) != surface) continue;
           const float cosine = unit[p].x * unit[r].x + unit[p].y * unit[r].y + unit[p].z * unit[r].z;
           if (cosine < threshold) continue;
           sum.x += weighted[r].x, sum.y += weighted[r].y, sum.z += weighted[r].z;
         }
-      const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
-      o.corners.normals[at + 1 + k] = length > 0 ? rm::Vector{sum.x / length, sum.y / length, sum.z / length}
-                                                 : rm::Vector{0, 0, 0};
+      out = Normalise(sum);
     }
   }
   return true;
+}
+
+// Counts what the chunks hold, so the points and polygon words go into
+// buffers of their final size.
+void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& polygons) {
+  const uint8_t* body = o.iff.body;
+  const uint32_t length = o.iff.bodyLength;
+  for (uint32_t at = 0; length - at >= 8;) {
+    const uint8_t* header = body + at;
+    const uint32_t size = ReadU4(header + 4);
+    if (size > length - at - 8) return;
+    if (IdIs(header, "PNTS")) points += size / 12;
+    if (IdIs(header, "POLS") && size >= 4 && KeptPolygonType(header + 8))
+      CountPolygons(Reader{header + 12, header + 8 + size}, words, polygons);
+    at += 8 + size;
+    if (size % 2 && at < length) ++at;
+  }
 }
 
 bool Finish(Lwo2& s) {
@@ -616,7 +887,8 @@ bool Finish(Lwo2& s) {
   // Polygons no PTAG reached get the surface LightWave gives them.
   static const char kDefault[] = "Default";
   uint32_t defaultSurface = 0;
-  for (const uint32_t at : s.polygonStart) {
+  for (uint32_t p = 0; p < s.polygonCount; ++p) {
+    const uint32_t at = s.polygonStart[p];
     uint32_t& surface = s.words[at + s.words[at] + 1];
     if (surface != 0) continue;
     if (!defaultSurface) {
@@ -625,23 +897,22 @@ bool Finish(Lwo2& s) {
     }
     surface = defaultSurface;
   }
-  if (!o.points.points.Allocate(s.points.size()) || !o.polygons.wide.Allocate(s.words.size())) throw std::bad_alloc();
-  if (!s.points.empty()) std::memcpy(o.points.points.data(), s.points.data(), s.points.size() * sizeof(rm::Vector));
-  if (!s.words.empty()) std::memcpy(o.polygons.wide.data(), s.words.data(), s.words.size() * sizeof(uint32_t));
-  o.points.pointCount = static_cast<uint32_t>(s.points.size());
+  o.points.pointCount = s.pointCount;
   o.points.chunkCount = o.points.pointCount ? 1 : 0;
   o.polygons.words = nullptr;
-  o.polygons.wordCount = static_cast<uint32_t>(s.words.size());
-  o.polygons.polygonCount = static_cast<uint32_t>(s.polygonStart.size());
+  o.polygons.wordCount = s.wordCount;
+  o.polygons.polygonCount = s.polygonCount;
   o.polygons.indexWordCount = o.polygons.wordCount - o.polygons.polygonCount;
   o.polygons.chunkCount = s.polsChunks;
   o.surfaceNames.chunkCount = s.tags.empty() ? 0 : 1;
   // The list runs in file order, as the LWOB one does.
-  for (auto it = s.surfaces.rbegin(); it != s.surfaces.rend(); ++it) {
-    if (!o.surfaces.list.PushFront(it->record)) throw std::bad_alloc();
+  for (size_t i = s.surfaces.size(); i-- > 0;) {
+    if (!o.surfaces.list.PushFront(s.surfaces[i].record)) throw std::bad_alloc();
     ++o.surfaces.surfaceCount;
   }
-  return CornerNormals(s) && TextureCoordinates(s);
+  TrackedBuffer<const Surface2*> surfaceOf;
+  SurfacesByNumber(s, surfaceOf);
+  return CornerNormals(s, surfaceOf) && CornerColours(s, surfaceOf) && TextureCoordinates(s, surfaceOf);
 }
 
 }  // namespace
@@ -649,6 +920,18 @@ bool Finish(Lwo2& s) {
 bool ParseLwo2Body(LwoObject& object) {
   object.lwo2 = true;
   Lwo2 s(object);
+  size_t points = 0, words = 0, polygons = 0;
+  CountChunks(object, points, words, polygons);
+  // A count the indices cannot reach is refused by the chunk that passes it.
+  points = std::min<size_t>(points, 0xFFFFFFu);
+  words = std::min<size_t>(words, 0xFFFFFFFFu);
+  if (!object.points.points.Allocate(points) || !object.polygons.wide.Allocate(words) ||
+      !s.polygonStart.Allocate(polygons))
+    throw std::bad_alloc();
+  s.points = object.points.points.data();
+  s.pointRoom = static_cast<uint32_t>(points);
+  s.words = object.polygons.wide.data();
+  s.wordRoom = static_cast<uint32_t>(words);
   const uint8_t* body = object.iff.body;
   const uint32_t length = object.iff.bodyLength;
   uint32_t at = 0;
@@ -666,7 +949,7 @@ bool ParseLwo2Body(LwoObject& object) {
     Reader r{header + 8, header + 8 + size};
     bool ok = true;
     if (IdIs(header, "LAYR")) {
-      s.layerPoints = static_cast<uint32_t>(s.points.size());
+      s.layerPoints = s.pointCount;
       s.layerPointCount = 0;
       s.polsKept = false;
       s.polsCount = 0;  // the pivot is kept where it is: points are in object space already

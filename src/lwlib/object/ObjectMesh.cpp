@@ -31,6 +31,7 @@ rm::Vector Normalised(const rm::Vector& v) {
 struct UvPair {
   float u, v;
   rm::Vector normal;  // the corner's own, when the object has them
+  uint32_t colour;     // the corner's own, when its surface has vertex colours
   int32_t next;        // the next pair of the same work vertex, or -1
   uint32_t finalIndex;  // the vertex it becomes in the group
 };
@@ -240,6 +241,10 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
 bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
                 const UvSet* uvSet, uint32_t surface, uint32_t flags, const LwoCorners* corners) {
   const rm::Vector* cornerNormals = corners && !corners->normals.empty() ? corners->normals.data() : nullptr;
+  const uint32_t* cornerColours = corners && surface < corners->colouredSurface.size() &&
+                                          corners->colouredSurface[surface] && !corners->colours.empty()
+                                      ? corners->colours.data()
+                                      : nullptr;
   if (!uvSet && !cornerNormals) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
@@ -257,13 +262,15 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
       float u = 0, v = 0;
       if (uvSet) UvAt(*uvSet, b.byGroupPolygon[f], j, u, v);
       const rm::Vector normal = cornerNormals ? cornerNormals[at + 1 + j] : rm::Vector{0, 0, 0};
+      const uint32_t colour = cornerColours ? cornerColours[at + 1 + j] : 0;
       int32_t pair = b.work[vertex].firstPair;
       while (pair >= 0 && !(b.pairs[pair].u == u && b.pairs[pair].v == v && b.pairs[pair].normal.x == normal.x &&
-                            b.pairs[pair].normal.y == normal.y && b.pairs[pair].normal.z == normal.z))
+                            b.pairs[pair].normal.y == normal.y && b.pairs[pair].normal.z == normal.z &&
+                            b.pairs[pair].colour == colour))
         pair = b.pairs[pair].next;
       if (pair < 0) {
         pair = static_cast<int32_t>(pairCount++);
-        b.pairs[pair] = {u, v, normal, b.work[vertex].firstPair, 0};
+        b.pairs[pair] = {u, v, normal, colour, b.work[vertex].firstPair, 0};
         b.work[vertex].firstPair = pair;
       }
       b.cornerPair[corner] = static_cast<uint32_t>(pair);
@@ -282,7 +289,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
       out.normal = cornerNormals ? b.pairs[pair].normal : b.normals[work.point];
       out.tu = b.pairs[pair].u;
       out.tv = b.pairs[pair].v;
-      out.color = 0;
+      out.color = b.pairs[pair].colour;
     }
   }
   uint32_t words = 0;
@@ -292,7 +299,9 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
     b.faceData[words++] = n;
     for (uint32_t j = 0; j < n; ++j) b.faceData[words++] = b.pairs[b.cornerPair[corner++]].finalIndex;
   }
-  return AddBuiltGroup(mesh, b, next, last - first, words);
+  if (!AddBuiltGroup(mesh, b, next, last - first, words)) return false;
+  if (cornerColours) mesh.SetGroupColorSource(mesh.GetGroupCount() - 1, rm::COLOR_FROMVERTEX);
+  return true;
 }
 
 // Texture coordinates are moved up by whole numbers until none is negative.
