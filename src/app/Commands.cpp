@@ -9,7 +9,6 @@
 #include "lwlib/object/ObjectMesh.h"
 #include "lwlib/object/TextureSearch.h"
 #include "platform/Path.h"
-#include "platform/Process.h"
 #include "platform/Ui.h"
 #include "psx/Hmd.h"
 
@@ -286,25 +285,12 @@ void Commands::HmdExportCommand(int command) {
   };
   HmdExportPlan plan;
   if (!PrepareHmdExport(static_cast<HmdExportKind>(command), path, convert, startupDirectory_, plan)) return;
-  if (plan.steps.empty()) {
-    FinishHmdExport(plan, true);
-    return;
-  }
-  if (hooks_.runHmdTools) {
+  if (!plan.steps.empty() && hooks_.runHmdTools) {
     toolsRunning_ = true;
     hooks_.runHmdTools(std::move(plan));
     return;
   }
-  bool succeeded = true;
-  for (const HmdToolStep& step : plan.steps) {
-    const ProcessResult result = RunProgram(step.argv, step.stdinPath, step.stdoutPath);
-    if (!result.Succeeded()) {
-      ShowHmdStepFailure(step, result.Describe());
-      succeeded = false;
-      break;
-    }
-  }
-  FinishHmdExport(plan, succeeded);
+  RunHmdExportPlan(plan);
 }
 
 void Commands::GenerateBspTree() {

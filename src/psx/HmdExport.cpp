@@ -115,6 +115,10 @@ bool ExportHmd(HmdExportKind kind, const std::string& chosenPath, const HmdConve
                const std::string& startupDirectory) {
   HmdExportPlan plan;
   if (!PrepareHmdExport(kind, chosenPath, convert, startupDirectory, plan)) return false;
+  return RunHmdExportPlan(plan);
+}
+
+bool RunHmdExportPlan(const HmdExportPlan& plan) {
   bool succeeded = true;
   for (const HmdToolStep& step : plan.steps) {
     const ProcessResult result = RunProgram(step.argv, step.stdinPath, step.stdoutPath);

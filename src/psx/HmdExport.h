@@ -60,6 +60,9 @@ void FinishHmdExport(const HmdExportPlan& plan, bool succeeded);
 // "<what> failed: <how>" in the "HMD Error" box; `errors` is what the tool
 // said on standard error, if the caller kept it.
 void ShowHmdStepFailure(const HmdToolStep& step, const std::string& how, const std::string& errors = {});
+// Runs the plan's steps in order, waiting for each, stops at the first that
+// fails (shown as ShowHmdStepFailure shows it), then finishes the plan.
+bool RunHmdExportPlan(const HmdExportPlan& plan);
 
 // Runs one export for the name the user chose. Every failure (conversion,
 // missing tools, a tool that cannot start or ends with a failure) is shown in
