@@ -8,7 +8,10 @@
 #include <QLabel>
 #include <filesystem>
 
+#include "writers/BmpWriter.h"
 #include "writers/FootballerWriter.h"
+#include "writers/Lwo2Writer.h"
+#include "writers/LwobWriter.h"
 #include "TestSupport.h"
 #include "WidgetTestSupport.h"
 #include "app/FootballerWindow.h"
@@ -99,4 +102,48 @@ TEST(FootballerWindowWidget, StartUpShowsTheDressedDefaultFootballer) {
   EXPECT_GT(shirt, area / 100);
   EXPECT_GT(shorts, area / 200);
   EXPECT_GT(skin, area / 200);
+}
+
+// A textured box shows its image in the viewer, whichever form holds it: an
+// LWOB cube with UV images, an LWO2 box with a planar image map from a CLIP.
+TEST(ViewerScreenshot, TexturedBoxesShowTheirImage) {
+  testsupport::TempDir dir;
+  InFolder here(dir.path());  // the image is found in the current folder
+  std::vector<uint32_t> checker;  // green and magenta squares of 4 x 4
+  for (uint32_t i = 0; i < 64; ++i) checker.push_back((i % 8 / 4 + i / 32) % 2 ? 0x00FF00 : 0xFF00FF);
+  testsupport::BmpSpec bmp;
+  bmp.width = bmp.height = 8;
+  bmp.pixelData = testsupport::PackBmpRows(8, 8, 24, checker);
+  testsupport::WriteFile(dir.File("check.bmp"), testsupport::MakeBmp(bmp));
+  testsupport::LwobWriter()
+      .Points(testsupport::CubePoints())
+      .SurfaceNames({"Box"})
+      .Polygons(testsupport::CubeFaces())
+      .UvImages({"check.bmp"})
+      .UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}))
+      .Save(dir.File("lwob.lwo"));
+  writers::Lwo2Surface box{"Box"};
+  writers::Lwo2ImageMap planar;
+  planar.size = {2, 2, 2};
+  box.maps = {planar};
+  std::vector<writers::Lwo2Polygon> faces;
+  for (const auto& f : testsupport::CubeFaces()) faces.push_back({{f.points.begin(), f.points.end()}, 0});
+  writers::Lwo2Writer().Tags({"Box"}).Clip(1, "images/check.bmp").Layer(0).Points(testsupport::CubePoints())
+      .Polygons(faces).Surface(box).Save(dir.File("lwo2.lwo"));
+  for (const char* name : {"lwob", "lwo2"}) {
+    SCOPED_TRACE(name);
+    const ProcessResult r = RunProgram({LWVIEW_PATH, "--screenshot", dir.File("shot.png"), dir.File(std::string(name) + ".lwo")});
+    ASSERT_TRUE(r.Succeeded()) << r.Describe();
+    const QImage image(QString::fromStdString(dir.File("shot.png")));
+    ASSERT_FALSE(image.isNull());
+    int green = 0, magenta = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        green += c.green() > 90 && c.red() < 40 && c.blue() < 40;
+        magenta += c.red() > 90 && c.blue() > 90 && c.green() < 40;
+      }
+    EXPECT_GT(green, image.width() * image.height() / 50);
+    EXPECT_GT(magenta, image.width() * image.height() / 50);
+  }
 }
