@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <assimp/Importer.hpp>
+#include <assimp/mesh.h>
+#include <assimp/scene.h>
+
 #include <filesystem>
 
 #include "writers/BmpWriter.h"
+#include "writers/Lwo2Writer.h"
 #include "Lwconv.h"
 
 using clitest::Lwconv;
@@ -44,6 +49,42 @@ TEST(MeshCommands, ToMshAndToXWriteFilesThatReadBack) {
   EXPECT_TRUE(Has(out, "\"box\":{\"min\":[-1,-1,-1],\"max\":[1,1,1]}")) << out;
   ASSERT_EQ(Lwconv(dir, {"to-msh", x, dir.File("fromx.msh")}).status, 0);
   EXPECT_EQ(Lwconv(dir, {"to-x", dir.File("fromx.msh"), dir.File("again.X")}).status, 0);
+}
+
+// The .X of an LWO2 object (two layers, vertex colours) reads in the .X
+// reader library as it is, without the engine's steps: every polygon is one
+// face there, and the vertex colours come along.
+TEST(MeshCommands, ToXOfAnLwo2ObjectReadsInTheReaderLibrary) {
+  testsupport::TempDir dir;
+  std::vector<writers::Lwo2Polygon> faces;
+  for (const auto& f : testsupport::CubeFaces()) faces.push_back({{f.points.begin(), f.points.end()}, 0});
+  writers::Lwo2Surface paint{"Paint"};
+  paint.colourMap = "paint";
+  writers::Lwo2Writer()
+      .Tags({"Paint", "Plain"})
+      .Layer(0)
+      .Points(testsupport::CubePoints())
+      .Polygons(faces)
+      .ColourMap("paint", {{0, 0, {1, 0, 0, 1}}, {6, 0, {0, 0, 1, 1}}}, false)
+      .Layer(1)
+      .Points({{3, 0, 0}, {4, 0, 0}, {4, 1, 0}, {3.5f, 2, 0}, {3, 1, 0}})
+      .Polygons({{{0, 1, 2, 3, 4}, 1}, {{0, 1, 2}, 1}})
+      .Surface(paint)
+      .Save(dir.File("two.lwo"));
+  ASSERT_EQ(Lwconv(dir, {"to-x", dir.File("two.lwo"), dir.File("two.x")}).status, 0);
+  Assimp::Importer importer;
+  const aiScene* scene = importer.ReadFile(dir.File("two.x"), 0);
+  ASSERT_TRUE(scene) << importer.GetErrorString();
+  unsigned faceCount = 0, pentagons = 0, coloured = 0;
+  for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+    const aiMesh* mesh = scene->mMeshes[m];
+    faceCount += mesh->mNumFaces;
+    coloured += mesh->HasVertexColors(0);
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) pentagons += mesh->mFaces[f].mNumIndices == 5;
+  }
+  EXPECT_EQ(faceCount, 8u);
+  EXPECT_EQ(pentagons, 1u);
+  EXPECT_GT(coloured, 0u);
 }
 
 // Two cube objects naming their images by Windows paths, and one grey bitmap
