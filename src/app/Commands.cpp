@@ -88,6 +88,7 @@ int Commands::DispatchCommand(int command) {
       if (!GetUi().ChooseSaveFile("Save .msh file", {{"Binary Mesh Format", {"*.msh"}}}, path)) break;
       MeshModel model;
       if (CaptureMeshModel(&model, viewer_.current.mesh)) SaveMeshModel(&model, path.c_str());
+      else ReportWarning(DebugFormat("Could not write mesh file %s: the mesh could not be read", path.c_str()));
       FreeMeshModel(&model);
       break;
     }
@@ -181,8 +182,11 @@ bool Commands::LoadObject(const std::string& path, int request) {
     }
     case OBJECT_MSH: {
       MeshModel model;
-      if (LoadMeshModel(&model, path.c_str(), engine, TextureLoadCallback, &GetTextureSearch()))
+      Failure why;
+      if (LoadMeshModel(&model, path.c_str(), engine, TextureLoadCallback, &GetTextureSearch(), &why))
         mesh = BuildRMMesh(&model, engine);
+      else
+        ReportWarning(DebugFormat("Load %s", why.FileText().c_str()));
       FreeMeshModel(&model);
       break;
     }

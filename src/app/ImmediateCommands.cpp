@@ -30,9 +30,13 @@ bool Commands::LoadImmediate(const std::string& path, int request) {
       GetUi().MessageBox("Failed to load Immediate Mode Object", "Error", UiButtons::Ok, UiIcon::None, why.FileText());
       return false;
     }
-  } else if (!LoadMeshModel(&model, path.c_str(), engine, TextureLoadCallback, &GetTextureSearch())) {
-    FreeMeshModel(&model);
-    return false;  // the loader has said why
+  } else {
+    Failure why;
+    if (!LoadMeshModel(&model, path.c_str(), engine, TextureLoadCallback, &GetTextureSearch(), &why)) {
+      ReportWarning(DebugFormat("Load %s", why.FileText().c_str()));
+      FreeMeshModel(&model);
+      return false;
+    }
   }
   UnloadObject();
   current.kind = OBJECT_IMMEDIATE;
@@ -74,10 +78,12 @@ void Commands::RemakeImmediate() {
     FreeMeshModel(&model);
   }
   (coloured ? current.colouredInUse : current.immediateInUse) = built;
+  if (device && !built) ReportWarning("The immediate-mode object could not be built; it is drawn as a mesh");
   if (built && !current.userVisual) {
     current.userVisual = AttachUserVisual(viewer_.meshFrame(), viewer_.engine(), AlwaysVisible, nullptr,
                                           coloured ? RenderColouredObject : RenderImmediateObject, &object,
                                           kViewerVisualFlags);
+    if (!current.userVisual) ReportWarning("The immediate-mode object has no visual; it is drawn as a mesh");
   } else if (!built && current.userVisual) {
     DetachUserVisual(current.userVisual);
     current.userVisual = nullptr;

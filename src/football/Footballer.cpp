@@ -407,7 +407,14 @@ AnimationPtr LoadFootballerScene(Scene& scene, const TrackedText& name, const ch
     FailAt(why, "Anim", -1, "the %s %s is not there (looked for %s)", role, name.c_str(), path.c_str());
     return nullptr;
   }
-  AnimationPtr animation = LoadSceneAndAnimation(scene, path.c_str(), stage.engine);
+  // A scene that does not read (memory running out in it) must not go on as
+  // the animation of what was read so far.
+  Failure read;
+  if (!LoadScene(scene, path.c_str(), &read)) {
+    FailAt(why, "Anim", -1, "the %s %s does not load: %s", role, name.c_str(), read.Text().c_str());
+    return nullptr;
+  }
+  AnimationPtr animation = CreateAnimation(scene, stage.engine);
   if (!animation) {
     FailAt(why, "Anim", -1, "the %s %s does not make an animation (its objects are parented in a cycle)", role,
            name.c_str());

@@ -6,8 +6,11 @@
 
 #include "writers/LwobWriter.h"
 #include "writers/LwsWriter.h"
+#include "MeshModelMaker.h"
 #include "TestSupport.h"
 #include "app/Commands.h"
+#include "lwlib/model/Mesh.h"
+#include "lwlib/scene/Parse.h"
 #include "lwlib/object/TextureSearch.h"
 #include "platform/Ui.h"
 
@@ -289,4 +292,82 @@ TEST_F(ViewerCommands, HmdExportsWriteTheirFilesAndTidyUp) {
   ui.QueueSaveFile(dir.File("never.lab"));
   commands.DispatchCommand(CMD_SAVE_UNPROCESSED_LAB);
   EXPECT_FALSE(fs::exists(dir.File("never.lab")));
+}
+
+// Memory running out at each tracked allocation of a load, an immediate-mode
+// build or an export in turn: every failure that is hit is told (a box, or a
+// report), nothing tracked is left behind, and only what may go on without
+// the memory succeeds (a scene without an object that did not load, an
+// object drawn as a mesh when its immediate-mode build failed, and, without a
+// word, an HMD export whose unused image labels were not made). The .X paths
+// allocate nothing tracked.
+TEST_F(ViewerCommands, EveryLoadAndExportFailsCleanlyWhereverMemoryRunsOut) {
+  namespace fs = std::filesystem;
+  const fs::path tools = dir.path() / "tools";
+  fs::create_directories(tools);
+  fs::copy_file(fs::path(LABP_DIR) / "labp", tools / "labp");
+  fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", tools / "hmd\\hmd.def");
+  commands.SetStartupDirectory(tools.string());
+  const std::string lwo = Box("box.lwo", {0, 0, 0}, {1, 1, 1}), msh = dir.File("box.msh"), lws = dir.File("s.lws");
+  MeshModel model = testsupport::CubeMeshModel();
+  ASSERT_TRUE(SaveMeshModel(&model, msh.c_str()));
+  FreeMeshModel(&model);
+  testsupport::WriteText(lws, testsupport::LwsWriter().Header().Line("LoadObject box.lwo").text());
+  testsupport::CapturedOutput out;
+  const auto load = [&](std::string file, int kind) {
+    return [&, file, kind] {
+      const bool ok = commands.LoadObject(file, kind);
+      commands.UnloadObject();
+      RemoveDelimiter(0);  // the scene parser's delimiters live for the run
+      return ok;
+    };
+  };
+  const auto save = [&](int command, std::string file) {
+    return [&, command, file] {
+      fs::remove(file);
+      ui.QueueSaveFile(file);
+      commands.DispatchCommand(command);
+      return fs::exists(file);
+    };
+  };
+  const struct {
+    const char* name;
+    std::function<bool()> run;
+    bool degrades = false, quiet = false;
+  } cases[] = {
+      {"lwo", load(lwo, OBJECT_RM_LWO)},
+      {"msh", load(msh, OBJECT_MSH)},
+      {"scene", load(lws, OBJECT_LWS_SCENE), true},
+      {"animation", load(lws, OBJECT_LWS_ANIMATION), true},
+      {"immediate lwo", load(lwo, OBJECT_IMMEDIATE), true},
+      {"coloured msh", load(msh, OBJECT_COLOURED_MSH), true},
+      {"bsp",
+       [&] {
+         ui.QueueOpenFile(lwo);
+         commands.DispatchCommand(CMD_GENERATE_BSP);
+         return ui.asked().back().text.rfind("Model with", 0) == 0;
+       }},
+      {"save msh", save(CMD_SAVE_MSH, dir.File("out.msh"))},
+      {"save lab", save(CMD_SAVE_UNPROCESSED_LAB, dir.File("out.lab")), true, true},
+      {"save hmd", save(CMD_SAVE_BINARY_HMD, dir.File("out.hmd")), true, true},
+  };
+  for (const auto& c : cases) {
+    if (std::string(c.name).starts_with("save")) {
+      ASSERT_TRUE(commands.LoadObject(lwo, OBJECT_RM_LWO));
+    }
+    uint64_t failing = 0;
+    const testsupport::InjectionResult r = testsupport::InjectAllocationFailures([&] {
+      ui.ClearAsked(), out.Clear();
+      const uint64_t calls = TrackedAllocCalls();
+      const bool ok = c.run();
+      const bool hit = TrackedAllocCalls() - calls >= ++failing;
+      const bool told = !out.lines().empty() || (!ui.asked().empty() && ui.asked().back().kind == "message");
+      EXPECT_TRUE(!hit || told || (ok && c.quiet)) << c.name << " with allocation " << failing << " failing says nothing";
+      return ok;
+    }, c.degrades);
+    EXPECT_GT(r.runs, 2) << c.name;
+    EXPECT_EQ(r.leakedAt, 0) << c.name;
+    EXPECT_EQ(r.succeededAt, 0) << c.name;
+    commands.UnloadObject();
+  }
 }

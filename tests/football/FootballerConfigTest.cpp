@@ -175,6 +175,23 @@ TEST(FootballerConfig, AFailedLoadSaysWhyAndKeepsNothing) {
     RemoveDelimiter(0);  // the scene parser's delimiters live for the run
     EXPECT_EQ(TrackedAllocationBalance(), before) << c.name;
   }
+  // Memory running out at each tracked allocation of a whole load in turn.
+  testsupport::TempDir dir;
+  const std::string path = testsupport::WriteFootballer(dir.path().string(), {});
+  ScopedDebugMode quiet(DEBUG_MODE_SILENT);
+  const testsupport::InjectionResult r = testsupport::InjectAllocationFailures([&] {
+    Stage s;
+    FootballerConfig config;
+    Failure why;
+    const bool ok = LoadFootballerConfig(path.c_str(), config, s.stage(), &why);
+    EXPECT_TRUE(ok || (!why.empty() && config.loaded == 0 && s.mesh->GetChildren().empty()));
+    ClearFootballerConfig(config);
+    RemoveDelimiter(0);
+    return ok;
+  });
+  EXPECT_GT(r.runs, 30);
+  EXPECT_EQ(r.leakedAt, 0);
+  EXPECT_EQ(r.succeededAt, 0);
 }
 
 TEST(FootballerConfig, EditorEntriesAreAppendedAndBecomeCurrent) {

@@ -297,7 +297,13 @@ std::string ObjectPath(const char* name, const char* directory) {
 
 rm::VisualPtr BuildObjectPath(const char* name, const char* directory, uint32_t flags, const rm::EnginePtr& engine,
                               TextureCallback textureCallback, void* callbackData) {
-  return LoadLightWaveObject(ObjectPath(name, directory).c_str(), engine, textureCallback, callbackData, flags);
+  // The scene is shown without an object that does not load; the report
+  // says which and why.
+  Failure why;
+  rm::MeshPtr mesh =
+      LoadLightWaveObject(ObjectPath(name, directory).c_str(), engine, textureCallback, callbackData, flags, &why);
+  if (!mesh) ReportWarning(DebugFormat("Scene object not loaded: %s", why.FileText().c_str()));
+  return mesh;
 }
 
 bool AttachAnimation(const rm::FramePtr& parent, Animation& animation) {
