@@ -163,13 +163,9 @@ TEST(DeviceDialogsWidget, ChooserAndDescriptionByNumber) {
 }
 
 TEST(MainWindowWidget, ChooseDeviceRemakesTheDisplayWithTheRenderersGuid) {
-  App();
-  ViewOptions view;
-  RenderOptions render;
-  Viewer viewer(view, render);
-  MainWindow window(viewer);
-  window.show();
-  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ShownWindow shown;
+  MainWindow& window = shown.window;
+  Viewer& viewer = shown.viewer;
   ASSERT_TRUE(viewer.device());
   const std::optional<rm::DeviceGuid> guid = viewer.device()->GetGuid();
   ASSERT_TRUE(guid.has_value());

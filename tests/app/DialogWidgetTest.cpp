@@ -83,22 +83,15 @@ TEST(OptionDialogs, LoadOptionsOpensThePlanarWrapDialog) {
 }
 
 TEST(MainWindowWidget, MenuCarriesTheCommandsAndEscTogglesFullScreen) {
-  App();
-  ViewOptions view;
-  RenderOptions render;
-  Viewer viewer(view, render);
-  MainWindow window(viewer);
+  ShownWindow shown;
+  MainWindow& window = shown.window;
   EXPECT_EQ(window.windowTitle(), MainWindow::kTitle);
   QAction* load = window.findChild<QAction*>("40002");
   ASSERT_NE(load, nullptr);
   EXPECT_EQ(load->text(), "Retained Mode .LWO file...");
   EXPECT_EQ(load->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
   for (const MenuEntry& entry : MainMenu()) EXPECT_NE(window.findChild<QAction*>(QString::number(entry.command)), nullptr);
-
-  window.show();
-  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  ASSERT_TRUE(window.view().initialised());
-  ASSERT_TRUE(viewer.device());
+  ASSERT_TRUE(shown.viewer.device());
   window.StepFrame();  // the first frame sizes the display
   QApplication::processEvents();
 
@@ -107,12 +100,12 @@ TEST(MainWindowWidget, MenuCarriesTheCommandsAndEscTogglesFullScreen) {
   window.ToggleFullScreen();
   QApplication::processEvents();
   EXPECT_TRUE(window.fullScreen());
-  EXPECT_EQ(viewer.viewport()->GetWidth(), 640u);
-  EXPECT_EQ(viewer.viewport()->GetHeight(), 480u);
+  EXPECT_EQ(shown.viewer.viewport()->GetWidth(), 640u);
+  EXPECT_EQ(shown.viewer.viewport()->GetHeight(), 480u);
   window.ToggleFullScreen();
   for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_FALSE(window.fullScreen());
-  EXPECT_EQ(viewer.viewport()->GetWidth(), 640u);
+  EXPECT_EQ(shown.viewer.viewport()->GetWidth(), 640u);
   window.CleanUp();
 }
 
@@ -154,14 +147,9 @@ int LargestStep(const QImage& image, QRgb background) {
 }  // namespace
 
 TEST(MainWindowWidget, ASphereIsSmoothWithTheDefaultOptionsAndAboutNamesTheVersions) {
-  App();
-  ViewOptions view;
-  RenderOptions render;
-  Viewer viewer(view, render);
-  MainWindow window(viewer);
-  window.show();
-  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  ASSERT_TRUE(window.view().initialised());
+  ShownWindow shown;
+  MainWindow& window = shown.window;
+  Viewer& viewer = shown.viewer;
   rm::MeshPtr mesh = Sphere(viewer.engine());
   viewer.current = {true, OBJECT_MSH, mesh, nullptr, nullptr};
   viewer.meshFrame()->AddVisual(mesh);
@@ -175,7 +163,7 @@ TEST(MainWindowWidget, ASphereIsSmoothWithTheDefaultOptionsAndAboutNamesTheVersi
   const QImage smooth = window.view().grabFramebuffer();
   ASSERT_NE(smooth.pixel(smooth.width() / 2, smooth.height() / 2) & 0xFFFFFF, background);
   EXPECT_EQ(smooth.pixel(1, 1) & 0xFFFFFF, background);
-  render.flatShading = 1;
+  shown.render.flatShading = 1;
   window.StepFrame(false);
   const QImage flat = window.view().grabFramebuffer();
   const int smoothStep = LargestStep(smooth, background), flatStep = LargestStep(flat, background);
@@ -216,12 +204,8 @@ TEST(MainWindowWidget, HmdToolsRunInTheBackgroundAndStopWithTheWindow) {
   }
   ScriptedUi ui;
   SetUi(&ui);
-  ViewOptions view;
-  RenderOptions render;
-  Viewer viewer(view, render);
-  auto window = std::make_unique<MainWindow>(viewer);
-  window->show();
-  for (int i = 0; i < 200 && !window->view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  auto shown = std::make_unique<ShownWindow>();
+  MainWindow* window = &shown->window;
   const std::string object = dir.File("cube.lwo");
   testsupport::LwobWriter().Points(testsupport::CubePoints()).SurfaceNames({"Box"}).Polygons(testsupport::CubeFaces()).Save(object);
   ASSERT_TRUE(window->commands().OpenFile(object));
@@ -259,7 +243,7 @@ TEST(MainWindowWidget, HmdToolsRunInTheBackgroundAndStopWithTheWindow) {
   EXPECT_FALSE(window->commands().toolsRunning());
   EXPECT_FALSE(fs::exists(dir.File("slow.hmd")) || fs::exists(dir.File("slow.lab")));
   window->CleanUp();
-  window.reset();
+  shown.reset();
   SetUi(nullptr);
 }
 

@@ -35,15 +35,11 @@ class InFolder {
 }  // namespace
 
 TEST(FootballerWindowWidget, OpensOnceBesideTheViewWithItsNumberedControls) {
-  App();
   testsupport::TempDir dir;
   testsupport::WriteFootballer(dir.path().string());
   InFolder here(dir.path());
-  Viewer viewer(GetViewOptions(), GetRenderOptions());
-  MainWindow window(viewer);
-  window.show();
-  for (int i = 0; i < 200 && !window.view().initialised(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  ASSERT_TRUE(window.view().initialised());
+  ShownWindow shown;
+  MainWindow& window = shown.window;
 
   window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);
   FootballerWindow* editor = window.footballWindow();
@@ -72,7 +68,7 @@ TEST(FootballerWindowWidget, OpensOnceBesideTheViewWithItsNumberedControls) {
   editor->findChild<QAbstractButton*>("1134")->click();
   EXPECT_FALSE(window.footballEditor()->soundsOn());
   window.StepFrame();
-  EXPECT_EQ(window.footballer().animation->rootFrame->GetParent(), viewer.meshFrame());
+  EXPECT_EQ(window.footballer().animation->rootFrame->GetParent(), shown.viewer.meshFrame());
 
   window.commands().DispatchCommand(CMD_FOOTBALL_EDITOR);  // the same window again
   EXPECT_EQ(window.footballWindow(), editor);
