@@ -58,21 +58,16 @@ TEST(FindTexture, TracesEachFormatAndTheChoice) {
 }
 
 TEST(ReportSurfaceError, NamesTheCodesItKnowsAndNoOthers) {
-  const struct {
-    rm::HRESULT code;
-    const char* name;
-  } cases[] = {{rm::DDERR_INCOMPATIBLEPRIMARY, "DDERR_INCOMPATIBLEPRIMARY"},
-               {rm::DDERR_OUTOFVIDEOMEMORY, "DDERR_OUTOFVIDEOMEMORY"},
-               {rm::DDERR_UNSUPPORTEDMODE, "DDERR_UNSUPPORTEDMODE"}};
-  for (const auto& c : cases) {
+  const std::string named = "Surface Creationm error : ", unknown = "Unknown surface creation error";
+  const std::pair<rm::HRESULT, std::string> cases[] = {
+      {rm::DDERR_INCOMPATIBLEPRIMARY, named + "DDERR_INCOMPATIBLEPRIMARY"},
+      {rm::DDERR_OUTOFVIDEOMEMORY, named + "DDERR_OUTOFVIDEOMEMORY"},
+      {rm::DDERR_UNSUPPORTEDMODE, named + "DDERR_UNSUPPORTEDMODE"},
+      {rm::DDERR_SURFACELOST, unknown}, {rm::DDERR_GENERIC, unknown}, {rm::DD_OK, unknown}};
+  for (const auto& [code, line] : cases) {
     testsupport::CapturedOutput out;
-    ReportSurfaceError(c.code);
-    EXPECT_EQ(out.lines(), std::vector<std::string>{std::string("Surface Creationm error : ") + c.name});
-  }
-  for (rm::HRESULT other : {rm::DDERR_SURFACELOST, rm::DDERR_GENERIC, rm::DD_OK}) {
-    testsupport::CapturedOutput out;
-    ReportSurfaceError(other);
-    EXPECT_EQ(out.lines(), std::vector<std::string>{"Unknown surface creation error"});
+    ReportSurfaceError(code);
+    EXPECT_EQ(out.lines(), std::vector<std::string>{line}) << code;
   }
 }
 

@@ -241,22 +241,3 @@ TEST_F(LwsTest, PlaybackRateIsTruncatedAndNeverZero) {
     EXPECT_EQ(GetScenePlaybackRate(scene_), rate) << fps;
   }
 }
-
-TEST_F(LwsTest, FilesAndFailedAllocations) {
-  testsupport::TempDir dir;
-  LwsWriter w = LwsWriter().Header();
-  w.Line("LoadObject a.lwo").Motion("ObjectMotion", {{.frame = 0}, {.x = 1, .frame = 10}});
-  w.Line("AddNullObject").Line("AddLight").Motion("LightMotion", {{.frame = 0}});
-  w.Motion("CameraMotion", {{.frame = 0}});
-  const std::string path = dir.File("scene.lws");
-  testsupport::WriteText(path, w.text());
-  ASSERT_TRUE(LoadScene(scene_, path.c_str()));
-  EXPECT_EQ(scene_.textSize, w.text().size());
-  EXPECT_EQ(scene_.objects.list.size(), 2u);
-  EXPECT_EQ(scene_.camera.keyCount, 1);
-
-  testsupport::CapturedOutput quiet(DEBUG_MODE_SILENT);
-  EXPECT_FALSE(LoadScene(scene_, dir.File("missing.lws").c_str()));
-  EXPECT_FALSE(LoadScene(scene_, dir.path().string().c_str()));  // a directory
-  EXPECT_EQ(scene_.text.data(), nullptr);
-}

@@ -77,21 +77,11 @@ TEST_F(ParseTest, NumbersAreValidatedThenConverted) {
 }
 
 TEST(Validation, IntegerAndFloatRules) {
-  EXPECT_TRUE(IsInteger(""));
-  EXPECT_TRUE(IsInteger("-"));
-  EXPECT_TRUE(IsInteger("1-2"));
-  EXPECT_FALSE(IsInteger("--1"));
-  EXPECT_FALSE(IsInteger("1.0"));
-  EXPECT_FALSE(IsInteger("+1"));
-  EXPECT_TRUE(IsFloat(""));
-  EXPECT_TRUE(IsFloat("-1.5e-3"));
-  EXPECT_TRUE(IsFloat("e"));
-  EXPECT_FALSE(IsFloat("-1-2"));
-  EXPECT_FALSE(IsFloat("1..2"));
-  EXPECT_FALSE(IsFloat("1e5e"));
-  EXPECT_FALSE(IsFloat("+1"));
-  EXPECT_FALSE(IsFloat("--1-"));  // three minus signs
-  EXPECT_FALSE(IsFloat("1Ee"));
+  for (const char* yes : {"", "-", "1-2"}) EXPECT_TRUE(IsInteger(yes)) << yes;
+  for (const char* no : {"--1", "1.0", "+1"}) EXPECT_FALSE(IsInteger(no)) << no;
+  for (const char* yes : {"", "-1.5e-3", "e"}) EXPECT_TRUE(IsFloat(yes)) << yes;
+  // "--1-": three minus signs.
+  for (const char* no : {"-1-2", "1..2", "1e5e", "+1", "--1-", "1Ee"}) EXPECT_FALSE(IsFloat(no)) << no;
 }
 
 TEST_F(ParseTest, LinesKeepInnerBlanksAndSkipLineEnds) {
