@@ -2,30 +2,21 @@
 
 #include "platform/Path.h"
 
-TEST(SplitPath, WindowsPathsFromLightWaveFiles) {
-  const PathParts p = SplitPath("C:\\Objects\\ball.lwo");
-  EXPECT_EQ(p.drive, "C:");
-  EXPECT_EQ(p.directory, "\\Objects\\");
-  EXPECT_EQ(p.name, "ball");
-  EXPECT_EQ(p.extension, ".lwo");
-  EXPECT_EQ(JoinPath(p), "C:\\Objects\\ball.lwo");
-}
-
-TEST(SplitPath, MixedSeparatorsDotsAndBareNames) {
-  PathParts p = SplitPath("/home/art/my.scenes\\a.b.bmp");
-  EXPECT_EQ(p.drive, "");
-  EXPECT_EQ(p.directory, "/home/art/my.scenes\\");
-  EXPECT_EQ(p.name, "a.b");
-  EXPECT_EQ(p.extension, ".bmp");
-  p = SplitPath("cube");
-  EXPECT_EQ(p.directory, "");
-  EXPECT_EQ(p.name, "cube");
-  EXPECT_EQ(p.extension, "");
-  p = SplitPath("dir.d/noext");
-  EXPECT_EQ(p.name, "noext");
-  EXPECT_EQ(p.extension, "");
-  p = SplitPath("");
-  EXPECT_EQ(JoinPath(p), "");
+// Windows paths from LightWave files, mixed separators, dots and bare names.
+TEST(SplitPath, PartsJoinBackToThePath) {
+  const struct {
+    const char *path, *drive, *directory, *name, *extension;
+  } cases[] = {{"C:\\Objects\\ball.lwo", "C:", "\\Objects\\", "ball", ".lwo"},
+               {"/home/art/my.scenes\\a.b.bmp", "", "/home/art/my.scenes\\", "a.b", ".bmp"},
+               {"cube", "", "", "cube", ""},
+               {"dir.d/noext", "", "dir.d/", "noext", ""},
+               {"", "", "", "", ""}};
+  for (const auto& c : cases) {
+    const PathParts p = SplitPath(c.path);
+    EXPECT_EQ(p.drive + "|" + p.directory + "|" + p.name + "|" + p.extension,
+              std::string(c.drive) + "|" + c.directory + "|" + c.name + "|" + c.extension);
+    EXPECT_EQ(JoinPath(p), c.path);
+  }
 }
 
 TEST(PathHelpers, FileNameDirectoryAndExtension) {
