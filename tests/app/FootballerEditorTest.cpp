@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "writers/BmpWriter.h"
 #include "writers/FootballerWriter.h"
 #include "TestSupport.h"
 #include "app/FootballerEditor.h"
@@ -34,10 +33,7 @@ class FootballerEditorTest : public ::testing::Test {
   std::string Click() const { return "once " + Folder("Button.wav"); }
   std::string Loop() const { return "loop " + Folder("football.wav"); }
   std::string Bmp(const char* name, uint32_t colour) {
-    testsupport::BmpSpec spec;
-    spec.width = spec.height = 1;
-    spec.pixelData = testsupport::PackBmpRows(1, 1, 24, {colour});
-    testsupport::WriteFile(dir.File(name), testsupport::MakeBmp(spec));
+    testsupport::WriteBmp(dir.File(name), 1, 1, 24, {colour});
     return dir.File(name);
   }
   const rm::MeshPtr& Shown(BodyPart part) { return ShownParts(config).meshes[part]; }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "app/OptionControllers.h"
 #include "platform/Ui.h"
@@ -72,11 +71,8 @@ TEST(TextureLoaderController, OkAndTheCheckBoxWaitForALoadableBitmap) {
   testsupport::WriteText(dir.File("text.bmp"), "not a bitmap");
   EXPECT_FALSE(d.Browse(dir.File("text.bmp")));
   EXPECT_FALSE(d.chosen());
-  testsupport::BmpSpec spec;
-  spec.width = 2, spec.height = 3, spec.bits = 8, spec.colorsUsed = 2, spec.palette = {0xFF0000, 0x00FF00};
-  spec.pixelData = testsupport::PackBmpRows(2, 3, 8, {0, 1, 1, 0, 0, 1});
   const std::string path = dir.File("ok.bmp");
-  testsupport::WriteFile(path, testsupport::MakeBmp(spec));
+  testsupport::WriteBmp(path, 2, 3, 8, {0, 1, 1, 0, 0, 1}, {0xFF0000, 0x00FF00});
   // "&Browse" asks the Ui for the file.
   ui.QueueOpenFile(path);
   EXPECT_FALSE(d.Click(IDC_TEXTURE_BROWSE));

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "writers/BmpWriter.h"
 #include "writers/Lwo2Writer.h"
 #include "Lwconv.h"
 
@@ -106,10 +105,7 @@ TEST(MeshCommands, TexturesComeFromTheTextureDirectoriesOnlyInAnyCase) {
   };
   cube({"C:\\art\\skin.bmp", "cloth.bmp"}, "dressed.lwo");
   cube({"C:\\ART\\SKIN.BMP"}, "ART/CUBE.LWO");
-  testsupport::BmpSpec grey;
-  grey.width = grey.height = 1;
-  grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
-  testsupport::WriteFile(dir.File("ART/MAPS/Skin.Bmp"), testsupport::MakeBmp(grey));
+  testsupport::WriteBmp(dir.File("ART/MAPS/Skin.Bmp"), 1, 1, 24, {0x808080});
   const std::string maps = dir.File("art/maps");
   const std::string out = Lwconv(dir, {"info", "--json", "--texture-dir", maps, dir.File("dressed.lwo")}).out;
   // cloth.bmp is nowhere: nobody is asked, the group stays untextured.

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 
-#include "writers/BmpWriter.h"
 #include "Lwconv.h"
 #include "writers/LwsWriter.h"
 #include "writers/TimWriter.h"
@@ -36,10 +35,7 @@ TEST(LwconvReasons, NameWhatAndWhere) {
       .UvCoordinates(std::vector<std::vector<std::array<float, 2>>>(6, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}))
       .Save(dir.File("dressed.lwo"));
   std::filesystem::create_directory(dir.File("maps"));
-  testsupport::BmpSpec grey;
-  grey.width = grey.height = 1;
-  grey.pixelData = testsupport::PackBmpRows(1, 1, 24, {0x808080});
-  testsupport::WriteFile(dir.File("maps/skin.bmp"), testsupport::MakeBmp(grey));
+  testsupport::WriteBmp(dir.File("maps/skin.bmp"), 1, 1, 24, {0x808080});
   std::vector<uint8_t> tim = testsupport::MakeTim(testsupport::Tim4Bit(0, 0, 4, 4));
   tim.resize(tim.size() - 2);
   testsupport::WriteFile(dir.File("maps/skin.tim"), tim);

@@ -3,7 +3,6 @@
 // visuals.
 #include <gtest/gtest.h>
 
-#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "immediate/D3DTexture.h"
 #include "immediate/ImmediateObject.h"
@@ -136,10 +135,7 @@ TEST(D3DTexture, GetDCFailureIsNamedAndMissingFilesFail) {
   testsupport::TempDir dir;
   EXPECT_FALSE(texture.Load(device, dir.File("missing.bmp").c_str()));
   EXPECT_EQ(texture.handle(), 0u);
-  writers::BmpSpec spec;
-  spec.width = spec.height = 2;
-  spec.pixelData = writers::PackBmpRows(2, 2, 24, {1, 2, 3, 4});
-  testsupport::WriteFile(dir.File("t.bmp"), writers::MakeBmp(spec));
+  testsupport::WriteBmp(dir.File("t.bmp"), 2, 2, 24, {1, 2, 3, 4});
   EXPECT_TRUE(texture.Load(device, dir.File("t.bmp").c_str()));
   EXPECT_EQ(texture.deviceSurface()->GetSurfaceDesc().format.bitsPerPixel, 24u);
 }

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <string>
 
-#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "lwlib/object/Bitmap.h"
 #include "lwlib/object/TextureSearch.h"
@@ -11,20 +10,6 @@
 #include "rm/Rm.h"
 
 namespace {
-
-std::vector<uint8_t> Bitmap(uint32_t width, uint32_t height, uint16_t bits, std::vector<uint32_t> palette,
-                            const std::vector<uint32_t>& pixels) {
-  testsupport::BmpSpec spec;
-  spec.width = static_cast<int32_t>(width);
-  spec.height = static_cast<int32_t>(height);
-  spec.bits = bits;
-  spec.colorsUsed = static_cast<uint32_t>(palette.size());
-  spec.palette = std::move(palette);
-  spec.pixelData = testsupport::PackBmpRows(width, height, bits, pixels);
-  return testsupport::MakeBmp(spec);
-}
-
-std::vector<uint8_t> SmallBmp() { return Bitmap(2, 3, 8, {0xFF0000, 0x00FF00}, {0, 1, 1, 0, 0, 1}); }
 
 class TextureSearchTest : public testing::Test {
  protected:
@@ -41,7 +26,7 @@ class TextureSearchTest : public testing::Test {
   }
   std::string Bmp(const std::string& name) {
     const std::string path = dir_.File(name);
-    testsupport::WriteFile(path, SmallBmp());
+    testsupport::WriteBmp(path, 2, 3, 8, {0, 1, 1, 0, 0, 1}, {0xFF0000, 0x00FF00});
     return path;
   }
   std::string Dir() const { return dir_.path().string() + "/"; }
@@ -160,7 +145,7 @@ TEST(Bitmap, CopiesKeepTheFormatAndStretchToASizeOfTheirOwn) {
   std::vector<uint32_t> palette(16, 0x010203);
   palette[1] = 0xC86432;
   const std::string indexed = dir.File("p.bmp"), path = dir.File("t.bmp");
-  testsupport::WriteFile(indexed, Bitmap(3, 2, 8, palette, {0, 1, 0, 1, 1, 0}));
+  testsupport::WriteBmp(indexed, 3, 2, 8, {0, 1, 0, 1, 1, 0}, palette);
   rm::SurfacePtr p = LoadBitmapSurface(indexed.c_str(), 0, 0);
   ASSERT_TRUE(p && p->GetPalette());
   EXPECT_EQ(p->GetPixelFormat().bitsPerPixel, 8u);
@@ -168,7 +153,7 @@ TEST(Bitmap, CopiesKeepTheFormatAndStretchToASizeOfTheirOwn) {
   EXPECT_EQ(p->GetColor(1, 0), 0xFFC86432u);
   EXPECT_EQ(p->GetColor(0, 1), 0xFFC86432u);
 
-  testsupport::WriteFile(path, Bitmap(2, 2, 24, {}, {0x102030, 0x405060, 0x708090, 0xA0B0C0}));
+  testsupport::WriteBmp(path, 2, 2, 24, {0x102030, 0x405060, 0x708090, 0xA0B0C0});
   rm::SurfacePtr s = LoadBitmapSurface(path.c_str(), 0, 0);
   ASSERT_TRUE(s);
   EXPECT_TRUE(s->GetPixelFormat().bitsPerPixel == 24 && !s->GetPalette());

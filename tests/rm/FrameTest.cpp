@@ -44,18 +44,6 @@ TEST(Frame, TransformsComposeInRowVectorOrder) {
   ExpectNear(child->InverseTransform({10, 0, -1}), {});
 }
 
-TEST(Frame, FitCentresABoxAndScalesItsLargestSideToTen) {
-  // A 2 x 4 x 8 box from (1, 1, 1): scale first, then translation, both
-  // combined before, so the translation acts on the raw mesh.
-  const Vector min{1, 1, 1}, size{2, 4, 8};
-  const float s = 10.0f / 8.0f;
-  Frame mesh;
-  mesh.AddScale(COMBINE_BEFORE, s, s, s);
-  mesh.AddTranslation(COMBINE_BEFORE, -min.x - size.x / 2, -min.y - size.y / 2, -min.z - size.z / 2);
-  ExpectNear(mesh.GetTransform().TransformPoint(min), {-1.25f, -2.5f, -5});
-  ExpectNear(mesh.GetTransform().TransformPoint(min + size), {1.25f, 2.5f, 5});
-}
-
 TEST(Frame, OrientationAndPositionRelativeToReferenceFrames) {
   auto engine = Engine::Create();
   FramePtr scene = engine->CreateFrame();

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "writers/BmpWriter.h"
 #include "TestSupport.h"
 #include "writers/XFileWriter.h"
 #include "rm/Engine.h"
@@ -106,10 +105,7 @@ TEST(XFile, SavedMeshLoadsBackTheSame) {
   EXPECT_TRUE(out.Contains("brick.bmp is not loaded"));
 
   // A texture beside the file is loaded.
-  BmpSpec bmp;
-  bmp.width = 2, bmp.height = 2, bmp.bits = 24;
-  bmp.pixelData = PackBmpRows(2, 2, 24, {1, 2, 3, 4});
-  WriteFile(dir.File("brick.bmp"), MakeBmp(bmp));
+  WriteBmp(dir.File("brick.bmp"), 2, 2, 24, {1, 2, 3, 4});
   ASSERT_TRUE(loader->Load(path));
   TexturePtr t = loader->GetMesh().GetGroupTexture(0);
   ASSERT_TRUE(t && t->GetSurface());

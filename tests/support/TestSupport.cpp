@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "diag/Dbug.h"
+#include "writers/BmpWriter.h"
 
 namespace testsupport {
 
@@ -64,6 +65,15 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 std::string ReadText(const std::string& path) {
   const auto bytes = ReadFile(path);
   return {bytes.begin(), bytes.end()};
+}
+
+void WriteBmp(const std::string& path, uint32_t width, uint32_t height, uint16_t bits,
+              const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& palette) {
+  BmpSpec spec;
+  spec.width = static_cast<int32_t>(width), spec.height = static_cast<int32_t>(height), spec.bits = bits;
+  spec.colorsUsed = static_cast<uint32_t>(palette.size()), spec.palette = palette;
+  spec.pixelData = PackBmpRows(width, height, bits, pixels);
+  WriteFile(path, MakeBmp(spec));
 }
 
 std::string SourceDir() {

@@ -54,6 +54,10 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, std::string_view text);
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
+// A plain bitmap file; pixels top row first, 0xRRGGBB at 24 bits and indices
+// into `palette` (written with its size as the colour count) below that.
+void WriteBmp(const std::string& path, uint32_t width, uint32_t height, uint16_t bits,
+              const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& palette = {});
 
 // Source tree root (for test data shipped with the sources).
 std::string SourceDir();
