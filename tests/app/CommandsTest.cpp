@@ -55,6 +55,15 @@ class ViewerCommands : public ::testing::Test {
     testsupport::LwobWriter().Points(points).SurfaceNames({"Box"}).Polygons(testsupport::CubeFaces()).Save(dir.File(name));
     return dir.File(name);
   }
+  // The start-up directory holds labp and its definitions, as shipped.
+  void UseHmdTools() {
+    namespace fs = std::filesystem;
+    const fs::path tools = dir.path() / "tools";
+    fs::create_directories(tools);
+    fs::copy_file(fs::path(LABP_DIR) / "labp", tools / "labp");
+    fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", tools / "hmd\\hmd.def");
+    commands.SetStartupDirectory(tools.string());
+  }
   // Checks where the "Mesh" frame puts a point of the object.
   void ExpectPlaced(rm::Vector p, rm::Vector want) {
     const rm::Vector got = viewer.meshFrame()->GetTransform().TransformPoint(p);
@@ -267,11 +276,7 @@ TEST_F(ViewerCommands, AnimationOrderDialogAndBspStatistics) {
 
 TEST_F(ViewerCommands, HmdExportsWriteTheirFilesAndTidyUp) {
   namespace fs = std::filesystem;
-  const fs::path tools = dir.path() / "tools";
-  fs::create_directories(tools);
-  fs::copy_file(fs::path(LABP_DIR) / "labp", tools / "labp");
-  fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", tools / "hmd\\hmd.def");
-  commands.SetStartupDirectory(tools.string());
+  UseHmdTools();
   ASSERT_TRUE(commands.LoadObject(Box("ball.lwo", {-4, -1, -1}, {8, 2, 2}), OBJECT_RM_LWO));
 
   // The dialog proposes the scale that fits the box within 2 units.
@@ -302,11 +307,7 @@ TEST_F(ViewerCommands, HmdExportsWriteTheirFilesAndTidyUp) {
 // allocate nothing tracked.
 TEST_F(ViewerCommands, EveryLoadAndExportFailsCleanlyWhereverMemoryRunsOut) {
   namespace fs = std::filesystem;
-  const fs::path tools = dir.path() / "tools";
-  fs::create_directories(tools);
-  fs::copy_file(fs::path(LABP_DIR) / "labp", tools / "labp");
-  fs::copy_file(fs::path(LABP_DIR) / "hmd\\hmd.def", tools / "hmd\\hmd.def");
-  commands.SetStartupDirectory(tools.string());
+  UseHmdTools();
   const std::string lwo = Box("box.lwo", {0, 0, 0}, {1, 1, 1}), msh = dir.File("box.msh"), lws = dir.File("s.lws");
   MeshModel model = testsupport::CubeMeshModel();
   ASSERT_TRUE(SaveMeshModel(&model, msh.c_str()));

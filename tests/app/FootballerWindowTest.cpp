@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <filesystem>
 
-#include "writers/BmpWriter.h"
 #include "writers/FootballerWriter.h"
 #include "writers/Lwo2Writer.h"
 #include "writers/LwobWriter.h"
@@ -107,10 +106,7 @@ TEST(ViewerScreenshot, TexturedBoxesShowTheirImage) {
   InFolder here(dir.path());  // the image is found in the current folder
   std::vector<uint32_t> checker;  // green and magenta squares of 4 x 4
   for (uint32_t i = 0; i < 64; ++i) checker.push_back((i % 8 / 4 + i / 32) % 2 ? 0x00FF00 : 0xFF00FF);
-  testsupport::BmpSpec bmp;
-  bmp.width = bmp.height = 8;
-  bmp.pixelData = testsupport::PackBmpRows(8, 8, 24, checker);
-  testsupport::WriteFile(dir.File("check.bmp"), testsupport::MakeBmp(bmp));
+  testsupport::WriteBmp(dir.File("check.bmp"), 8, 8, 24, checker);
   testsupport::LwobWriter()
       .Points(testsupport::CubePoints())
       .SurfaceNames({"Box"})

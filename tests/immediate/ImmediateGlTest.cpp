@@ -102,14 +102,9 @@ TEST_F(ImmediateGl, AColouredMshShowsItsVertexColours) {
   MeshModel model = testsupport::TriangleSoupModel(
       {{{{-4, -2, 0}, {-2, 2, 0}, {0, -2, 0}}}, {{{0.5f, -2, 0}, {2.5f, 2, 0}, {4.5f, -2, 0}}}});
   for (int i = 0; i < 6; ++i) model.groups[0].vertices[i].color = i < 3 ? 0xFFFF0000u : 0xFF00FF00u;
-  testsupport::TempDir dir;
-  ASSERT_TRUE(SaveMeshModel(&model, dir.File("c.msh").c_str()));
-  FreeMeshModel(&model);
-  MeshModel loaded;
-  ASSERT_TRUE(LoadMeshModel(&loaded, dir.File("c.msh").c_str(), engine_, nullptr, nullptr));
   ImmediateObject object;
-  ASSERT_TRUE(BuildColouredImmediateObject(&object, &loaded, *device_, 0.5f, 0.5f, 0.5f, 0.5f));
-  FreeMeshModel(&loaded);
+  ASSERT_TRUE(BuildColouredImmediateObject(&object, &model, *device_, 0.5f, 0.5f, 0.5f, 0.5f));
+  FreeMeshModel(&model);
   frame_->AddTransform(rm::COMBINE_REPLACE, rm::Matrix4{});
   UserVisualRecord* visual = AttachUserVisual(frame_, engine_, AlwaysVisible, nullptr, RenderColouredObject, &object, 7);
   int red = 0, green = 0;
