@@ -2,7 +2,6 @@
 // descriptions.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "TestSupport.h"

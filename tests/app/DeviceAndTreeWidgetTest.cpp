@@ -2,7 +2,6 @@
 // lwview --devices as users run it.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>

@@ -1,7 +1,6 @@
 // The option dialogs and the main window as widgets, controls found by number.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <regex>
-#include <set>
 
 namespace {
 

@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <set>
-#include <sstream>
 
 #include "Figure.h"
 #include "FootballFolder.h"
