@@ -3,7 +3,6 @@
 #include "PsxTestUtil.h"
 #include "TestSupport.h"
 #include "writers/TimWriter.h"
-#include "platform/Ui.h"
 #include "psx/Hmd.h"
 #include "psx/Lab.h"
 
@@ -123,16 +122,4 @@ TEST(HmdConversion, TexelsAbove255AndMissingTims) {
   AddGroup(model, Square(), {{0, 1, 2, 3}}, dir.File("gone.bmp"));
   ASSERT_TRUE(ConvertAsGolden(model, dir, "missing-tim.lab").ok);
   EXPECT_TRUE(out.Contains("Could not load texture " + dir.File("gone.tim")));
-}
-
-// Running out of memory is swept through the viewer's exports.
-TEST(HmdConversion, AFailureEndsWithItsMessage) {
-  ScriptedUi ui;
-  SetUi(&ui);
-  MeshModel model = Cube();
-  CapturedOutput out;
-  EXPECT_FALSE(ConvertToHmd("/no/such/dir/m", model, 1, 1, 1, 0));
-  SetUi(nullptr);
-  ASSERT_FALSE(ui.asked().empty());
-  EXPECT_EQ(ui.asked().back().text, "Converison ended in an error");
 }
