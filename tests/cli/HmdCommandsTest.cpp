@@ -5,16 +5,7 @@
 #include "Lwconv.h"
 
 using clitest::Lwconv;
-
-namespace {
-
-size_t Occurrences(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
-}  // namespace
+using clitest::Occurrences;
 
 TEST(HmdCommands, ToLabScalesTheCubeIntoTwoUnits) {
   testsupport::TempDir dir;

@@ -21,6 +21,13 @@ inline LwconvRun Lwconv(const testsupport::TempDir& dir, std::vector<std::string
   return {r.exitStatus, testsupport::ReadText(dir.File("out.txt")), testsupport::ReadText(dir.File("err.txt"))};
 }
 
+// How often `what` occurs in `text`.
+inline size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 // A 2-unit cube of one red surface with some specular; returns its path.
 inline std::string WriteCube(const testsupport::TempDir& dir, const std::string& name = "cube.lwo") {
   testsupport::LwobWriter()

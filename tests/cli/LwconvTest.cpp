@@ -11,14 +11,9 @@ TEST(Lwconv, HelpAndUsageErrors) {
   EXPECT_NE(help.out.find("usage: lwconv"), std::string::npos);
   EXPECT_NE(help.out.find("lwconv version"), std::string::npos);
   EXPECT_NE(Lwconv(dir, {"info"}).err.find("usage: lwconv info"), std::string::npos);
-  auto count = [](const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  };
   // Options shared by several commands are described once.
   for (const char* option : {"  --hmd-options N ", "  --texture-dir DIR ", "  --flat ", "  OUT.lab "})
-    EXPECT_EQ(count(help.out, option), 1u) << option;
+    EXPECT_EQ(clitest::Occurrences(help.out, option), 1u) << option;
 
   // As common tools do: --version, one command's help, and a short answer to
   // a usage error that says where the help is.
@@ -43,7 +38,7 @@ TEST(Lwconv, HelpAndUsageErrors) {
     const clitest::LwconvRun r = Lwconv(dir, c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
-    EXPECT_LE(count(r.err, "\n"), 4u) << r.err;
+    EXPECT_LE(clitest::Occurrences(r.err, "\n"), 4u) << r.err;
   }
 
   // Usage errors exit 2 before any file is looked at.

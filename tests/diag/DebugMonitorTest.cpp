@@ -15,12 +15,8 @@ namespace {
 const bool kOwnNames = setenv("LWCS_DBWIN_NAMESPACE", ("lwcs-test-" + std::to_string(getpid()) + "-").c_str(), 1) == 0;
 }  // namespace
 
-TEST(DebugMonitor, NamesFollowTheNamespace) {
-  ASSERT_TRUE(kOwnNames);
-  EXPECT_EQ(DebugMonitorName(DBWIN_BUFFER), "/lwcs-test-" + std::to_string(getpid()) + "-DBWIN_BUFFER");
-}
-
 TEST(DebugMonitor, WithoutAMonitorTheHandOffReturnsAtOnce) {
+  ASSERT_TRUE(kOwnNames);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(HandToDebugMonitor("nobody listens"));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));

@@ -37,11 +37,6 @@ class IffTest : public testing::Test {
     IffClearHandlers();
     EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
   }
-  std::string Write(const std::vector<uint8_t>& bytes) {
-    const std::string name = dir_.File("object.lwo");
-    testsupport::WriteFile(name, bytes);
-    return name;
-  }
   testsupport::TempDir dir_;
   int32_t live_ = testsupport::LiveTrackedBlocks();
 };
@@ -60,9 +55,8 @@ uint32_t RecordB(uint32_t s, const uint8_t* d, void* u) {
 TEST_F(IffTest, OddChunksHaveNoPadAndDispatchRunsLastChunkFirst) {
   ByteWriter chunks;
   chunks.Chunk("AAAA", {1, 2, 3}).Chunk("BBBB", {4, 5}).Chunk("CCCC", {6}).Chunk("AAAA", {7});
-  const std::string name = Write(Form("LWOB", chunks.bytes()));
   IffFile iff;
-  ASSERT_TRUE(IffLoad(&iff, name.c_str()));
+  ASSERT_TRUE(IffLoadMemory(&iff, Form("LWOB", chunks.bytes())));
   EXPECT_EQ(iff.bodyLength, chunks.size());
   Seen seen;
   ASSERT_TRUE(IffRegisterHandler("AAAA", RecordA, &seen));

@@ -43,11 +43,8 @@ class ObjectMeshTest : public testing::Test {
     EXPECT_EQ(IffHandlerRegistry(), nullptr);
     EXPECT_EQ(testsupport::LiveTrackedBlocks(), live_);
   }
-  rm::MeshPtr Load(const LwobWriter& w, uint32_t flags = 0, TextureCallback callback = nullptr, void* data = nullptr,
-                   const std::string& name = "object.lwo") {
-    const std::string path = dir_.File(name);
-    w.Save(path);
-    return LoadLightWaveObject(path.c_str(), engine_, callback, data, flags);
+  rm::MeshPtr Load(const LwobWriter& w, uint32_t flags = 0, TextureCallback callback = nullptr, void* data = nullptr) {
+    return LoadLightWaveObjectBytes(w.Bytes(), engine_, callback, data, flags);
   }
   static LwobWriter Cube(const std::vector<std::string>& names = {"Default"}) {
     LwobWriter w;
@@ -230,7 +227,7 @@ TEST_F(ObjectMeshTest, PolygonsOfFewerThanThreePointsMakeNoFaces) {
   // normals: here it cancels the triangle's.
   LwobWriter c;
   c.Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).SurfaceNames({"A"}).Polygons({{{0, 1, 2}, 1}, {{0, 2, 1}, 7}});
-  rm::MeshPtr cancelled = Load(c, 0, nullptr, nullptr, "cancel.lwo");
+  rm::MeshPtr cancelled = Load(c);
   ASSERT_TRUE(cancelled);
   ASSERT_EQ(cancelled->GetGroupCount(), 1u);
   for (const rm::Vertex& c : Vertices(*cancelled, 0)) EXPECT_EQ(c.normal.z, 0.0f);
