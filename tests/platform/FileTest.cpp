@@ -8,15 +8,7 @@
 
 using testsupport::CapturedOutput;
 
-TEST(CheckedFile, MissingFileIsReportedWithNameAndMode) {
-  CapturedOutput out;
-  const int32_t open = OpenFileCount();
-  EXPECT_EQ(FileOpen("/no/such/file.lwo", "rb"), nullptr);
-  ASSERT_EQ(out.lines().size(), 1u);
-  EXPECT_NE(out.lines()[0].find("Warning: Could not open file /no/such/file.lwo - mode rb"), std::string::npos);
-  EXPECT_EQ(OpenFileCount(), open);
-}
-
+// A missing file's report is checked with the IFF reader that opens it.
 TEST(CheckedFile, NullHandlesAndBuffersAreReportedAndNotTouched) {
   CapturedOutput out;
   char buffer[4];

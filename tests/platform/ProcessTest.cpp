@@ -28,9 +28,3 @@ TEST(RunProgram, ReportsExitStatusSignalsAndMissingPrograms) {
   r = RunProgram({"cat"}, "/no/such/input");
   EXPECT_FALSE(r.Succeeded());
 }
-
-TEST(ExecutableDirectory, EndsWithASeparator) {
-  const std::string dir = ExecutableDirectory();
-  ASSERT_FALSE(dir.empty());
-  EXPECT_EQ(dir.back(), '/');
-}
