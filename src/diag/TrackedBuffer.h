@@ -36,16 +36,12 @@ class TrackedBuffer {
   // when the size does not fit the allocator or the allocation fails. A count
   // of 0 succeeds with no storage.
   bool Allocate(std::size_t count, std::source_location where = std::source_location::current()) {
-    Reset(where);
-    if (count == 0) return true;
-    if (count > std::numeric_limits<uint32_t>::max() / sizeof(T)) return false;
-    void* block = TrackedAlloc(static_cast<uint32_t>(count * sizeof(T)), where.file_name(),
-                               static_cast<int32_t>(where.line()));
-    if (!block) return false;
-    std::memset(block, 0, count * sizeof(T));
-    data_ = static_cast<T*>(block);
-    count_ = count;
-    return true;
+    return Take(count, true, where);
+  }
+  // The same without the zeros, for storage written before it is read: pages
+  // never written then cost nothing.
+  bool AllocateUnfilled(std::size_t count, std::source_location where = std::source_location::current()) {
+    return Take(count, false, where);
   }
 
   void Reset(std::source_location where = std::source_location::current()) {
@@ -68,6 +64,19 @@ class TrackedBuffer {
   std::span<const T> span() const { return {data_, count_}; }
 
  private:
+  bool Take(std::size_t count, bool zero, std::source_location where) {
+    Reset(where);
+    if (count == 0) return true;
+    if (count > std::numeric_limits<uint32_t>::max() / sizeof(T)) return false;
+    void* block = TrackedAlloc(static_cast<uint32_t>(count * sizeof(T)), where.file_name(),
+                               static_cast<int32_t>(where.line()));
+    if (!block) return false;
+    if (zero) std::memset(block, 0, count * sizeof(T));
+    data_ = static_cast<T*>(block);
+    count_ = count;
+    return true;
+  }
+
   T* data_ = nullptr;
   std::size_t count_ = 0;
 };

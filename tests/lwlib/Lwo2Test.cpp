@@ -85,19 +85,32 @@ TEST_F(Lwo2Test, LayersTagsAndSurfacesMakeOneObject) {
 }
 
 // A cube's faces meet at right angles: a smoothing angle below that leaves
-// every face flat (four vertices each), one above it shares each corner.
+// every face flat (four vertices each), one above it shares each corner. Two
+// quads folded by 11.3 degrees share their edge's normals only above that.
 TEST_F(Lwo2Test, SmoothingAngleDecidesSharedNormals) {
-  for (auto [angle, vertices] : {std::pair{1.5f, 24u}, std::pair{1.7f, 8u}}) {
+  const std::vector<std::array<float, 3>> fold{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0.2f}, {2, 1, 0.2f}};
+  const std::vector<Lwo2Polygon> folded{{{0, 1, 2, 3}, 0}, {{1, 4, 5, 2}, 0}};
+  const struct {
+    bool cube;
+    float angle;
+    uint32_t vertices;
+  } cases[] = {{true, 1.5f, 24}, {true, 1.7f, 8}, {false, 0.1f, 8}, {false, 0.5f, 6}};
+  for (const auto& c : cases) {
     Lwo2Surface s{"S"};
-    s.smoothingAngle = angle;
+    s.smoothingAngle = c.angle;
     Lwo2Writer w;
-    w.Tags({"S"}).Layer(0).Points(writers::CubePoints()).Polygons(CubeFaces()).Surface(s);
+    w.Tags({"S"}).Layer(0).Points(c.cube ? writers::CubePoints() : fold).Polygons(c.cube ? CubeFaces() : folded).Surface(s);
     rm::MeshPtr mesh = Load(w);
     ASSERT_TRUE(mesh);
     const rm::MeshGroupData* g = mesh->Group(0);
-    EXPECT_EQ(g->vertices.size(), vertices);
-    const rm::Vector n = g->vertices[0].normal;
-    EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f);
+    EXPECT_EQ(g->vertices.size(), c.vertices) << c.angle;
+    for (const rm::Vertex& v : g->vertices) {
+      EXPECT_NEAR(v.normal.x * v.normal.x + v.normal.y * v.normal.y + v.normal.z * v.normal.z, 1.0f, 1e-5f);
+      // On the fold's shared edge a shared normal leans halfway.
+      if (!c.cube && c.vertices == 6 && v.position.x == 1) {
+        EXPECT_NEAR(v.normal.x, -0.0985f, 1e-3f);
+      }
+    }
   }
 }
 

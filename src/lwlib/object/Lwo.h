@@ -122,10 +122,21 @@ const LwoSurface* FindSurface(const LwoSurfaces& surfaces, const char* name);
 int32_t LwoCurrentTextureSlot();
 void SetLwoCurrentTextureSlot(int32_t slot);
 
+struct LwoPointNormal {
+  uint32_t point;
+  rm::Vector normal;
+};
+
 // What an LWO2 object adds per polygon corner, indexed by the corner's word
 // in LwoPolygons; empty for LWOB objects, whose builds stay as they were.
 struct LwoCorners {
   TrackedBuffer<rm::Vector> normals;  // from the surfaces' smoothing angles
+  // Instead of normals, when every surface smooths all its polygons at each
+  // point: one normal per point of each surface, those of surface number s
+  // at pointNormalStart[s] up to pointNormalStart[s + 1].
+  bool smoothBySurface = false;
+  TrackedBuffer<LwoPointNormal> pointNormals;
+  TrackedBuffer<uint32_t> pointNormalStart;
   // From the RGB and RGBA vertex maps (0xAARRGGBB), and per surface number
   // whether its group takes its colour from its vertices; both empty when
   // no surface shows vertex colours.

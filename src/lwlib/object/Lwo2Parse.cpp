@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 #include <numbers>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "diag/Dbug.h"
@@ -85,6 +87,12 @@ class Scratch {
     buffer_[size_] = value;
     return buffer_[size_++];
   }
+  void Clear() { size_ = 0; }
+  // The storage, at least size() records; the list is left empty.
+  TrackedBuffer<T> Release() {
+    size_ = 0;
+    return std::move(buffer_);
+  }
   // n copies of value in place of what was held.
   void Assign(size_t n, const T& value) {
     if (!buffer_.Allocate(n)) throw std::bad_alloc();
@@ -95,7 +103,7 @@ class Scratch {
  private:
   void Grow(size_t n) {
     TrackedBuffer<T> bigger;
-    if (!bigger.Allocate(n)) throw std::bad_alloc();
+    if (!bigger.AllocateUnfilled(n)) throw std::bad_alloc();
     if (size_) std::memcpy(bigger.data(), buffer_.data(), size_ * sizeof(T));
     buffer_ = std::move(bigger);
   }
@@ -106,6 +114,11 @@ class Scratch {
 template <typename T>
 void Need(TrackedBuffer<T>& buffer, size_t count) {
   if (!buffer.Allocate(count)) throw std::bad_alloc();
+}
+// For storage written before it is read.
+template <typename T>
+void NeedUnfilled(TrackedBuffer<T>& buffer, size_t count) {
+  if (!buffer.AllocateUnfilled(count)) throw std::bad_alloc();
 }
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
@@ -218,22 +231,6 @@ bool Points(Lwo2& s, const uint8_t* header, Reader r) {
 }
 
 bool KeptPolygonType(const uint8_t* typeId) { return IdIs(typeId, "FACE") || IdIs(typeId, "PTCH"); }
-
-// The words and polygons a POLS chunk adds, counted as Polygons() keeps them
-// up to where it would refuse the chunk.
-void CountPolygons(Reader r, size_t& words, size_t& polygons) {
-  while (r.Left() >= 2) {
-    const uint32_t n = ReadU2(r.p) & 0x3FF;
-    r.p += 2;
-    if (r.Left() / 2 < n) return;
-    words += n + 2;
-    ++polygons;
-    for (uint32_t k = 0; k < n; ++k) {
-      uint32_t index = 0;
-      if (!r.Vx(index)) return;
-    }
-  }
-}
 
 bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
@@ -747,25 +744,181 @@ rm::Vector Normalise(rm::Vector v) {
   return length > 0 ? rm::Vector{v.x / length, v.y / length, v.z / length} : rm::Vector{0, 0, 0};
 }
 
-bool CornerNormals(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
-  LwoObject& o = s.o;
-  const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = o.surfaceNames.nameCount;
-  const uint32_t* words = s.words;
-  // Per surface number the cosine of its angle (above 1: flat) and of the
-  // cone every polygon at a point must lie in to share the sum.
+// Per surface number the cosine of its angle (above 1: flat) and of the cone
+// every polygon at a point must lie in to share the sum.
+struct Smoothing {
   TrackedBuffer<float> cosOf, coneOf;
-  Need(cosOf, static_cast<size_t>(surfaceCount) + 1);
-  Need(coneOf, static_cast<size_t>(surfaceCount) + 1);
+};
+
+void SmoothingOf(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf, Smoothing& out) {
+  const uint32_t surfaceCount = s.o.surfaceNames.nameCount;
+  Need(out.cosOf, static_cast<size_t>(surfaceCount) + 1);
+  Need(out.coneOf, static_cast<size_t>(surfaceCount) + 1);
   for (uint32_t n = 0; n <= surfaceCount; ++n) {
-    cosOf[n] = coneOf[n] = 2.0f;
+    out.cosOf[n] = out.coneOf[n] = 2.0f;
     const Surface2* surface = surfaceOf[n];
     if (!surface) continue;
     const float angle = surface->record.maxSmoothingAngle;
     if ((surface->record.present & LWO_SMAN) && angle > 0) {
-      cosOf[n] = std::cos(std::fmin(angle, 3.2f));
-      coneOf[n] = std::cos(std::fmin(angle, 3.0f) / 2) + 1e-4f;  // a margin for rounding
+      out.cosOf[n] = std::cos(std::fmin(angle, 3.2f));
+      out.coneOf[n] = std::cos(std::fmin(angle, 3.0f) / 2) + 1e-4f;  // a margin for rounding
     }
   }
+}
+
+// The normal of a polygon of three or more points from its first three,
+// weighted by the sine of its corner angle at the first point, as LWOB
+// normals are.
+rm::Vector WeightedNormal(const Lwo2& s, uint32_t at) {
+  const rm::Vector& p0 = s.points[s.words[at + 1]];
+  const rm::Vector& p1 = s.points[s.words[at + 2]];
+  const rm::Vector& p2 = s.points[s.words[at + 3]];
+  const rm::Vector a = Normalise({p1.x - p0.x, p1.y - p0.y, p1.z - p0.z});
+  const rm::Vector c = Normalise({p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
+  return {a.y * c.z - a.z * c.y, a.z * c.x - a.x * c.z, a.x * c.y - a.y * c.x};
+}
+
+// Polygons from which a second thread shares the work of the normals.
+constexpr uint32_t kSplitPolygons = 1u << 16;
+
+struct PointSum {
+  uint32_t surface;  // whose sum this is, 0 for none yet
+  rm::Vector first;  // the unit normal of the surface's first polygon here
+  rm::Vector sum;
+};
+
+// The sums of surfaces first .. last - 1, whose polygons are
+// bySurface[polygonStart[surface]] onwards: false at a polygon further than
+// the cone from the first at one of its points. normalStart[surface] becomes
+// the surface's first entry of normals. Throws nothing: running out of
+// memory sets outOfMemory.
+struct SurfaceSums {
+  const Lwo2* s;
+  const float* coneOf;
+  const uint32_t* bySurface;
+  const uint32_t* polygonStart;  // per surface number
+  uint32_t first, last;
+  PointSum* at;
+  Scratch<LwoPointNormal> normals;
+  uint32_t* normalStart;
+  bool outOfMemory = false;
+  bool smooth = false;
+
+  void operator()() {
+    try {
+      smooth = Run();
+    } catch (const std::bad_alloc&) {
+      outOfMemory = true;
+    }
+  }
+  bool Run() {
+    const uint32_t* words = s->words;
+    Scratch<uint32_t> touched;
+    for (uint32_t surface = first; surface < last; ++surface) {
+      touched.Clear();
+      const float cone = coneOf[surface];
+      for (uint32_t q = polygonStart[surface]; q < polygonStart[surface + 1]; ++q) {
+        const uint32_t start = s->polygonStart[bySurface[q]], n = words[start];
+        if (n < 3) continue;
+        // Within the cone of the first: w . first >= cone |w|, squared
+        // (the cone's cosine is above 0) to spare a root per polygon.
+        const rm::Vector w = WeightedNormal(*s, start);
+        const float bound = cone * cone * (w.x * w.x + w.y * w.y + w.z * w.z);
+        for (uint32_t k = 1; k <= n; ++k) {
+          const uint32_t point = words[start + k];
+          PointSum& a = at[point];
+          float d;
+          if (a.surface != surface) {
+            a = {surface, Normalise(w), w};
+            touched.Push(point);
+          } else if (d = w.x * a.first.x + w.y * a.first.y + w.z * a.first.z, d >= 0 && d * d >= bound && bound > 0) {
+            a.sum.x += w.x, a.sum.y += w.y, a.sum.z += w.z;
+          } else {
+            return false;
+          }
+        }
+      }
+      normalStart[surface] = static_cast<uint32_t>(normals.size());
+      for (const uint32_t point : touched) normals.Push({point, Normalise(at[point].sum)});
+    }
+    return true;
+  }
+};
+
+// Whether every surface smooths and, at every point, its polygons there lie
+// within half its angle of the first of them: then every pair there is within
+// the angle, every corner of a surface at a point shares the sum of that
+// surface's polygons there, and the object keeps those sums per point and
+// surface, not per corner. Polygons are taken surface by surface, so a
+// point's sums are made one surface at a time; on a large object a second
+// thread takes the later surfaces, with sums of its own.
+bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
+  const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = s.o.surfaceNames.nameCount;
+  TrackedBuffer<uint32_t> surfaceStart, bySurface;
+  Need(surfaceStart, static_cast<size_t>(surfaceCount) + 2);
+  for (uint32_t p = 0; p < polygonCount; ++p) {
+    const uint32_t surface = s.Surface(p);
+    if (smoothing.coneOf[surface] > 1) return false;
+    ++surfaceStart[surface + 1];
+  }
+  for (uint32_t n = 0; n <= surfaceCount; ++n) surfaceStart[n + 1] += surfaceStart[n];
+  NeedUnfilled(bySurface, polygonCount);
+  {
+    TrackedBuffer<uint32_t> fill;
+    Need(fill, static_cast<size_t>(surfaceCount) + 1);
+    for (uint32_t p = 0; p < polygonCount; ++p) {
+      const uint32_t surface = s.Surface(p);
+      bySurface[surfaceStart[surface] + fill[surface]++] = p;
+    }
+  }
+  // The second thread's surfaces start where half the polygons are passed.
+  uint32_t split = surfaceCount + 1;
+  if (polygonCount >= kSplitPolygons)
+    for (uint32_t n = 2; n <= surfaceCount; ++n)
+      if (surfaceStart[n] >= polygonCount / 2) {
+        split = n;
+        break;
+      }
+  TrackedBuffer<uint32_t> normalStart;
+  TrackedBuffer<PointSum> sumsA, sumsB;
+  Need(normalStart, static_cast<size_t>(surfaceCount) + 2);
+  Need(sumsA, pointCount);
+  if (split <= surfaceCount) Need(sumsB, pointCount);
+  SurfaceSums a{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), 1, split, sumsA.data(), {},
+                normalStart.data()};
+  SurfaceSums b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
+                sumsB.data(), {}, normalStart.data()};
+  std::thread helper;
+  if (split <= surfaceCount) {
+    try {
+      helper = std::thread(std::ref(b));
+    } catch (const std::system_error&) {
+      b.at = sumsA.data();  // no thread to be had: one after the other
+    }
+  }
+  a();
+  if (helper.joinable()) helper.join();
+  else if (split <= surfaceCount && !a.outOfMemory && a.smooth) b();
+  if (a.outOfMemory || b.outOfMemory) throw std::bad_alloc();
+  if (!a.smooth || (split <= surfaceCount && !b.smooth)) return false;
+
+  LwoCorners& corners = s.o.corners;
+  const size_t countA = a.normals.size(), countB = b.normals.size();
+  NeedUnfilled(corners.pointNormals, countA + countB);
+  if (countA) std::memcpy(corners.pointNormals.data(), a.normals.data(), countA * sizeof(LwoPointNormal));
+  if (countB) std::memcpy(corners.pointNormals.data() + countA, b.normals.data(), countB * sizeof(LwoPointNormal));
+  for (uint32_t n = split; n <= surfaceCount; ++n) normalStart[n] += static_cast<uint32_t>(countA);
+  normalStart[surfaceCount + 1] = static_cast<uint32_t>(countA + countB);
+  corners.pointNormalStart = std::move(normalStart);
+  return true;
+}
+
+bool CornerNormals(Lwo2& s, const Smoothing& smoothing) {
+  LwoObject& o = s.o;
+  const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = o.surfaceNames.nameCount;
+  const uint32_t* words = s.words;
+  const TrackedBuffer<float>& cosOf = smoothing.cosOf;
+  const TrackedBuffer<float>& coneOf = smoothing.coneOf;
   TrackedBuffer<rm::Vector> weighted, unit;
   TrackedBuffer<uint32_t> start;
   Need(weighted, polygonCount);
@@ -866,7 +1019,10 @@ bool CornerNormals(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
 }
 
 // Counts what the chunks hold, so the points and polygon words go into
-// buffers of their final size.
+// buffers that never grow: the points exactly, the polygons as many as the
+// chunks could hold (a polygon of n points takes 2 + 2n bytes and n + 2
+// words, so never more words than bytes), in storage left unfilled, so
+// what the polygons do not use costs nothing.
 void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& polygons) {
   const uint8_t* body = o.iff.body;
   const uint32_t length = o.iff.bodyLength;
@@ -875,8 +1031,10 @@ void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& poly
     const uint32_t size = ReadU4(header + 4);
     if (size > length - at - 8) return;
     if (IdIs(header, "PNTS")) points += size / 12;
-    if (IdIs(header, "POLS") && size >= 4 && KeptPolygonType(header + 8))
-      CountPolygons(Reader{header + 12, header + 8 + size}, words, polygons);
+    if (IdIs(header, "POLS") && size >= 4 && KeptPolygonType(header + 8)) {
+      words += size - 4;
+      polygons += (size - 4) / 2;
+    }
     at += 8 + size;
     if (size % 2 && at < length) ++at;
   }
@@ -912,7 +1070,11 @@ bool Finish(Lwo2& s) {
   }
   TrackedBuffer<const Surface2*> surfaceOf;
   SurfacesByNumber(s, surfaceOf);
-  return CornerNormals(s, surfaceOf) && CornerColours(s, surfaceOf) && TextureCoordinates(s, surfaceOf);
+  Smoothing smoothing;
+  SmoothingOf(s, surfaceOf, smoothing);
+  o.corners.smoothBySurface = SmoothByPoint(s, smoothing);
+  return (o.corners.smoothBySurface || CornerNormals(s, smoothing)) && CornerColours(s, surfaceOf) &&
+         TextureCoordinates(s, surfaceOf);
 }
 
 }  // namespace
@@ -925,9 +1087,9 @@ bool ParseLwo2Body(LwoObject& object) {
   // A count the indices cannot reach is refused by the chunk that passes it.
   points = std::min<size_t>(points, 0xFFFFFFu);
   words = std::min<size_t>(words, 0xFFFFFFFFu);
-  if (!object.points.points.Allocate(points) || !object.polygons.wide.Allocate(words) ||
-      !s.polygonStart.Allocate(polygons))
-    throw std::bad_alloc();
+  NeedUnfilled(object.points.points, points);
+  NeedUnfilled(object.polygons.wide, words);
+  NeedUnfilled(s.polygonStart, polygons);
   s.points = object.points.points.data();
   s.pointRoom = static_cast<uint32_t>(points);
   s.words = object.polygons.wide.data();

@@ -43,7 +43,7 @@ struct WorkVertex {
 
 // Working records of one build, sized once for the largest group.
 struct BuildBuffers {
-  TrackedBuffer<rm::Vector> normals;      // per point
+  TrackedBuffer<rm::Vector> normals;      // per point (by surface: the group's own)
   TrackedBuffer<int32_t> pointMap;        // per point: work vertex in this group, or -1
   TrackedBuffer<uint32_t> surfaceStart;   // per surface number: its first entry of byGroup
   TrackedBuffer<uint32_t> byGroup;        // first words of the faces, by surface, POLS order within
@@ -95,8 +95,10 @@ void LaterFaceNormals(const LwoPoints& points, const LwoPolygons& polygons, uint
   }
 }
 
+// Normals per point are the sums of every polygon's at the point; an LWO2
+// object's corners have their own, or each group has its own per point.
 bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, uint32_t groupCount,
-                  bool uv, uint32_t flags) {
+                  bool uv, uint32_t flags, bool pointNormals) {
   const uint32_t pointCount = points.pointCount;
   if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
       !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
@@ -110,7 +112,8 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
   // normals come out the same to the bit.
   TrackedBuffer<uint32_t> corners;
   if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
-  const uint32_t split = polygons.polygonCount >= kSplitPolygons ? polygons.polygonCount / 2 : polygons.polygonCount;
+  const uint32_t split = pointNormals && polygons.polygonCount >= kSplitPolygons ? polygons.polygonCount / 2
+                                                                                 : polygons.polygonCount;
   TrackedBuffer<rm::Vector> later;
   std::thread helper;
   if (split < polygons.polygonCount && later.Allocate(polygons.polygonCount - split)) {
@@ -135,7 +138,7 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
       if (polygons.Word(at + 1 + k) >= pointCount) return false;
     // Every polygon of three or more points shapes the normals, whichever
     // surface (if any) it belongs to.
-    if (n >= 3) {
+    if (n >= 3 && pointNormals) {
       const rm::Vector normal = p >= split && !later.empty() ? later[p - split] : FaceNormal(points, polygons, at);
       for (uint32_t k = 0; k < n; ++k) {
         rm::Vector& sum = b.normals[polygons.Word(at + 1 + k)];
@@ -152,7 +155,8 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
     at += n + 2;
   }
   later.Reset();
-  for (uint32_t i = 0; i < pointCount; ++i) b.normals[i] = Normalised(b.normals[i]);
+  if (pointNormals)
+    for (uint32_t i = 0; i < pointCount; ++i) b.normals[i] = Normalised(b.normals[i]);
 
   // Counting sort of the polygons by surface keeps POLS order inside each.
   uint32_t largestCorners = 0;
@@ -192,6 +196,13 @@ bool AddBuiltGroup(rm::Mesh& mesh, const BuildBuffers& b, uint32_t vertices, uin
   if (vertices && !mesh.SetVertices(static_cast<uint32_t>(group), 0, vertices, b.vertices.data())) return false;
   mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
   return true;
+}
+
+// By surface: the group's own normals at its points.
+void SetGroupNormals(BuildBuffers& b, const LwoCorners* corners, uint32_t surface) {
+  if (!corners || !corners->smoothBySurface || surface + 1 >= corners->pointNormalStart.size()) return;
+  for (uint32_t i = corners->pointNormalStart[surface]; i < corners->pointNormalStart[surface + 1]; ++i)
+    b.normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
 }
 
 // Without texture coordinates a point is one vertex of a group (a corner one
@@ -245,7 +256,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
                                           corners->colouredSurface[surface] && !corners->colours.empty()
                                       ? corners->colours.data()
                                       : nullptr;
-  if (!uvSet && !cornerNormals) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
+  if (!uvSet && !cornerNormals && !cornerColours) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
   for (uint32_t f = first; f < last; ++f) {
@@ -392,10 +403,12 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
   {
     BuildBuffers buffers;
     // Corners with normals of their own take the path that tells corners apart.
-    const bool perCorner = uvSet != nullptr || (corners && !corners->normals.empty());
-    if (!PrepareBuild(buffers, points, polygons, groupCount, perCorner, flags)) return nullptr;
-    for (uint32_t s = 1; s <= groupCount; ++s)
+    const bool perCorner = uvSet != nullptr || (corners && (!corners->normals.empty() || !corners->colours.empty()));
+    if (!PrepareBuild(buffers, points, polygons, groupCount, perCorner, flags, !corners)) return nullptr;
+    for (uint32_t s = 1; s <= groupCount; ++s) {
+      SetGroupNormals(buffers, corners, s);
       if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags, corners)) return nullptr;
+    }
   }
   ApplySurfaces(*mesh, engine, surfaces, surfaceNames, uvSet, textureCallback, callbackData, flags);
   return mesh;
