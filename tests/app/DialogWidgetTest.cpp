@@ -232,9 +232,8 @@ TEST(MainWindowWidget, HmdToolsRunInTheBackgroundAndStopWithTheWindow) {
   ui.QueueSaveFile(dir.File("slow.hmd"));
   ClickInModal(100, "HMD Conversion options", {IDC_HMD_OK});
   window->commands().DispatchCommand(CMD_SAVE_BINARY_HMD);
-  ASSERT_TRUE(window->commands().toolsRunning());
   // The command has returned while the tool runs; what changes the object waits.
-  EXPECT_TRUE(window->commands().toolsRunning());
+  ASSERT_TRUE(window->commands().toolsRunning());
   EXPECT_FALSE(load->isEnabled());
   EXPECT_TRUE(about->isEnabled());
   EXPECT_TRUE(fs::exists(dir.File("slow.lab")));

@@ -160,19 +160,6 @@ TEST_F(LwoParseTest, UvChunksNeedEachOtherElseTheUvFileIsUsed) {
   EXPECT_EQ(withFile.uvSet.imageNames[0], "file.bmp");
 }
 
-TEST_F(LwoParseTest, ShortUvCoordinateDataIsCutNotOverrun) {
-  // A polygon says it has 4 corners but the chunk ends after 1 pair and a half.
-  testsupport::ByteWriter b;
-  b.BeI2(0).BeI2(4).BeF4(0.5f).BeF4(0.5f).BeU4(0).BeF4(9);
-  LwoObject o;
-  ASSERT_TRUE(ParseLightWaveObjectBytes(Save(Cube().UvImages({"a"}).Chunk("UVCV", b.bytes())), o));
-  float u, v;
-  EXPECT_TRUE(UvAt(o.uvSet, 0, 0, u, v));
-  EXPECT_EQ(u, 0.5f);
-  UvAt(o.uvSet, 0, 1, u, v);
-  EXPECT_EQ(u, 0.0f);
-}
-
 TEST_F(LwoParseTest, HostilePolygonsAreRefused) {
   // A point index at the point count.
   EXPECT_FALSE(Parse(Save(LwobWriter().Points(testsupport::CubePoints()).Polygons({{{0, 1, 8}, 1}}))));
