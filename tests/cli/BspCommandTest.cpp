@@ -15,6 +15,8 @@ void SaveModel(MeshModel model, const std::string& path) {
 
 }  // namespace
 
+// Inputs that do not load fail through the loader every mesh command shares
+// (its failure table is the mesh commands').
 TEST(BspCommand, PrintsTheTreeStatisticsOfEveryInputKind) {
   testsupport::TempDir dir;
   const std::string tetrahedra = dir.File("tetrahedra.msh"), cube = dir.File("CUBE.MSH");
@@ -32,15 +34,5 @@ TEST(BspCommand, PrintsTheTreeStatisticsOfEveryInputKind) {
     const clitest::LwconvRun r = Lwconv(dir, {"--quiet", "bsp", "--json", input});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "{\"polys\":6,\"nodes\":6,\"splits\":0,\"depth\":6}\n") << input;
-  }
-}
-
-TEST(BspCommand, InputsThatCannotBeLoadedFail) {
-  testsupport::TempDir dir;
-  testsupport::WriteText(dir.File("broken.msh"), "MESH but not really");
-  for (const char* name : {"model.obj", "missing.lwo", "missing.x", "broken.msh"}) {
-    const clitest::LwconvRun r = Lwconv(dir, {"--quiet", "bsp", dir.File(name)});
-    EXPECT_EQ(r.status, 1) << name;
-    EXPECT_EQ(r.out, "") << name;
   }
 }
