@@ -116,18 +116,3 @@ TEST_F(IffTest, ChunksRunningPastTheBodyEndTheWalk) {
   EXPECT_EQ(iff.chunks->next, nullptr);
   IffFree(&iff);
 }
-
-TEST(ByteOrder, BigEndianNumbersAndPaddedNames) {
-  const uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78, 0xFF, 0xFE, 0x3F, 0x80, 0x00, 0x00};
-  EXPECT_EQ(ReadU4(bytes), 0x12345678u);
-  EXPECT_EQ(ReadU2(bytes), 0x1234u);
-  EXPECT_EQ(ReadI2(bytes + 4), -2);
-  EXPECT_EQ(ReadF4(bytes + 6), 1.0f);
-  const uint8_t names[] = {'a', 'b', 'c', 0, 'a', 'b', 0, 0, 'x'};
-  uint32_t padded = 0;
-  EXPECT_STREQ(ReadName(names, &padded), "abc");
-  EXPECT_EQ(padded, 4u);
-  EXPECT_STREQ(ReadName(names + 4, names + sizeof names, &padded), "ab");
-  EXPECT_EQ(padded, 4u);
-  EXPECT_EQ(ReadName(names + 8, names + sizeof names, &padded), nullptr);  // no terminator
-}
