@@ -311,7 +311,12 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   if (!IdIs(header + 8, "SURF") || !s.polsKept) return true;  // parts, smoothing groups: not used
   while (r.Left() > 0) {
     uint32_t polygon = 0, tag = 0;
-    if (!r.Vx(polygon) || !r.U2(tag)) return s.Refuse("PTAG", header, "an entry is cut off by the end of the chunk");
+    if (r.Left() >= 4 && r.p[0] != 0xFF) {  // a two-byte index, the rule
+      polygon = ReadU2(r.p), tag = ReadU2(r.p + 2);
+      r.p += 4;
+    } else if (!r.Vx(polygon) || !r.U2(tag)) {
+      return s.Refuse("PTAG", header, "an entry is cut off by the end of the chunk");
+    }
     if (polygon >= s.polsCount)
       return FailAt(s.o.why, "PTAG", s.Offset(header), "tags polygon %s of %s", Thousands(polygon).c_str(),
                     Thousands(s.polsCount).c_str());
@@ -741,7 +746,9 @@ constexpr uint32_t kMaxCompared = 256;
 
 rm::Vector Normalise(rm::Vector v) {
   const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-  return length > 0 ? rm::Vector{v.x / length, v.y / length, v.z / length} : rm::Vector{0, 0, 0};
+  if (!(length > 0)) return {0, 0, 0};
+  const float inverse = 1.0f / length;  // one division, not three
+  return {v.x * inverse, v.y * inverse, v.z * inverse};
 }
 
 // Per surface number the cosine of its angle (above 1: flat) and of the cone
