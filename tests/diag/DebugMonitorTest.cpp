@@ -15,14 +15,9 @@ namespace {
 const bool kOwnNames = setenv("LWCS_DBWIN_NAMESPACE", ("lwcs-test-" + std::to_string(getpid()) + "-").c_str(), 1) == 0;
 }  // namespace
 
-TEST(DebugMonitor, WithoutAMonitorTheHandOffReturnsAtOnce) {
-  ASSERT_TRUE(kOwnNames);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(HandToDebugMonitor("nobody listens"));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
-}
-
+// Without a monitor the hand-off fails (checked after dbmon ends below).
 TEST(DebugMonitor, DbmonPrintsWhatAnotherProcessWrites) {
+  ASSERT_TRUE(kOwnNames);
   testsupport::TempDir dir;
   const std::string out = dir.File("dbmon.out");
   ProcessResult result;
