@@ -134,6 +134,9 @@ void BM_RenderFrame(benchmark::State& state) {
     auto device = render::GlDevice::Create(400, 343);
     if (!device) return state.SkipWithError("no OpenGL device");
     device->SetSpecialisedPrograms(!g_general);
+    // As the viewer does: the device's quality caps every group's, and a new
+    // device starts flat.
+    device->SetQuality(quality);
     rm::ViewportPtr viewport = engine->CreateViewport(device, camera, 0, 0, 400, 343);
     viewport->Clear();
     viewport->Render(*scene);  // the first frame sends the mesh to the GPU
