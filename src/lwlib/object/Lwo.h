@@ -35,6 +35,7 @@ struct LwoPolygons {
   uint32_t indexWordCount = 0;  // sum of (n + 1)
   uint8_t* words = nullptr;
   uint32_t wordCount = 0;  // words in use
+  uint32_t highestPoint = 0;  // the highest point index the words name (LWOB)
   TrackedBuffer<uint32_t> wide;
   uint32_t Word(uint32_t i) const {
     if (!words) return wide[i];

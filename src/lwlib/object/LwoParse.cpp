@@ -1,5 +1,6 @@
 // The LWOB chunk handlers. Every length in the file is checked against the
 // chunk that holds it: a handler never reads past its chunk.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <new>
@@ -73,37 +74,70 @@ uint32_t HandleSurfaceNames(uint32_t size, const uint8_t* data, void* user) {
 
 // ---- POLS and CRVS --------------------------------------------------------
 
-// Walks the polygon words of a chunk. With `out` (the chunk's own bytes),
-// rewrites them in place in host order in the compact form (count, indices,
-// surface); a detail polygon's negative surface number is made positive and
-// its detail count dropped, so the detail polygons read as the ordinary
-// polygons they are. Compacting never writes ahead of what is still to be
-// read. False when a polygon runs past the chunk; polygonCount is then that
-// polygon's number and `at` its first word.
-bool WalkPolygons(uint32_t size, const uint8_t* data, uint8_t* out, uint32_t& outWords, uint32_t& polygonCount,
-                  uint32_t& indexWordCount, uint32_t* stoppedAt = nullptr) {
+// Polygons in a chunk's polygon words (big-endian, as in the file): a detail
+// polygon's detail count is passed over, so the detail polygons count as the
+// ordinary polygons they are. Stops at a polygon that runs past the chunk.
+uint32_t CountPolygons(uint32_t size, const uint8_t* data) {
   const uint32_t words = size / 2;
-  outWords = polygonCount = indexWordCount = 0;
-  uint32_t at = 0;
-  if (stoppedAt) *stoppedAt = 0;
+  uint32_t at = 0, count = 0;
   while (at < words) {
-    if (stoppedAt) *stoppedAt = at;
-    const uint32_t n = ReadU2(data + 2 * at);
+    const uint32_t n = ReadU2(data + 2 * static_cast<size_t>(at));
+    if (words - at < n + 2) break;
+    uint32_t used = n + 2;
+    if (ReadI2(data + 2 * static_cast<size_t>(at + n + 1)) < 0) {
+      if (words - at < n + 3) break;
+      used = n + 3;
+    }
+    ++count;
+    at += used;
+  }
+  return count;
+}
+
+// The POLS chunk's own words, rewritten where they lie in host order in the
+// compact form (count, indices, surface): a detail polygon's negative surface
+// number is made positive and its detail count dropped, so the detail
+// polygons read as the ordinary polygons they are; compacting never writes
+// ahead of what is still to be read. Every word is turned first, in one pass
+// the compiler can vectorise, then the polygons are walked in host order.
+// False when a polygon runs past the chunk, with polygonCount that polygon's
+// number and stoppedAt its first word; the chunk is refused then, whatever
+// was turned.
+bool ConvertPolygons(uint32_t size, uint8_t* data, uint32_t& outWords, uint32_t& polygonCount,
+                     uint32_t& indexWordCount, uint32_t& highestPoint, uint32_t& stoppedAt) {
+  const uint32_t words = size / 2;
+  for (uint32_t i = 0; i < words; ++i) {
+    const uint16_t host = ReadU2(data + 2 * static_cast<size_t>(i));
+    std::memcpy(data + 2 * static_cast<size_t>(i), &host, 2);
+  }
+  auto word = [data](uint32_t i) {
+    uint16_t w;
+    std::memcpy(&w, data + 2 * static_cast<size_t>(i), 2);
+    return w;
+  };
+  outWords = polygonCount = indexWordCount = highestPoint = stoppedAt = 0;
+  uint32_t at = 0;
+  while (at < words) {
+    stoppedAt = at;
+    const uint32_t n = word(at);
     if (words - at < n + 2) return false;
-    const int16_t surface = ReadI2(data + 2 * (at + n + 1));
+    const auto surface = static_cast<int16_t>(word(at + n + 1));
     uint32_t used = n + 2;
     if (surface < 0) {
       if (words - at < n + 3) return false;
       used = n + 3;
     }
-    if (out) {
-      for (uint32_t k = 0; k <= n; ++k) {
-        const uint16_t word = ReadU2(data + 2 * (at + k));
-        std::memcpy(out + 2 * static_cast<size_t>(outWords + k), &word, 2);
-      }
-      const uint16_t s = static_cast<uint16_t>(surface < 0 ? -static_cast<int32_t>(surface) : surface);
-      std::memcpy(out + 2 * static_cast<size_t>(outWords + n + 1), &s, 2);
+    if (outWords != at) std::memmove(data + 2 * static_cast<size_t>(outWords), data + 2 * static_cast<size_t>(at),
+                                     2 * (static_cast<size_t>(n) + 1));
+    const uint32_t first = outWords + 1;
+    if (n == 4) {  // most polygons: without the loop's overhead per point
+      highestPoint = std::max({highestPoint, uint32_t{word(first)}, uint32_t{word(first + 1)},
+                               uint32_t{word(first + 2)}, uint32_t{word(first + 3)}});
+    } else {
+      for (uint32_t k = 0; k < n; ++k) highestPoint = std::max<uint32_t>(highestPoint, word(first + k));
     }
+    const uint16_t s = static_cast<uint16_t>(surface < 0 ? -static_cast<int32_t>(surface) : surface);
+    std::memcpy(data + 2 * static_cast<size_t>(outWords + n + 1), &s, 2);
     outWords += n + 2;
     ++polygonCount;
     indexWordCount += n + 1;
@@ -124,13 +158,13 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
   // Only the first chunk in the file counts; chunks arrive last-first, so each
   // one replaces what an earlier call collected.
   p.words = nullptr;
-  p.wordCount = p.polygonCount = p.indexWordCount = 0;
-  // One walk checks and converts: the body belongs to this load, so its
-  // polygon words are converted where they lie, and a chunk that fails
-  // refuses the object whatever was converted before.
-  uint32_t words = 0, polygons = 0, indexWords = 0, stoppedAt = 0;
+  p.wordCount = p.polygonCount = p.indexWordCount = p.highestPoint = 0;
+  // The body belongs to this load, so its polygon words are converted where
+  // they lie, and a chunk that fails refuses the object whatever was
+  // converted before.
+  uint32_t words = 0, polygons = 0, indexWords = 0, highest = 0, stoppedAt = 0;
   auto* out = const_cast<uint8_t*>(data);
-  if (!WalkPolygons(size, data, out, words, polygons, indexWords, &stoppedAt)) {
+  if (!ConvertPolygons(size, out, words, polygons, indexWords, highest, stoppedAt)) {
     ReportWarning("Polygon runs past the end of its POLS chunk");
     FailAt(o.why, "POLS", ChunkOffset(o, data), "polygon %s (at byte %s) runs past the end of the chunk",
            Thousands(polygons).c_str(), Thousands(ChunkOffset(o, data) + 8 + 2 * int64_t{stoppedAt}).c_str());
@@ -138,7 +172,7 @@ uint32_t HandlePolygons(uint32_t size, const uint8_t* data, void* user) {
     return 0;
   }
   p.words = out;
-  p.wordCount = words, p.polygonCount = polygons, p.indexWordCount = indexWords;
+  p.wordCount = words, p.polygonCount = polygons, p.indexWordCount = indexWords, p.highestPoint = highest;
   return 0;
 }
 
@@ -152,9 +186,7 @@ uint32_t HandleCurves(uint32_t size, const uint8_t* data, void* user) {
     return 0;
   }
   // Curves are not used: a curve running past its chunk just ends the count.
-  uint32_t words = 0, curves = 0, indexWords = 0;
-  WalkPolygons(size, data, nullptr, words, curves, indexWords);
-  c.curveCount = curves;
+  c.curveCount = CountPolygons(size, data);
   return 0;
 }
 
@@ -396,6 +428,8 @@ bool EndsWithLwo(const std::string& name) {
 bool PolygonsUseKnownPoints(const LwoObject& object) {
   const LwoPolygons& polygons = object.polygons;
   const uint32_t pointCount = object.points.pointCount;
+  // The walk below only finds which polygon names an unknown point.
+  if (polygons.words && polygons.highestPoint < pointCount) return true;
   uint32_t polygon = 0;
   for (uint32_t at = 0; at < polygons.wordCount; ++polygon) {
     const uint32_t n = polygons.Word(at);
