@@ -7,6 +7,7 @@
 
 #include "diag/Dbug.h"
 #include "diag/Failure.h"
+#include "platform/Memory.h"
 #include "rm/Faces.h"
 
 namespace rm {
@@ -48,11 +49,15 @@ namespace {
 
 // The checks of AddGroup; the words the faces use, or false (reported).
 bool CheckNewGroup(size_t groups, uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                   std::span<const uint32_t> faceData, size_t& words) {
+                   std::span<const uint32_t> faceData, size_t& words, bool facesMade = false) {
   if (groups >= static_cast<size_t>(INT32_MAX)) return false;
   if (vertexCount > Mesh::kMaxGroupVertices) {
     ReportWarning(DebugFormat("AddGroup: %u vertices are more than a group holds", vertexCount));
     return false;
+  }
+  if (facesMade) {
+    words = faceData.size();
+    return true;
   }
   Failure why;
   if (!CheckFaces(faceData, faceCount, verticesPerFace, vertexCount, &words, &why)) {
@@ -83,11 +88,13 @@ int32_t Mesh::AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t vertic
 }
 
 int32_t Mesh::AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                             std::vector<uint32_t>&& faceData) {
+                             std::vector<uint32_t>&& faceData, bool facesMade) {
   size_t words = 0;
-  if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words)) return -1;
+  if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words, facesMade)) return -1;
   try {
     MeshGroupData group;
+    group.vertices.reserve(vertexCount);
+    PrefaultForWriting(group.vertices.data(), vertexCount * sizeof(Vertex));
     group.vertices.resize(vertexCount);
     groups_.reserve(groups_.size() + 1);
     faceData.resize(words);

@@ -46,9 +46,11 @@ class Mesh : public Visual {
   int32_t AddGroup(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
                    std::span<const uint32_t> faceData);
   // The same taking the face data over instead of copying it; on failure it
-  // is left as it was.
+  // is left as it was. `facesMade` is for a builder that numbered the
+  // vertices itself and sized the data to its faces: the walk that checks
+  // every index is skipped (the vertex bound is still checked).
   int32_t AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
-                         std::vector<uint32_t>&& faceData);
+                         std::vector<uint32_t>&& faceData, bool facesMade = false);
   uint32_t GetGroupCount() const { return static_cast<uint32_t>(groups_.size()); }
   // Sizes of a group, and its face data when `faceData` is not empty (it must
   // then hold at least faceDataSize words). Any out pointer may be null.

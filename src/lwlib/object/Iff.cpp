@@ -4,6 +4,7 @@
 
 #include "diag/Dbug.h"
 #include "platform/File.h"
+#include "platform/Memory.h"
 
 namespace {
 IffHandlerEntry* g_registry = nullptr;
@@ -70,6 +71,7 @@ bool IffLoad(IffFile* iff, const char* fileName, Failure* why) {
 
   auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
   if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
+  PrefaultForWriting(body, bodyLength);
   if (FileRead(body, 1, bodyLength, file) != bodyLength) {
     TrackedFree(body);
     return Fail(why, "cannot be read");
@@ -86,6 +88,7 @@ bool IffLoadMemory(IffFile* iff, std::span<const uint8_t> bytes, Failure* why) {
   std::memcpy(iff->form, bytes.data() + 8, 4);
   auto* body = static_cast<uint8_t*>(TrackedAlloc(bodyLength));
   if (!body) return Fail(why, "out of memory for a body of %s bytes", Thousands(bodyLength).c_str());
+  PrefaultForWriting(body, bodyLength);
   if (bodyLength) std::memcpy(body, bytes.data() + 12, bodyLength);
   iff->bodyLength = bodyLength;
   iff->body = body;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "diag/Dbug.h"
+#include "platform/Memory.h"
 #include "platform/Path.h"
 #include "rm/Rm.h"
 
@@ -55,108 +56,132 @@ struct BuildBuffers {
   TrackedBuffer<rm::Vertex> vertices;     // per corner at most (with texture coordinates)
 };
 
+// Polygon words as the walks read them: an LWOB object's 16-bit words where
+// they lie in the IFF body (at any address), or an LWO2 object's 32-bit ones.
+// Each walk is made once per kind, so its inner loops do not ask which at
+// every word.
+struct NarrowWords {
+  const uint8_t* bytes;
+  uint32_t operator[](uint32_t i) const {
+    uint16_t w;
+    std::memcpy(&w, bytes + 2 * static_cast<size_t>(i), 2);
+    return w;
+  }
+};
+struct WideWords {
+  const uint32_t* words;
+  uint32_t operator[](uint32_t i) const { return words[i]; }
+};
+
+// Calls walk(words) with the accessor that fits the object's polygons.
+template <typename Walk>
+auto WithWords(const LwoPolygons& polygons, Walk walk) {
+  return polygons.words ? walk(NarrowWords{polygons.words}) : walk(WideWords{polygons.wide.data()});
+}
+
 // The surfaces a polygon can belong to are 1 .. groupCount; polygons of fewer
 // than three points make no face (the engine has no such faces) and are left
 // out of the normals, which need three points.
-bool IsFace(const LwoPolygons& polygons, uint32_t at, uint32_t groupCount) {
-  const uint32_t n = polygons.Word(at);
-  const uint32_t surface = polygons.Word(at + n + 1);
+template <typename Words>
+bool IsFace(Words w, uint32_t at, uint32_t groupCount) {
+  const uint32_t n = w[at];
+  const uint32_t surface = w[at + n + 1];
   return n >= 3 && surface >= 1 && surface <= groupCount;
 }
 
-// Everything a build needs is sized here, once, from the counts of the
-// object, so no buffer grows (and is copied) while the groups are made.
-// Polygons from which a second thread shares the work of the normals.
+// Whether the polygon at `at` lies inside the words and names only known points.
+template <typename Words>
+[[gnu::always_inline]] inline bool PolygonFits(Words w, uint32_t at, uint32_t wordCount, uint32_t pointCount) {
+  if (at >= wordCount || w[at] + 2u > wordCount - at) return false;
+  const uint32_t n = w[at];
+  uint32_t highest = 0;
+  if (n == 4) {  // most polygons: without the loop's overhead per point
+    highest = std::max(std::max(w[at + 1], w[at + 2]), std::max(w[at + 3], w[at + 4]));
+  } else if (n == 3) {
+    highest = std::max(std::max(w[at + 1], w[at + 2]), w[at + 3]);
+  } else {
+    for (uint32_t k = 1; k <= n; ++k) highest = std::max(highest, w[at + k]);
+  }
+  return n == 0 || highest < pointCount;
+}
+
+// Objects from which a second thread works out the normals while the groups'
+// faces are made.
 constexpr uint32_t kSplitPolygons = 1u << 16;
 
 // Not normalised: each polygon weighs with the sine of its angle at its first
 // point. The polygon at `at` has three or more points, all known.
-rm::Vector FaceNormal(const LwoPoints& points, const LwoPolygons& polygons, uint32_t at) {
-  const rm::Vector& p0 = points.points[polygons.Word(at + 1)];
-  const rm::Vector a = Normalised(Sub(points.points[polygons.Word(at + 2)], p0));
-  const rm::Vector c = Normalised(Sub(points.points[polygons.Word(at + 3)], p0));
+template <typename Words>
+rm::Vector FaceNormal(const rm::Vector* points, Words w, uint32_t at) {
+  const rm::Vector& p0 = points[w[at + 1]];
+  const rm::Vector a = Normalised(Sub(points[w[at + 2]], p0));
+  const rm::Vector c = Normalised(Sub(points[w[at + 3]], p0));
   return CrossOf(a, c);
 }
 
-// The face normals of polygons `first` onwards, into out (one per polygon).
-// It stops at the first polygon that runs past the words or names an unknown
-// point: the main walk refuses the object there.
-void LaterFaceNormals(const LwoPoints& points, const LwoPolygons& polygons, uint32_t first, rm::Vector* out) {
+// The normal of every point: the sum, in polygon order, of the face normals of
+// the polygons of three or more points that use it (whichever surface, if
+// any, they belong to), normalised. Into `normals`, zeroed. It stops at the
+// first polygon that runs past the words or names an unknown point: the build
+// refuses the object there. It neither allocates nor reports, so a second
+// thread can run it beside the build.
+template <typename Words>
+void PointNormals(const LwoPoints& points, const LwoPolygons& polygons, Words w, rm::Vector* normals) {
+  const uint32_t wordCount = polygons.wordCount, pointCount = points.pointCount;
+  const rm::Vector* p = points.points.data();
   uint32_t at = 0;
-  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
-    if (at >= polygons.wordCount || polygons.Word(at) + 2u > polygons.wordCount - at) return;
-    const uint32_t n = polygons.Word(at);
-    if (p >= first && n >= 3) {
-      for (uint32_t k = 1; k <= 3; ++k)
-        if (polygons.Word(at + k) >= points.pointCount) return;
-      out[p - first] = FaceNormal(points, polygons, at);
-    }
-    at += n + 2;
-  }
-}
-
-// Normals per point are the sums of every polygon's at the point; an LWO2
-// object's corners have their own, or each group has its own per point.
-bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, uint32_t groupCount,
-                  bool uv, uint32_t flags, bool pointNormals) {
-  const uint32_t pointCount = points.pointCount;
-  if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
-      !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
-    return false;
-  for (uint32_t i = 0; i < pointCount; ++i) b.pointMap[i] = -1;
-
-  // Walk once: index checks, normals and per-surface counts. On a large
-  // object a second thread works out the face normals of the later polygons
-  // meanwhile, into a buffer allocated here; it neither allocates nor
-  // reports, and the sums are made in polygon order as without it, so the
-  // normals come out the same to the bit.
-  TrackedBuffer<uint32_t> corners;
-  if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
-  const uint32_t split = pointNormals && polygons.polygonCount >= kSplitPolygons ? polygons.polygonCount / 2
-                                                                                 : polygons.polygonCount;
-  TrackedBuffer<rm::Vector> later;
-  std::thread helper;
-  if (split < polygons.polygonCount && later.Allocate(polygons.polygonCount - split)) {
-    try {
-      helper = std::thread(LaterFaceNormals, std::cref(points), std::cref(polygons), split, later.data());
-    } catch (const std::system_error&) {
-      later.Reset();  // no thread to be had: worked out below instead
-    }
-  }
-  struct Joiner {
-    std::thread& t;
-    ~Joiner() {
-      if (t.joinable()) t.join();
-    }
-  } joiner{helper};
-  uint32_t at = 0;
-  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
-    if (p == split && helper.joinable()) helper.join();
-    if (at >= polygons.wordCount || polygons.Word(at) + 2u > polygons.wordCount - at) return false;
-    const uint32_t n = polygons.Word(at);
-    for (uint32_t k = 0; k < n; ++k)
-      if (polygons.Word(at + 1 + k) >= pointCount) return false;
-    // Every polygon of three or more points shapes the normals, whichever
-    // surface (if any) it belongs to.
-    if (n >= 3 && pointNormals) {
-      const rm::Vector normal = p >= split && !later.empty() ? later[p - split] : FaceNormal(points, polygons, at);
-      for (uint32_t k = 0; k < n; ++k) {
-        rm::Vector& sum = b.normals[polygons.Word(at + 1 + k)];
+  for (uint32_t i = 0; i < polygons.polygonCount; ++i) {
+    if (!PolygonFits(w, at, wordCount, pointCount)) return;
+    const uint32_t n = w[at];
+    if (n >= 3) {
+      const rm::Vector normal = FaceNormal(p, w, at);
+      for (uint32_t k = 1; k <= n; ++k) {
+        rm::Vector& sum = normals[w[at + k]];
         sum.x += normal.x;
         sum.y += normal.y;
         sum.z += normal.z;
       }
     }
-    if (IsFace(polygons, at, groupCount)) {
-      const uint32_t surface = polygons.Word(at + n + 1);
+    at += n + 2;
+  }
+  for (uint32_t i = 0; i < pointCount; ++i) normals[i] = Normalised(normals[i]);
+}
+
+// Walks the polygons once for the index checks and the per-surface counts,
+// then sorts them by surface. With `pointNormals` (the sums of every
+// polygon's normals at each point; an LWO2 object's corners have their own,
+// or each group has its own per point) on a large object a second thread
+// (`helper`, joined by the caller before the normals are read) works them out
+// meanwhile; otherwise they are done here.
+template <typename Words>
+bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, Words w,
+                  uint32_t groupCount, bool uv, uint32_t flags, bool pointNormals, std::thread& helper) {
+  const uint32_t pointCount = points.pointCount, wordCount = polygons.wordCount;
+  if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
+      !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
+    return false;
+  for (uint32_t i = 0; i < pointCount; ++i) b.pointMap[i] = -1;
+  TrackedBuffer<uint32_t> corners;
+  if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
+  if (pointNormals && polygons.polygonCount >= kSplitPolygons) {
+    try {
+      helper = std::thread(PointNormals<Words>, std::cref(points), std::cref(polygons), w, b.normals.data());
+    } catch (const std::system_error&) {
+      // No thread to be had: worked out below instead.
+    }
+  }
+  uint32_t at = 0;
+  for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
+    if (!PolygonFits(w, at, wordCount, pointCount)) return false;
+    const uint32_t n = w[at];
+    if (IsFace(w, at, groupCount)) {
+      const uint32_t surface = w[at + n + 1];
       ++b.surfaceStart[surface + 1];
       corners[surface] += n;
     }
     at += n + 2;
   }
-  later.Reset();
-  if (pointNormals)
-    for (uint32_t i = 0; i < pointCount; ++i) b.normals[i] = Normalised(b.normals[i]);
+  if (pointNormals && !helper.joinable()) PointNormals(points, polygons, w, b.normals.data());
 
   // Counting sort of the polygons by surface keeps POLS order inside each.
   uint32_t largestCorners = 0;
@@ -170,9 +195,9 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
   if (!fill.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
   at = 0;
   for (uint32_t p = 0; p < polygons.polygonCount; ++p) {
-    const uint32_t n = polygons.Word(at);
-    if (IsFace(polygons, at, groupCount)) {
-      const uint32_t surface = polygons.Word(at + n + 1);
+    const uint32_t n = w[at];
+    if (IsFace(w, at, groupCount)) {
+      const uint32_t surface = w[at + n + 1];
       const uint32_t slot = b.surfaceStart[surface] + fill[surface]++;
       b.byGroup[slot] = at;
       if (uv) b.byGroupPolygon[slot] = p;
@@ -208,55 +233,72 @@ void SetGroupNormals(BuildBuffers& b, const LwoCorners* corners, uint32_t surfac
 // Without texture coordinates a point is one vertex of a group (a corner one
 // of its own when built flat), numbered in order of first use: the face data
 // is written in the one walk over the corners, straight into the storage the
-// mesh takes over, and the vertices straight into the mesh's group.
-bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
-                         uint32_t surface, uint32_t flags) {
+// mesh takes over, and the vertices straight into the mesh's group. With
+// `normalsLater` the normals are still in the making: each vertex keeps its
+// point number in its colour until SetPointNormals puts the point's normal in
+// its place.
+template <typename Words>
+bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t surface,
+                         uint32_t flags, bool normalsLater) {
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   const bool flat = (flags & LWO_BUILD_FLAT) != 0;
   size_t size = 0;
-  for (uint32_t f = first; f < last; ++f) size += polygons.Word(b.byGroup[f]) + 1u;
-  std::vector<uint32_t> faceData(size);
-  uint32_t workCount = 0, words = 0;
+  for (uint32_t f = first; f < last; ++f) size += w[b.byGroup[f]] + 1u;
+  // Reserved, not sized: every word is written below, so none is zeroed first.
+  std::vector<uint32_t> faceData;
+  faceData.reserve(size);
+  PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
+  uint32_t workCount = 0;
   for (uint32_t f = first; f < last; ++f) {
     const uint32_t at = b.byGroup[f];
-    const uint32_t n = polygons.Word(at);
-    faceData[words++] = n;
-    for (uint32_t j = 0; j < n; ++j) {
-      const uint32_t point = polygons.Word(at + 1 + j);
+    const uint32_t n = w[at];
+    faceData.push_back(n);
+    for (uint32_t j = 1; j <= n; ++j) {
+      const uint32_t point = w[at + j];
       int32_t vertex = flat ? -1 : b.pointMap[point];
       if (vertex < 0) {
         vertex = static_cast<int32_t>(workCount++);
         b.work[vertex] = {point, -1};
         b.pointMap[point] = vertex;
       }
-      faceData[words++] = static_cast<uint32_t>(vertex);
+      faceData.push_back(static_cast<uint32_t>(vertex));
     }
   }
-  const int32_t group = mesh.AddGroupTaking(workCount, last - first, 0, std::move(faceData));
+  const int32_t group = mesh.AddGroupTaking(workCount, last - first, 0, std::move(faceData), true);
   std::span<rm::Vertex> vertices = group < 0 ? std::span<rm::Vertex>() : mesh.GroupVertices(group);
-  for (uint32_t w = 0; w < workCount; ++w) {
-    const uint32_t point = b.work[w].point;
+  for (uint32_t v = 0; v < workCount; ++v) {
+    const uint32_t point = b.work[v].point;
     b.pointMap[point] = -1;
     if (vertices.empty()) continue;
-    rm::Vertex& out = vertices[w];
+    rm::Vertex& out = vertices[v];
     out.position = points.points[point];
-    out.normal = b.normals[point];
+    out.normal = normalsLater ? rm::Vector{0, 0, 0} : b.normals[point];
     out.tu = out.tv = 0;
-    out.color = 0;
+    out.color = normalsLater ? point : 0;
   }
   if (group < 0) return false;
   mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
   return true;
 }
 
-bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons,
+// The normals of the groups BuildGroupWithoutUv made for later normals, from
+// their points.
+void SetPointNormals(rm::Mesh& mesh, uint32_t group, const BuildBuffers& b) {
+  for (rm::Vertex& v : mesh.GroupVertices(group)) {
+    v.normal = b.normals[v.color];
+    v.color = 0;
+  }
+}
+
+template <typename Words>
+bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, Words w,
                 const UvSet* uvSet, uint32_t surface, uint32_t flags, const LwoCorners* corners) {
   const rm::Vector* cornerNormals = corners && !corners->normals.empty() ? corners->normals.data() : nullptr;
   const uint32_t* cornerColours = corners && surface < corners->colouredSurface.size() &&
                                           corners->colouredSurface[surface] && !corners->colours.empty()
                                       ? corners->colours.data()
                                       : nullptr;
-  if (!uvSet && !cornerNormals && !cornerColours) return BuildGroupWithoutUv(mesh, b, points, polygons, surface, flags);
+  if (!uvSet && !cornerNormals && !cornerColours) return BuildGroupWithoutUv(mesh, b, points, w, surface, flags, false);
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
   for (uint32_t f = first; f < last; ++f) {
@@ -402,13 +444,38 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
   const uint32_t groupCount = surfaceNames.nameCount;
   {
     BuildBuffers buffers;
-    // Corners with normals of their own take the path that tells corners apart.
-    const bool perCorner = uvSet != nullptr || (corners && (!corners->normals.empty() || !corners->colours.empty()));
-    if (!PrepareBuild(buffers, points, polygons, groupCount, perCorner, flags, !corners)) return nullptr;
-    for (uint32_t s = 1; s <= groupCount; ++s) {
-      SetGroupNormals(buffers, corners, s);
-      if (!BuildGroup(*mesh, buffers, points, polygons, uvSet, s, flags, corners)) return nullptr;
-    }
+    // Declared after the buffers it writes into, so joined before they go.
+    std::thread helper;
+    struct Joiner {
+      std::thread& t;
+      ~Joiner() {
+        if (t.joinable()) t.join();
+      }
+    } joiner{helper};
+    // Corners with texture coordinates, normals or colours of their own take
+    // the path that tells corners apart. The point normals of an LWOB object
+    // without texture coordinates may be made while its faces are.
+    const bool perCorner =
+        uvSet != nullptr || (corners && (!corners->normals.empty() || !corners->colours.empty()));
+    const bool pointNormals = corners == nullptr;
+    const bool built = WithWords(polygons, [&](auto w) {
+      if (!PrepareBuild(buffers, points, polygons, w, groupCount, perCorner, flags, pointNormals, helper))
+        return false;
+      if (perCorner || !pointNormals) {
+        if (helper.joinable()) helper.join();
+        for (uint32_t s = 1; s <= groupCount; ++s) {
+          SetGroupNormals(buffers, corners, s);
+          if (!BuildGroup(*mesh, buffers, points, polygons, w, uvSet, s, flags, corners)) return false;
+        }
+        return true;
+      }
+      for (uint32_t s = 1; s <= groupCount; ++s)
+        if (!BuildGroupWithoutUv(*mesh, buffers, points, w, s, flags, true)) return false;
+      if (helper.joinable()) helper.join();
+      for (uint32_t g = 0; g < mesh->GetGroupCount(); ++g) SetPointNormals(*mesh, g, buffers);
+      return true;
+    });
+    if (!built) return nullptr;
   }
   ApplySurfaces(*mesh, engine, surfaces, surfaceNames, uvSet, textureCallback, callbackData, flags);
   return mesh;
