@@ -9,6 +9,7 @@
 
 void PrefaultForWriting(void* data, size_t size) {
 #if defined(__linux__)
+  if (size < (size_t{1} << 20)) return;
   // Linux 5.14 and later; older kernels refuse the advice and the pages
   // fault in one by one as before.
   constexpr int kPopulateWrite = 23;  // MADV_POPULATE_WRITE, missing from older headers
