@@ -34,10 +34,15 @@ class Lexer {
   Lexer(const uint8_t* data, size_t size, size_t start) : p_(data + start), begin_(data), end_(data + size) {}
   virtual ~Lexer() = default;
   virtual Token Next() = 0;
+  // The next number of an object's data, read as the library reads one (a
+  // float, or a count or an index); false, with `t` as what was found, when
+  // there is none.
+  virtual bool Number(bool isFloat, Token& t) = 0;
   size_t Left() const { return static_cast<size_t>(end_ - p_); }
   // Bytes one number takes at the least.
   virtual uint64_t NumberBytes() const = 0;
   size_t Offset() const { return static_cast<size_t>(p_ - begin_); }
+  virtual int32_t Line() const { return 0; }
 
  protected:
   const uint8_t* p_;
@@ -47,8 +52,14 @@ class Lexer {
 
 class TextLexer : public Lexer {
  public:
-  using Lexer::Lexer;
+  TextLexer(const uint8_t* data, size_t size, size_t start, int32_t line) : Lexer(data, size, start), line_(line) {}
   uint64_t NumberBytes() const override { return 1; }
+
+  bool Number(bool isFloat, Token& t) override {
+    t = Next();
+    return t.kind == Token::kNumber && (isFloat || t.integer);
+  }
+  int32_t Line() const override { return line_; }
 
   Token Next() override {
     SkipBlanks();
@@ -59,21 +70,14 @@ class TextLexer : public Lexer {
     if (c == '{' || c == '}') {
       ++p_;
       t.kind = c == '{' ? Token::kOpen : Token::kClose;
-    } else if (c == '"') {
-      const void* close = std::memchr(p_ + 1, '"', static_cast<size_t>(end_ - p_ - 1));
-      p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
-      t.kind = Token::kString;
-    } else if (c == '<') {
-      const void* close = std::memchr(p_, '>', static_cast<size_t>(end_ - p_));
-      p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
-      t.kind = Token::kOther;
     } else if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && p_ + 1 < end_ && (IsDigit(p_[1]) || p_[1] == '.'))) {
       Number(t);
     } else {
+      // A word, as the library splits them: quotes and class ids are no
+      // more than its first character.
       const uint8_t* start = p_;
-      while (p_ < end_ && !IsBlank(*p_) && !std::strchr("{}\"<", *p_)) ++p_;
-      if (p_ == start) ++p_;
-      t.kind = Token::kName;
+      while (p_ < end_ && !IsBlank(*p_) && *p_ != '{' && *p_ != '}') ++p_;
+      t.kind = c == '"' ? Token::kString : c == '<' ? Token::kOther : Token::kName;
       t.text = {reinterpret_cast<const char*>(start), static_cast<size_t>(p_ - start)};
     }
     return t;
@@ -81,7 +85,7 @@ class TextLexer : public Lexer {
 
  private:
   static bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
-  static bool IsBlank(uint8_t c) { return c <= ' ' || c == ';' || c == ','; }
+  static bool IsBlank(uint8_t c) { return std::isspace(c) || c == ';' || c == ','; }
 
   void SkipBlanks() {
     while (p_ < end_) {
@@ -121,7 +125,7 @@ class TextLexer : public Lexer {
     t.text = {reinterpret_cast<const char*>(start), static_cast<size_t>(p_ - start)};
   }
 
-  int32_t line_ = 1;
+  int32_t line_;
 };
 
 // Binary tokens (little-endian words, some followed by a record); a list of
@@ -132,6 +136,35 @@ class BinaryLexer : public Lexer {
       : Lexer(data, size, start), floatBytes_(floatBytes), why_(why) {}
   uint64_t NumberBytes() const override { return 4; }
 
+  // Inside data the library takes a list token of the kind it wants as the
+  // start of a list, and any other word as the mark of a single number; a
+  // list of none leaves it reading on as if the list never ended.
+  bool Number(bool isFloat, Token& t) override {
+    t = Token{};
+    t.offset = Offset();
+    if (listLeft_ == 0) {
+      if (Left() < 2) return false;
+      const uint16_t token = static_cast<uint16_t>(p_[0] | p_[1] << 8);
+      p_ += 2;
+      listLeft_ = 1;
+      if (token == (isFloat ? 7 : 6)) {
+        if (Left() < 4) return false;
+        const uint64_t count = Dword(p_);
+        p_ += 4;
+        if (!ListFits(t, count, token)) return false;
+        listLeft_ = static_cast<uint32_t>(count);
+      }
+      t.offset = Offset();
+    }
+    --listLeft_;
+    const size_t size = isFloat ? floatBytes_ : 4;
+    if (Left() < size) return false;
+    t.kind = Token::kNumber, t.integer = true;
+    t.value = isFloat ? FloatCount(p_) : Dword(p_);
+    p_ += size;
+    return true;
+  }
+
   Token Next() override {
     Token t;
     t.offset = Offset();
@@ -139,16 +172,9 @@ class BinaryLexer : public Lexer {
       --listLeft_;
       t.kind = Token::kNumber;
       t.integer = true;
+      if (Left() < (listFloats_ ? floatBytes_ : 4)) return Token{};
       if (listFloats_) {
-        double v = 0;
-        if (floatBytes_ == 8) {
-          std::memcpy(&v, p_, 8);
-        } else {
-          float f;
-          std::memcpy(&f, p_, 4);
-          v = f;
-        }
-        t.value = v >= 0 && v <= 4294967295.0 ? static_cast<uint64_t>(v) : kHuge;
+        t.value = FloatCount(p_);
         p_ += floatBytes_;
       } else {
         t.value = Dword(p_);
@@ -166,6 +192,11 @@ class BinaryLexer : public Lexer {
         const size_t length = Dword(p_);
         t.text = {reinterpret_cast<const char*>(p_ + 4), length};
         p_ += 4 + length;
+        // A string ends with a separator token, written as a double word.
+        if (token == 2 && Left() >= 2 && (p_[0] == 19 || p_[0] == 20) && p_[1] == 0) {
+          p_ += 2;
+          if (Left() >= 2 && p_[0] == 0 && p_[1] == 0) p_ += 2;
+        }
         t.kind = token == 1 ? Token::kName : Token::kString;
         return t;
       }
@@ -183,16 +214,8 @@ class BinaryLexer : public Lexer {
       case 7: {  // float list
         if (Left() < 4) return t;
         const uint64_t count = Dword(p_);
-        const uint64_t each = token == 6 ? 4 : floatBytes_;
         p_ += 4;
-        if (count > Left() / each) {
-          FailAt(why_, nullptr, static_cast<int64_t>(t.offset),
-                 "a list of %s %s needs %s bytes but %s are left", Thousands(static_cast<int64_t>(count)).c_str(),
-                 token == 6 ? "integers" : "floats", Thousands(static_cast<int64_t>(count * each)).c_str(),
-                 Thousands(static_cast<int64_t>(Left())).c_str());
-          t.kind = Token::kError;
-          return t;
-        }
+        if (!ListFits(t, count, token)) return t;
         listLeft_ = static_cast<uint32_t>(count), listFloats_ = token == 7;
         return Next();
       }
@@ -215,6 +238,28 @@ class BinaryLexer : public Lexer {
   }
 
  private:
+  bool ListFits(Token& t, uint64_t count, uint16_t token) {
+    const uint64_t each = token == 6 ? 4 : floatBytes_;
+    if (count <= Left() / each) return true;
+    FailAt(why_, nullptr, static_cast<int64_t>(t.offset), "a list of %s %s needs %s bytes but %s are left",
+           Thousands(static_cast<int64_t>(count)).c_str(), token == 6 ? "integers" : "floats",
+           Thousands(static_cast<int64_t>(count * each)).c_str(), Thousands(static_cast<int64_t>(Left())).c_str());
+    t.kind = Token::kError;
+    return false;
+  }
+
+  uint64_t FloatCount(const uint8_t* p) const {
+    double v = 0;
+    if (floatBytes_ == 8) {
+      std::memcpy(&v, p, 8);
+    } else {
+      float f;
+      std::memcpy(&f, p, 4);
+      v = f;
+    }
+    return v >= 0 && v <= 4294967295.0 ? static_cast<uint64_t>(v) : kHuge;
+  }
+
   static uint32_t Dword(const uint8_t* p) {
     return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
   }
@@ -226,30 +271,32 @@ class BinaryLexer : public Lexer {
 };
 
 // What a template's data starts with; the library allocates from each count.
-enum class Step { kArray, kFaces, kKeys, kNumber, kString };
+// Element types: 'i' a count or an index, 'f' a float.
+enum class Step { kArray, kFaces, kKeys, kWeights, kNumber, kString };
 struct Part {
   Step step;
-  const char* what = nullptr;  // the counted elements
-  uint32_t numbers = 0;        // numbers per element of an array
+  const char* what = nullptr;   // the counted elements
+  const char* element = "";     // an array element's numbers
 };
 struct Layout {
   const char* name;
   std::vector<Part> parts;
 };
 
-const std::vector<Layout>& Layouts() {
+const Layout* FindLayout(std::string_view type) {
   static const std::vector<Layout> layouts = {
-      {"Mesh", {{Step::kArray, "vertices", 3}, {Step::kFaces, "faces"}}},
-      {"MeshNormals", {{Step::kArray, "normals", 3}, {Step::kFaces, "faces"}}},
-      {"MeshTextureCoords", {{Step::kArray, "texture coordinates", 2}}},
-      {"MeshVertexColors", {{Step::kArray, "vertex colours", 5}}},
+      {"Mesh", {{Step::kArray, "vertices", "fff"}, {Step::kFaces, "faces"}}},
+      {"MeshNormals", {{Step::kArray, "normals", "fff"}, {Step::kFaces, "faces"}}},
+      {"MeshTextureCoords", {{Step::kArray, "texture coordinates", "ff"}}},
+      {"MeshVertexColors", {{Step::kArray, "vertex colours", "iffff"}}},
       // The materials follow as objects or references of a few bytes each.
-      {"MeshMaterialList", {{Step::kArray, "materials", 0}, {Step::kArray, "face materials", 1}}},
-      // Vertex indices, then as many weights.
-      {"SkinWeights", {{Step::kString}, {Step::kArray, "weights", 2}}},
+      {"MeshMaterialList", {{Step::kArray, "materials", ""}, {Step::kArray, "face materials", "i"}}},
+      {"SkinWeights", {{Step::kString}, {Step::kWeights, "weights"}}},
       {"AnimationKey", {{Step::kNumber}, {Step::kKeys, "keys"}}},
   };
-  return layouts;
+  for (const Layout& l : layouts)
+    if (type == l.name) return &l;
+  return nullptr;
 }
 
 class Scanner {
@@ -269,12 +316,16 @@ class Scanner {
             t = SkipTemplate();
             continue;
           }
+          // As the library reads an object's head: any one token before the
+          // brace is its name.
           const std::string_view type = t.text;
           t = lx_.Next();
-          if (t.kind == Token::kName) t = lx_.Next();
-          if (t.kind == Token::kOther) t = lx_.Next();
+          if (t.kind != Token::kOpen && t.kind != Token::kEnd && t.kind != Token::kError) t = lx_.Next();
           if (t.kind != Token::kOpen) continue;
-          if (!Object(type, t)) return false;
+          const Layout* layout = FindLayout(type);
+          if (layout && !Object(*layout)) return false;
+          if (layout && type == "MeshMaterialList" && !Materials()) return false;
+          t = lx_.Next();
           continue;
         }
         default:
@@ -295,48 +346,85 @@ class Scanner {
     return t;
   }
 
-  // Walks the start of one object; `t` comes back as the next token to look
-  // at. False only when a count cannot fit.
-  bool Object(std::string_view type, Token& t) {
-    t = lx_.Next();
-    const Layout* layout = nullptr;
-    for (const Layout& l : Layouts())
-      if (type == l.name) layout = &l;
-    if (!layout) return true;
-    for (const Part& part : layout->parts) {
+  // Skips to the brace that closes the one just read; false at the end.
+  bool SkipBlock(Token t) {
+    for (int depth = 1;; t = lx_.Next()) {
+      if (t.kind == Token::kEnd || t.kind == Token::kError) return false;
+      if (t.kind == Token::kOpen) ++depth;
+      if (t.kind == Token::kClose && --depth == 0) return true;
+    }
+  }
+
+  // The rest of a material list, read as the library reads it: a reference
+  // or a Material object each gives a material, anything else is skipped to
+  // the end of its block. A list of none makes the library fail on a null
+  // material (or allocate without bound), so it is refused here.
+  bool Materials() {
+    const size_t offset = listStart_.offset;
+    int32_t materials = 0;
+    for (Token t = lx_.Next(); t.kind != Token::kClose; t = lx_.Next()) {
+      if (t.kind == Token::kError) return false;
+      if (t.kind == Token::kEnd) break;
+      if (t.kind == Token::kOpen) {
+        ++materials;
+      } else {
+        if (t.kind == Token::kName && t.text == "Material") ++materials;
+        while (t.kind != Token::kOpen && t.kind != Token::kEnd && t.kind != Token::kError) t = lx_.Next();
+        if (t.kind == Token::kError) return false;
+        if (t.kind == Token::kEnd) break;
+      }
+      if (!SkipBlock(lx_.Next())) break;
+    }
+    if (materials > 0) return true;
+    FailAt(why_, nullptr, static_cast<int64_t>(offset), "MeshMaterialList holds no Material");
+    if (why_) why_->line = listStart_.line;
+    return false;
+  }
+
+  // Walks the numbers an object starts with, as the library reads them.
+  // False only when a count cannot fit; where the numbers are not what the
+  // layout says, the rest is left to the library.
+  bool Object(const Layout& layout) {
+    Token n;
+    const auto numbers = [&](const char* types) {
+      for (; *types; ++types)
+        if (!lx_.Number(*types == 'f', n)) return false;
+      return true;
+    };
+    listStart_ = Token{};
+    listStart_.offset = lx_.Offset(), listStart_.line = lx_.Line();
+    for (const Part& part : layout.parts) {
       if (part.step == Step::kString) {
-        if (t.kind != Token::kString) return true;
-        t = lx_.Next();
+        n = lx_.Next();
+        if (n.kind != Token::kString) return n.kind != Token::kError;
         continue;
       }
-      if (t.kind != Token::kNumber || !t.integer) return true;
-      if (part.step == Step::kNumber) {
-        t = lx_.Next();
+      if (!lx_.Number(false, n)) return n.kind != Token::kError;
+      if (part.step == Step::kNumber) continue;
+      const uint64_t perElement =
+          part.step == Step::kArray ? std::strlen(part.element) : part.step == Step::kFaces ? 1 : 2;
+      if (!Fits(layout, part.what, n, perElement)) return false;
+      const uint64_t count = n.value;
+      if (part.step == Step::kWeights) {  // the vertex indices, then as many weights
+        for (uint64_t i = 0; i < 2 * count; ++i)
+          if (!lx_.Number(i >= count, n)) return n.kind != Token::kError;
         continue;
       }
-      const uint64_t perElement = part.step == Step::kKeys ? 2 : part.step == Step::kFaces ? 1 : part.numbers;
-      if (!Fits(*layout, part.what, t, perElement)) return false;
-      const uint64_t count = t.value;
-      t = lx_.Next();
       for (uint64_t i = 0; i < count; ++i) {
         if (part.step == Step::kArray) {
-          for (uint32_t k = 0; k < part.numbers; ++k, t = lx_.Next())
-            if (t.kind != Token::kNumber) return t.kind != Token::kError;
+          if (!numbers(part.element)) return n.kind != Token::kError;
           continue;
         }
         // A face: its index count, then the indices; a key: its time, then
         // its value count and values.
-        if (part.step == Step::kKeys) {
-          if (t.kind != Token::kNumber) return t.kind != Token::kError;
-          t = lx_.Next();
-        }
-        if (t.kind != Token::kNumber || !t.integer) return t.kind != Token::kError;
-        const std::string what = (part.step == Step::kKeys ? "key " : "face ") + Thousands(static_cast<int64_t>(i));
-        if (!Fits(*layout, (what + (part.step == Step::kKeys ? " values" : " indices")).c_str(), t, 1)) return false;
-        const uint64_t n = t.value;
-        t = lx_.Next();
-        for (uint64_t k = 0; k < n; ++k, t = lx_.Next())
-          if (t.kind != Token::kNumber) return t.kind != Token::kError;
+        if (part.step == Step::kKeys && !lx_.Number(false, n)) return n.kind != Token::kError;
+        if (!lx_.Number(false, n)) return n.kind != Token::kError;
+        const std::string what = (part.step == Step::kKeys ? "key " : "face ") + Thousands(static_cast<int64_t>(i)) +
+                                 (part.step == Step::kKeys ? " values" : " indices");
+        if (!Fits(layout, what.c_str(), n, 1)) return false;
+        const uint64_t values = n.value;
+        for (uint64_t k = 0; k < values; ++k)
+          if (!lx_.Number(part.step == Step::kKeys, n)) return n.kind != Token::kError;
       }
     }
     return true;
@@ -359,6 +447,7 @@ class Scanner {
 
   Lexer& lx_;
   Failure* why_;
+  Token listStart_;  // where the last object's data started
 };
 
 bool Scan(const uint8_t* data, size_t size, size_t start, bool binary, uint32_t floatBytes, Failure* into) {
@@ -366,7 +455,14 @@ bool Scan(const uint8_t* data, size_t size, size_t start, bool binary, uint32_t 
     BinaryLexer lexer(data, size, start, floatBytes, into);
     return Scanner(lexer, into).Run();
   }
-  TextLexer lexer(data, size, start);
+  // The library reads a text file's data from the line after its header.
+  int32_t line = 1;
+  if (start > 0) {
+    const void* end = std::memchr(data + start, '\n', size - start);
+    start = end ? static_cast<size_t>(static_cast<const uint8_t*>(end) - data) + 1 : size;
+    line = 2;
+  }
+  TextLexer lexer(data, size, start, line);
   return Scanner(lexer, into).Run();
 }
 
