@@ -188,7 +188,8 @@ class BinaryLexer : public Lexer {
     switch (token) {
       case 1:  // name
       case 2: {  // string, then a separator token
-        if (Left() < 4 || Dword(p_) > Left() - 4) return t;
+        // The library copies a name as long as it says, wherever the file ends.
+        if (Left() < 4 || Dword(p_) > Left() - 4) return Cut(t, token == 1 ? "a name" : "a string");
         const size_t length = Dword(p_);
         t.text = {reinterpret_cast<const char*>(p_ + 4), length};
         p_ += 4 + length;
@@ -201,18 +202,18 @@ class BinaryLexer : public Lexer {
         return t;
       }
       case 3:  // one integer
-        if (Left() < 4) return t;
+        if (Left() < 4) return Cut(t, "an integer");
         t.kind = Token::kNumber, t.integer = true, t.value = Dword(p_);
         p_ += 4;
         return t;
       case 5:  // class id
-        if (Left() < 16) return t;
+        if (Left() < 16) return Cut(t, "a class id");
         p_ += 16;
         t.kind = Token::kOther;
         return t;
       case 6:    // integer list
       case 7: {  // float list
-        if (Left() < 4) return t;
+        if (Left() < 4) return Cut(t, "a list");
         const uint64_t count = Dword(p_);
         p_ += 4;
         if (!ListFits(t, count, token)) return t;
@@ -238,6 +239,13 @@ class BinaryLexer : public Lexer {
   }
 
  private:
+  Token Cut(Token& t, const char* what) {
+    FailAt(why_, nullptr, static_cast<int64_t>(t.offset), "%s runs past the end of the data (%s bytes left)", what,
+           Thousands(static_cast<int64_t>(Left())).c_str());
+    t.kind = Token::kError;
+    return t;
+  }
+
   bool ListFits(Token& t, uint64_t count, uint16_t token) {
     const uint64_t each = token == 6 ? 4 : floatBytes_;
     if (count <= Left() / each) return true;
