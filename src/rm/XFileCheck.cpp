@@ -398,6 +398,10 @@ class Scanner {
     };
     listStart_ = Token{};
     listStart_.offset = lx_.Offset(), listStart_.line = lx_.Line();
+    // Faces index the array before them; the library does not check that
+    // a normal's index is in range before reading it.
+    uint64_t indexed = kHuge;
+    const char* indexedWhat = "";
     for (const Part& part : layout.parts) {
       if (part.step == Step::kString) {
         n = lx_.Next();
@@ -410,6 +414,7 @@ class Scanner {
           part.step == Step::kArray ? std::strlen(part.element) : part.step == Step::kFaces ? 1 : 2;
       if (!Fits(layout, part.what, n, perElement)) return false;
       const uint64_t count = n.value;
+      if (part.step == Step::kArray) indexed = count, indexedWhat = part.what;
       if (part.step == Step::kWeights) {  // the vertex indices, then as many weights
         for (uint64_t i = 0; i < 2 * count; ++i)
           if (!lx_.Number(i >= count, n)) return n.kind != Token::kError;
@@ -428,20 +433,31 @@ class Scanner {
                                  (part.step == Step::kKeys ? " values" : " indices");
         if (!Fits(layout, what.c_str(), n, 1)) return false;
         const uint64_t values = n.value;
-        for (uint64_t k = 0; k < values; ++k)
+        for (uint64_t k = 0; k < values; ++k) {
           if (!lx_.Number(part.step == Step::kKeys, n)) return n.kind != Token::kError;
+          if (part.step == Step::kFaces && n.value >= indexed) {
+            FailAt(why_, nullptr, static_cast<int64_t>(n.offset), "%s face %s names index %s of %s %s", layout.name,
+                   Thousands(static_cast<int64_t>(i)).c_str(), Shown(n).c_str(),
+                   Thousands(static_cast<int64_t>(indexed)).c_str(), indexedWhat);
+            if (why_ && why_->offset == static_cast<int64_t>(n.offset)) why_->line = n.line;
+            return false;
+          }
+        }
       }
     }
     return true;
+  }
+
+  // A number as the file has it when it is no count at all (negative, huge).
+  static std::string Shown(const Token& t) {
+    return t.value == kHuge && !t.text.empty() ? std::string(t.text) : Thousands(static_cast<int64_t>(t.value));
   }
 
   bool Fits(const Layout& layout, const char* what, const Token& count, uint64_t numbers) {
     const uint64_t each = numbers ? numbers * lx_.NumberBytes() : 1;
     const uint64_t left = lx_.Left();
     if (count.value != kHuge && count.value <= left / each) return true;
-    const std::string declared = count.value == kHuge && !count.text.empty()
-                                     ? std::string(count.text)
-                                     : Thousands(static_cast<int64_t>(count.value));
+    const std::string declared = Shown(count);
     const std::string need = count.value == kHuge ? "more bytes than a file has"
                                                   : Thousands(static_cast<int64_t>(count.value * each)) + " bytes";
     FailAt(why_, nullptr, static_cast<int64_t>(count.offset), "%s declares %s %s: they need at least %s but %s are left",
