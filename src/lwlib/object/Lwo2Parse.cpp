@@ -183,6 +183,7 @@ struct Lwo2 {
   uint32_t* words = nullptr;  // n, n indices, surface
   uint32_t wordCount = 0, wordRoom = 0;
   TrackedBuffer<uint32_t> polygonStart;  // per polygon its first word
+  TrackedBuffer<uint32_t> surfaceStart;  // per surface number + 1: its polygons (by Finish)
   uint32_t polygonCount = 0;
   std::vector<VertexMapValues> maps;
   Scratch<Surface2> surfaces;
@@ -861,13 +862,9 @@ struct SurfaceSums {
 // thread takes the later surfaces, with sums of its own.
 bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = s.o.surfaceNames.nameCount;
-  TrackedBuffer<uint32_t> surfaceStart, bySurface;
-  Need(surfaceStart, static_cast<size_t>(surfaceCount) + 2);
-  for (uint32_t p = 0; p < polygonCount; ++p) {
-    const uint32_t surface = s.Surface(p);
-    if (smoothing.coneOf[surface] > 1) return false;
-    ++surfaceStart[surface + 1];
-  }
+  TrackedBuffer<uint32_t> surfaceStart = std::move(s.surfaceStart), bySurface;
+  for (uint32_t n = 1; n <= surfaceCount; ++n)
+    if (surfaceStart[n + 1] != 0 && smoothing.coneOf[n] > 1) return false;
   for (uint32_t n = 0; n <= surfaceCount; ++n) surfaceStart[n + 1] += surfaceStart[n];
   NeedUnfilled(bySurface, polygonCount);
   {
@@ -1052,15 +1049,21 @@ bool Finish(Lwo2& s) {
   // Polygons no PTAG reached get the surface LightWave gives them.
   static const char kDefault[] = "Default";
   uint32_t defaultSurface = 0;
+  // Polygons per surface number (at the number's next entry), counted on the
+  // way for the smoothing: every number a PTAG gave is known by now, and
+  // Default comes after them.
+  Need(s.surfaceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
   for (uint32_t p = 0; p < s.polygonCount; ++p) {
     const uint32_t at = s.polygonStart[p];
     uint32_t& surface = s.words[at + s.words[at] + 1];
-    if (surface != 0) continue;
-    if (!defaultSurface) {
-      defaultSurface = ++o.surfaceNames.nameCount;
-      if (!o.surfaceNames.entries.PushFront({kDefault, defaultSurface})) throw std::bad_alloc();
+    if (surface == 0) {
+      if (!defaultSurface) {
+        defaultSurface = ++o.surfaceNames.nameCount;
+        if (!o.surfaceNames.entries.PushFront({kDefault, defaultSurface})) throw std::bad_alloc();
+      }
+      surface = defaultSurface;
     }
-    surface = defaultSurface;
+    ++s.surfaceStart[surface + 1];
   }
   o.points.pointCount = s.pointCount;
   o.points.chunkCount = o.points.pointCount ? 1 : 0;
