@@ -190,7 +190,9 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
     b.surfaceStart[s + 1] += b.surfaceStart[s];
   }
   const size_t faces = b.surfaceStart[groupCount + 1];
-  if (!b.byGroup.Allocate(faces) || (uv && !b.byGroupPolygon.Allocate(faces))) return false;
+  // Every slot is written below.
+  if (!b.byGroup.AllocateUnfilled(faces) || (uv && !b.byGroupPolygon.AllocateUnfilled(faces))) return false;
+  PrefaultForWriting(b.byGroup.data(), faces * sizeof(uint32_t));
   TrackedBuffer<uint32_t> fill;
   if (!fill.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
   at = 0;
