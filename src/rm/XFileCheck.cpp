@@ -33,7 +33,14 @@ class Lexer {
  public:
   Lexer(const uint8_t* data, size_t size, size_t start) : p_(data + start), begin_(data), end_(data + size) {}
   virtual ~Lexer() = default;
-  virtual Token Next() = 0;
+  // The next token; braces are counted, so Depth() says how deep it is.
+  Token Next() {
+    Token t = Read();
+    if (t.kind == Token::kOpen) ++depth_;
+    if (t.kind == Token::kClose && depth_ > 0) --depth_;
+    return t;
+  }
+  int32_t Depth() const { return depth_; }
   // The next number of an object's data, read as the library reads one (a
   // float, or a count or an index); false, with `t` as what was found, when
   // there is none.
@@ -48,6 +55,10 @@ class Lexer {
   const uint8_t* p_;
   const uint8_t* begin_;
   const uint8_t* end_;
+
+ private:
+  virtual Token Read() = 0;
+  int32_t depth_ = 0;
 };
 
 class TextLexer : public Lexer {
@@ -61,7 +72,7 @@ class TextLexer : public Lexer {
   }
   int32_t Line() const override { return line_; }
 
-  Token Next() override {
+  Token Read() override {
     SkipBlanks();
     Token t;
     t.offset = Offset(), t.line = line_;
@@ -165,7 +176,7 @@ class BinaryLexer : public Lexer {
     return true;
   }
 
-  Token Next() override {
+  Token Read() override {
     Token t;
     t.offset = Offset();
     if (listLeft_ > 0) {
@@ -218,7 +229,7 @@ class BinaryLexer : public Lexer {
         p_ += 4;
         if (!ListFits(t, count, token)) return t;
         listLeft_ = static_cast<uint32_t>(count), listFloats_ = token == 7;
-        return Next();
+        return Read();
       }
       case 10:
         t.kind = Token::kOpen;
@@ -317,7 +328,9 @@ class Scanner {
         case Token::kError:
           return false;
         case Token::kName: {
-          if (t.text == "template") {
+          // Templates are declared only at the top; inside an object the
+          // word is no more than a name.
+          if (t.text == "template" && lx_.Depth() == 0) {
             t = SkipTemplate();
             continue;
           }
