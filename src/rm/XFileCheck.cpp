@@ -342,7 +342,7 @@ class Scanner {
           if (t.kind != Token::kOpen) continue;
           const Layout* layout = FindLayout(type);
           if (layout && !Object(*layout)) return false;
-          if (layout && type == "MeshMaterialList" && !Materials()) return false;
+          if (layout && complete_ && type == "MeshMaterialList" && !Materials()) return false;
           t = lx_.Next();
           continue;
         }
@@ -409,6 +409,7 @@ class Scanner {
         if (!lx_.Number(*types == 'f', n)) return false;
       return true;
     };
+    complete_ = false;
     listStart_ = Token{};
     listStart_.offset = lx_.Offset(), listStart_.line = lx_.Line();
     // Faces index the array before them; the library does not check that
@@ -458,6 +459,7 @@ class Scanner {
         }
       }
     }
+    complete_ = true;
     return true;
   }
 
@@ -482,6 +484,7 @@ class Scanner {
   Lexer& lx_;
   Failure* why_;
   Token listStart_;  // where the last object's data started
+  bool complete_ = false;  // whether its numbers were all there
 };
 
 bool Scan(const uint8_t* data, size_t size, size_t start, bool binary, uint32_t floatBytes, Failure* into) {
