@@ -41,6 +41,11 @@ class Lexer {
     return t;
   }
   int32_t Depth() const { return depth_; }
+  // A string of an object's data, read as the library reads one.
+  virtual bool String(Token& t) {
+    t = Next();
+    return t.kind == Token::kString;
+  }
   // The next number of an object's data, read as the library reads one (a
   // float, or a count or an index); false, with `t` as what was found, when
   // there is none.
@@ -71,6 +76,19 @@ class TextLexer : public Lexer {
     return t.kind == Token::kNumber && (isFloat || t.integer);
   }
   int32_t Line() const override { return line_; }
+  // Data strings run from quote to quote, whatever lies between.
+  bool String(Token& t) override {
+    SkipBlanks();
+    t = Token{};
+    t.offset = Offset(), t.line = line_;
+    if (p_ >= end_ || *p_ != '"') return false;
+    const void* close = std::memchr(p_ + 1, '"', static_cast<size_t>(end_ - p_ - 1));
+    if (!close) return false;
+    for (const uint8_t* c = p_; c < static_cast<const uint8_t*>(close); ++c) line_ += *c == '\n';
+    p_ = static_cast<const uint8_t*>(close) + 1;
+    t.kind = Token::kString;
+    return true;
+  }
 
   Token Read() override {
     SkipBlanks();
@@ -418,8 +436,7 @@ class Scanner {
     const char* indexedWhat = "";
     for (const Part& part : layout.parts) {
       if (part.step == Step::kString) {
-        n = lx_.Next();
-        if (n.kind != Token::kString) return n.kind != Token::kError;
+        if (!lx_.String(n)) return n.kind != Token::kError;
         continue;
       }
       if (!lx_.Number(false, n)) return n.kind != Token::kError;
