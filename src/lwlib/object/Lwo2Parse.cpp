@@ -15,6 +15,7 @@
 
 #include "diag/Dbug.h"
 #include "lwlib/object/Lwo.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -247,6 +248,13 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   const uint32_t base = s.layerPoints, layerCount = s.layerPointCount;
   uint32_t* words = s.words;
   uint32_t w = s.wordCount;
+  const uint32_t plainLimit = std::min<uint32_t>(layerCount, 0xFF00u);
+  // The words this chunk fills, were its polygons quadrilaterals (6 words
+  // for 10 bytes), mapped in one go rather than a fault per page.
+  const size_t expected = std::min<size_t>(r.Left() / 10 * 6, s.wordRoom - w);
+  PrefaultForWriting(words + w, expected * sizeof(uint32_t));
+  PrefaultForWriting(s.polygonStart.data() + s.polygonCount,
+                     std::min<size_t>(r.Left() / 10, s.polygonStart.size() - s.polygonCount) * sizeof(uint32_t));
   while (r.Left() > 0) {
     const uint8_t* at = r.p;
     uint32_t countAndFlags = 0;
@@ -263,6 +271,30 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
       return s.Refuse("POLS", header, "more polygons than counted");
     s.polygonStart[s.polygonCount++] = w;
     words[w++] = n;
+    // Two-byte indices of the layer's points are the rule: taken in one
+    // pass without a branch per index. An index of four bytes starts with
+    // 0xFF, so it reads as 0xFF00 or more and sends the polygon to the
+    // general path, which reads it again from its start.
+    uint32_t* out = words + w;
+    uint32_t highest;
+    if (n == 4) {
+      const uint32_t i0 = ReadU2(r.p), i1 = ReadU2(r.p + 2), i2 = ReadU2(r.p + 4), i3 = ReadU2(r.p + 6);
+      out[0] = base + i0, out[1] = base + i1, out[2] = base + i2, out[3] = base + i3;
+      highest = std::max(std::max(i0, i1), std::max(i2, i3));
+    } else {
+      highest = 0;
+      for (uint32_t k = 0; k < n; ++k) {
+        const uint32_t index = ReadU2(r.p + 2 * k);
+        out[k] = base + index;
+        highest = std::max(highest, index);
+      }
+    }
+    if (n == 0 || highest < plainLimit) {
+      r.p += 2 * static_cast<size_t>(n);
+      w += n;
+      words[w++] = 0;  // no surface until a PTAG gives one
+      continue;
+    }
     for (uint32_t k = 0; k < n; ++k) {
       uint32_t index;
       // Two-byte indices are the rule: read them without the general path.
@@ -310,22 +342,35 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
   if (!r.U4(type)) return s.Refuse("PTAG", header, "no tag type");
   if (!IdIs(header + 8, "SURF") || !s.polsKept) return true;  // parts, smoothing groups: not used
-  while (r.Left() > 0) {
-    uint32_t polygon = 0, tag = 0;
-    if (r.Left() >= 4 && r.p[0] != 0xFF) {  // a two-byte index, the rule
-      polygon = ReadU2(r.p), tag = ReadU2(r.p + 2);
-      r.p += 4;
-    } else if (!r.Vx(polygon) || !r.U2(tag)) {
+  // One walk with the bounds in locals: an entry is a polygon index of two
+  // bytes, or of four starting with 0xFF, and a tag of two.
+  const uint8_t* p = r.p;
+  const uint8_t* const end = r.end;
+  const uint32_t polsCount = s.polsCount, tagCount = static_cast<uint32_t>(s.tags.size());
+  const uint32_t* starts = s.polygonStart.data() + s.polsFirst;
+  uint32_t* words = s.words;
+  while (p < end) {
+    const size_t left = static_cast<size_t>(end - p);
+    uint32_t polygon, tag;
+    if (p[0] != 0xFF && left >= 4) {
+      polygon = ReadU2(p), tag = ReadU2(p + 2);
+      p += 4;
+    } else if (p[0] == 0xFF && left >= 6) {
+      polygon = ReadU4(p) & 0x00FFFFFFu, tag = ReadU2(p + 4);
+      p += 6;
+    } else {
       return s.Refuse("PTAG", header, "an entry is cut off by the end of the chunk");
     }
-    if (polygon >= s.polsCount)
+    if (polygon >= polsCount)
       return FailAt(s.o.why, "PTAG", s.Offset(header), "tags polygon %s of %s", Thousands(polygon).c_str(),
-                    Thousands(s.polsCount).c_str());
-    if (tag >= s.tags.size())
+                    Thousands(polsCount).c_str());
+    if (tag >= tagCount)
       return FailAt(s.o.why, "PTAG", s.Offset(header), "names tag %s of %s", Thousands(tag).c_str(),
-                    Thousands(static_cast<int64_t>(s.tags.size())).c_str());
-    const uint32_t start = s.polygonStart[s.polsFirst + polygon];
-    s.words[start + s.words[start] + 1] = SurfaceForTag(s, tag);
+                    Thousands(tagCount).c_str());
+    uint32_t surface = s.tagSurface[tag];
+    if (surface == 0) surface = SurfaceForTag(s, tag);
+    const uint32_t start = starts[polygon];
+    words[start + words[start] + 1] = surface;
   }
   return true;
 }
@@ -796,14 +841,14 @@ struct PointSum {
 };
 
 // The sums of surfaces first .. last - 1, whose polygons are
-// bySurface[polygonStart[surface]] onwards: false at a polygon further than
+// bySurface[polygonStart[surface]] onwards (their first words): false at a polygon further than
 // the cone from the first at one of its points. normalStart[surface] becomes
 // the surface's first entry of normals. Throws nothing: running out of
 // memory sets outOfMemory.
 struct SurfaceSums {
   const Lwo2* s;
   const float* coneOf;
-  const uint32_t* bySurface;
+  const uint32_t* bySurface;     // the polygons' first words
   const uint32_t* polygonStart;  // per surface number
   uint32_t first, last;
   PointSum* at;
@@ -826,7 +871,7 @@ struct SurfaceSums {
       touched.Clear();
       const float cone = coneOf[surface];
       for (uint32_t q = polygonStart[surface]; q < polygonStart[surface + 1]; ++q) {
-        const uint32_t start = s->polygonStart[bySurface[q]], n = words[start];
+        const uint32_t start = bySurface[q], n = words[start];
         if (n < 3) continue;
         // Within the cone of the first: w . first >= cone |w|, squared
         // (the cone's cosine is above 0) to spare a root per polygon.
@@ -870,9 +915,11 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   {
     TrackedBuffer<uint32_t> fill;
     Need(fill, static_cast<size_t>(surfaceCount) + 1);
+    PrefaultForWriting(bySurface.data(), polygonCount * sizeof(uint32_t));
+    const uint32_t* words = s.words;
     for (uint32_t p = 0; p < polygonCount; ++p) {
-      const uint32_t surface = s.Surface(p);
-      bySurface[surfaceStart[surface] + fill[surface]++] = p;
+      const uint32_t at = s.polygonStart[p], surface = words[at + words[at] + 1];
+      bySurface[surfaceStart[surface] + fill[surface]++] = at;
     }
   }
   // The second thread's surfaces start where half the polygons are passed.
