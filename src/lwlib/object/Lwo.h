@@ -138,6 +138,12 @@ struct LwoCorners {
   bool smoothBySurface = false;
   TrackedBuffer<LwoPointNormal> pointNormals;
   TrackedBuffer<uint32_t> pointNormalStart;
+  // With smoothBySurface, the faces (polygons of three or more points) as
+  // the build takes them: their first words surface by surface, file order
+  // within, those of surface number s from faceStart[s] up to
+  // faceStart[s + 1]; and the most corners one surface has.
+  TrackedBuffer<uint32_t> faceOrder, faceStart;
+  uint32_t largestCorners = 0;
   // From the RGB and RGBA vertex maps (0xAARRGGBB), and per surface number
   // whether its group takes its colour from its vertices; both empty when
   // no surface shows vertex colours.

@@ -185,6 +185,8 @@ struct Lwo2 {
   uint32_t wordCount = 0, wordRoom = 0;
   TrackedBuffer<uint32_t> polygonStart;  // per polygon its first word
   TrackedBuffer<uint32_t> surfaceStart;  // per surface number + 1: its polygons (by Finish)
+  TrackedBuffer<uint32_t> faceStart;     // per surface number + 1: its faces (by Finish)
+  TrackedBuffer<uint32_t> cornerCount;   // per surface number: its faces' corners (by Finish)
   uint32_t polygonCount = 0;
   std::vector<VertexMapValues> maps;
   Scratch<Surface2> surfaces;
@@ -843,36 +845,29 @@ struct PointSum {
 // The sums of surfaces first .. last - 1, whose polygons are
 // bySurface[polygonStart[surface]] onwards (their first words): false at a polygon further than
 // the cone from the first at one of its points. normalStart[surface] becomes
-// the surface's first entry of normals. Throws nothing: running out of
-// memory sets outOfMemory.
+// the surface's first entry of normals. It neither allocates nor reports, so
+// a second thread can run it: its storage is sized beforehand.
 struct SurfaceSums {
   const Lwo2* s;
   const float* coneOf;
-  const uint32_t* bySurface;     // the polygons' first words
+  const uint32_t* bySurface;     // the faces' first words
   const uint32_t* polygonStart;  // per surface number
   uint32_t first, last;
   PointSum* at;
-  Scratch<LwoPointNormal> normals;
+  uint32_t* touched;        // room for every point
+  LwoPointNormal* normals;  // room for a sum per point of each surface's
   uint32_t* normalStart;
-  bool outOfMemory = false;
+  size_t normalCount = 0;
   bool smooth = false;
 
-  void operator()() {
-    try {
-      smooth = Run();
-    } catch (const std::bad_alloc&) {
-      outOfMemory = true;
-    }
-  }
+  void operator()() { smooth = Run(); }
   bool Run() {
     const uint32_t* words = s->words;
-    Scratch<uint32_t> touched;
     for (uint32_t surface = first; surface < last; ++surface) {
-      touched.Clear();
+      uint32_t touchedCount = 0;
       const float cone = coneOf[surface];
       for (uint32_t q = polygonStart[surface]; q < polygonStart[surface + 1]; ++q) {
         const uint32_t start = bySurface[q], n = words[start];
-        if (n < 3) continue;
         // Within the cone of the first: w . first >= cone |w|, squared
         // (the cone's cosine is above 0) to spare a root per polygon.
         const rm::Vector w = WeightedNormal(*s, start);
@@ -883,7 +878,7 @@ struct SurfaceSums {
           float d;
           if (a.surface != surface) {
             a = {surface, Normalise(w), w};
-            touched.Push(point);
+            touched[touchedCount++] = point;
           } else if (d = w.x * a.first.x + w.y * a.first.y + w.z * a.first.z, d >= 0 && d * d >= bound && bound > 0) {
             a.sum.x += w.x, a.sum.y += w.y, a.sum.z += w.z;
           } else {
@@ -891,8 +886,8 @@ struct SurfaceSums {
           }
         }
       }
-      normalStart[surface] = static_cast<uint32_t>(normals.size());
-      for (const uint32_t point : touched) normals.Push({point, Normalise(at[point].sum)});
+      normalStart[surface] = static_cast<uint32_t>(normalCount);
+      for (uint32_t i = 0; i < touchedCount; ++i) normals[normalCount++] = {touched[i], Normalise(at[touched[i]].sum)};
     }
     return true;
   }
@@ -907,38 +902,52 @@ struct SurfaceSums {
 // thread takes the later surfaces, with sums of its own.
 bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = s.o.surfaceNames.nameCount;
-  TrackedBuffer<uint32_t> surfaceStart = std::move(s.surfaceStart), bySurface;
   for (uint32_t n = 1; n <= surfaceCount; ++n)
-    if (surfaceStart[n + 1] != 0 && smoothing.coneOf[n] > 1) return false;
+    if (s.surfaceStart[n + 1] != 0 && smoothing.coneOf[n] > 1) return false;
+  // The faces by surface, as the build takes them.
+  TrackedBuffer<uint32_t> surfaceStart = std::move(s.faceStart), bySurface;
   for (uint32_t n = 0; n <= surfaceCount; ++n) surfaceStart[n + 1] += surfaceStart[n];
-  NeedUnfilled(bySurface, polygonCount);
+  const uint32_t faceCount = surfaceStart[surfaceCount + 1];
+  NeedUnfilled(bySurface, faceCount);
   {
     TrackedBuffer<uint32_t> fill;
     Need(fill, static_cast<size_t>(surfaceCount) + 1);
-    PrefaultForWriting(bySurface.data(), polygonCount * sizeof(uint32_t));
+    PrefaultForWriting(bySurface.data(), faceCount * sizeof(uint32_t));
     const uint32_t* words = s.words;
     for (uint32_t p = 0; p < polygonCount; ++p) {
-      const uint32_t at = s.polygonStart[p], surface = words[at + words[at] + 1];
-      bySurface[surfaceStart[surface] + fill[surface]++] = at;
+      const uint32_t at = s.polygonStart[p], n = words[at], surface = words[at + n + 1];
+      if (n >= 3) bySurface[surfaceStart[surface] + fill[surface]++] = at;
     }
   }
   // The second thread's surfaces start where half the polygons are passed.
   uint32_t split = surfaceCount + 1;
   if (polygonCount >= kSplitPolygons)
     for (uint32_t n = 2; n <= surfaceCount; ++n)
-      if (surfaceStart[n] >= polygonCount / 2) {
+      if (surfaceStart[n] >= faceCount / 2) {
         split = n;
         break;
       }
-  TrackedBuffer<uint32_t> normalStart;
+  TrackedBuffer<uint32_t> normalStart, touchedA, touchedB;
   TrackedBuffer<PointSum> sumsA, sumsB;
+  TrackedBuffer<LwoPointNormal> normalsA, normalsB;
+  // A surface has a sum per point it touches, so no more than its corners
+  // or the points.
+  size_t roomA = 0, roomB = 0;
+  for (uint32_t n = 1; n <= surfaceCount; ++n)
+    (n < split ? roomA : roomB) += std::min(s.cornerCount[n], pointCount);
   Need(normalStart, static_cast<size_t>(surfaceCount) + 2);
   Need(sumsA, pointCount);
-  if (split <= surfaceCount) Need(sumsB, pointCount);
-  SurfaceSums a{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), 1, split, sumsA.data(), {},
-                normalStart.data()};
+  NeedUnfilled(touchedA, pointCount);
+  NeedUnfilled(normalsA, roomA);
+  if (split <= surfaceCount) {
+    Need(sumsB, pointCount);
+    NeedUnfilled(touchedB, pointCount);
+    NeedUnfilled(normalsB, roomB);
+  }
+  SurfaceSums a{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), 1, split, sumsA.data(),
+                touchedA.data(), normalsA.data(), normalStart.data()};
   SurfaceSums b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
-                sumsB.data(), {}, normalStart.data()};
+                sumsB.data(), touchedB.data(), normalsB.data(), normalStart.data()};
   std::thread helper;
   if (split <= surfaceCount) {
     try {
@@ -949,18 +958,20 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   }
   a();
   if (helper.joinable()) helper.join();
-  else if (split <= surfaceCount && !a.outOfMemory && a.smooth) b();
-  if (a.outOfMemory || b.outOfMemory) throw std::bad_alloc();
+  else if (split <= surfaceCount && a.smooth) b();
   if (!a.smooth || (split <= surfaceCount && !b.smooth)) return false;
 
   LwoCorners& corners = s.o.corners;
-  const size_t countA = a.normals.size(), countB = b.normals.size();
+  const size_t countA = a.normalCount, countB = b.normalCount;
   NeedUnfilled(corners.pointNormals, countA + countB);
-  if (countA) std::memcpy(corners.pointNormals.data(), a.normals.data(), countA * sizeof(LwoPointNormal));
-  if (countB) std::memcpy(corners.pointNormals.data() + countA, b.normals.data(), countB * sizeof(LwoPointNormal));
+  if (countA) std::memcpy(corners.pointNormals.data(), normalsA.data(), countA * sizeof(LwoPointNormal));
+  if (countB) std::memcpy(corners.pointNormals.data() + countA, normalsB.data(), countB * sizeof(LwoPointNormal));
   for (uint32_t n = split; n <= surfaceCount; ++n) normalStart[n] += static_cast<uint32_t>(countA);
   normalStart[surfaceCount + 1] = static_cast<uint32_t>(countA + countB);
   corners.pointNormalStart = std::move(normalStart);
+  for (uint32_t n = 1; n <= surfaceCount; ++n) corners.largestCorners = std::max(corners.largestCorners, s.cornerCount[n]);
+  corners.faceOrder = std::move(bySurface);
+  corners.faceStart = std::move(surfaceStart);
   return true;
 }
 
@@ -1100,9 +1111,11 @@ bool Finish(Lwo2& s) {
   // way for the smoothing: every number a PTAG gave is known by now, and
   // Default comes after them.
   Need(s.surfaceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
+  Need(s.faceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
+  Need(s.cornerCount, static_cast<size_t>(o.surfaceNames.nameCount) + 2);
   for (uint32_t p = 0; p < s.polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p];
-    uint32_t& surface = s.words[at + s.words[at] + 1];
+    const uint32_t at = s.polygonStart[p], n = s.words[at];
+    uint32_t& surface = s.words[at + n + 1];
     if (surface == 0) {
       if (!defaultSurface) {
         defaultSurface = ++o.surfaceNames.nameCount;
@@ -1111,6 +1124,7 @@ bool Finish(Lwo2& s) {
       surface = defaultSurface;
     }
     ++s.surfaceStart[surface + 1];
+    if (n >= 3) ++s.faceStart[surface + 1], s.cornerCount[surface] += n;
   }
   o.points.pointCount = s.pointCount;
   o.points.chunkCount = o.points.pointCount ? 1 : 0;

@@ -48,6 +48,7 @@ struct BuildBuffers {
   TrackedBuffer<int32_t> pointMap;        // per point: work vertex in this group, or -1
   TrackedBuffer<uint32_t> surfaceStart;   // per surface number: its first entry of byGroup
   TrackedBuffer<uint32_t> byGroup;        // first words of the faces, by surface, POLS order within
+  const uint32_t* order = nullptr;        // byGroup's, or the object's own when it has them
   TrackedBuffer<uint32_t> byGroupPolygon; // their polygon numbers, kept only for texture coordinates
   TrackedBuffer<WorkVertex> work;         // per corner at most
   TrackedBuffer<UvPair> pairs;            // per corner at most (with texture coordinates)
@@ -155,12 +156,21 @@ void PointNormals(const LwoPoints& points, const LwoPolygons& polygons, Words w,
 // meanwhile; otherwise they are done here.
 template <typename Words>
 bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& polygons, Words w,
-                  uint32_t groupCount, bool uv, uint32_t flags, bool pointNormals, std::thread& helper) {
+                  uint32_t groupCount, bool uv, uint32_t flags, bool pointNormals, std::thread& helper,
+                  const LwoCorners* sorted) {
   const uint32_t pointCount = points.pointCount, wordCount = polygons.wordCount;
   if (!b.normals.Allocate(pointCount) || !b.pointMap.Allocate(pointCount) ||
       !b.surfaceStart.Allocate(static_cast<size_t>(groupCount) + 2))
     return false;
   for (uint32_t i = 0; i < pointCount; ++i) b.pointMap[i] = -1;
+  if (sorted) {
+    // An LWO2 object smoothed by surface comes with its faces checked and in
+    // order: no walk over the polygons here.
+    std::memcpy(b.surfaceStart.data(), sorted->faceStart.data(), (static_cast<size_t>(groupCount) + 2) * sizeof(uint32_t));
+    b.order = sorted->faceOrder.data();
+    const size_t largest = sorted->largestCorners;
+    return b.work.Allocate((flags & LWO_BUILD_FLAT) ? largest : std::min<size_t>(largest, pointCount));
+  }
   TrackedBuffer<uint32_t> corners;
   if (!corners.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
   if (pointNormals && polygons.polygonCount >= kSplitPolygons) {
@@ -193,6 +203,7 @@ bool PrepareBuild(BuildBuffers& b, const LwoPoints& points, const LwoPolygons& p
   // Every slot is written below.
   if (!b.byGroup.AllocateUnfilled(faces) || (uv && !b.byGroupPolygon.AllocateUnfilled(faces))) return false;
   PrefaultForWriting(b.byGroup.data(), faces * sizeof(uint32_t));
+  b.order = b.byGroup.data();
   TrackedBuffer<uint32_t> fill;
   if (!fill.Allocate(static_cast<size_t>(groupCount) + 1)) return false;
   at = 0;
@@ -245,14 +256,14 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   const bool flat = (flags & LWO_BUILD_FLAT) != 0;
   size_t size = 0;
-  for (uint32_t f = first; f < last; ++f) size += w[b.byGroup[f]] + 1u;
+  for (uint32_t f = first; f < last; ++f) size += w[b.order[f]] + 1u;
   // Reserved, not sized: every word is written below, so none is zeroed first.
   std::vector<uint32_t> faceData;
   faceData.reserve(size);
   PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
   uint32_t workCount = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t at = b.byGroup[f];
+    const uint32_t at = b.order[f];
     const uint32_t n = w[at];
     faceData.push_back(n);
     for (uint32_t j = 1; j <= n; ++j) {
@@ -304,7 +315,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
   uint32_t workCount = 0, pairCount = 0, corner = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t at = b.byGroup[f];
+    const uint32_t at = b.order[f];
     const uint32_t n = polygons.Word(at);
     for (uint32_t j = 0; j < n; ++j, ++corner) {
       const uint32_t point = polygons.Word(at + 1 + j);
@@ -350,7 +361,7 @@ bool BuildGroup(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, const 
   uint32_t words = 0;
   corner = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t n = polygons.Word(b.byGroup[f]);
+    const uint32_t n = polygons.Word(b.order[f]);
     b.faceData[words++] = n;
     for (uint32_t j = 0; j < n; ++j) b.faceData[words++] = b.pairs[b.cornerPair[corner++]].finalIndex;
   }
@@ -460,8 +471,13 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
     const bool perCorner =
         uvSet != nullptr || (corners && (!corners->normals.empty() || !corners->colours.empty()));
     const bool pointNormals = corners == nullptr;
+    const bool sorted = !perCorner && corners && corners->smoothBySurface && polygons.words == nullptr &&
+                        corners->faceStart.size() >= static_cast<size_t>(groupCount) + 2 &&
+                        corners->faceStart[groupCount + 1] <= polygons.polygonCount &&
+                        corners->faceOrder.size() >= corners->faceStart[groupCount + 1];
     const bool built = WithWords(polygons, [&](auto w) {
-      if (!PrepareBuild(buffers, points, polygons, w, groupCount, perCorner, flags, pointNormals, helper))
+      if (!PrepareBuild(buffers, points, polygons, w, groupCount, perCorner, flags, pointNormals, helper,
+                        sorted ? corners : nullptr))
         return false;
       if (perCorner || !pointNormals) {
         if (helper.joinable()) helper.join();
