@@ -257,21 +257,35 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   PrefaultForWriting(words + w, expected * sizeof(uint32_t));
   PrefaultForWriting(s.polygonStart.data() + s.polygonCount,
                      std::min<size_t>(r.Left() / 10, s.polygonStart.size() - s.polygonCount) * sizeof(uint32_t));
+  // The counts in locals: the words written below could otherwise be the
+  // object's own counts as far as the compiler knows, and be read again
+  // after every write.
+  uint32_t count = s.polygonCount;
+  uint32_t* const starts = s.polygonStart.data();
+  const size_t startRoom = s.polygonStart.size();
+  const uint32_t wordRoom = s.wordRoom;
+  auto keep = [&] { s.polygonCount = count, s.wordCount = w; };
   while (r.Left() > 0) {
     const uint8_t* at = r.p;
     uint32_t countAndFlags = 0;
-    if (!r.U2(countAndFlags)) return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
+    if (!r.U2(countAndFlags)) {
+      keep();
+      return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
+    }
     const uint32_t n = countAndFlags & 0x3FF;
     // Every index takes two bytes at least: a count the chunk cannot hold
     // is refused before anything is kept for it.
     if (r.Left() / 2 < n) {
+      keep();
       return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s (at byte %s) runs past the end of the chunk",
-                    Thousands(static_cast<int64_t>(s.polygonCount - s.polsFirst)).c_str(),
+                    Thousands(static_cast<int64_t>(count - s.polsFirst)).c_str(),
                     Thousands(s.Offset(at)).c_str());
     }
-    if (n + 2 > s.wordRoom - w || s.polygonCount >= s.polygonStart.size())
+    if (n + 2 > wordRoom - w || count >= startRoom) {
+      keep();
       return s.Refuse("POLS", header, "more polygons than counted");
-    s.polygonStart[s.polygonCount++] = w;
+    }
+    starts[count++] = w;
     words[w++] = n;
     // Two-byte indices of the layer's points are the rule: taken in one
     // pass without a branch per index. An index of four bytes starts with
@@ -304,21 +318,21 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
         index = ReadU2(r.p);
         r.p += 2;
       } else if (!r.Vx(index)) {
-        s.wordCount = w;
+        keep();
         return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
       }
       if (index >= layerCount) {
-        s.wordCount = w;
+        keep();
         return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s names point %s of a layer of %s",
-                      Thousands(static_cast<int64_t>(s.polygonCount - 1 - s.polsFirst)).c_str(),
+                      Thousands(static_cast<int64_t>(count - 1 - s.polsFirst)).c_str(),
                       Thousands(index).c_str(), Thousands(layerCount).c_str());
       }
       words[w++] = base + index;
     }
     words[w++] = 0;  // no surface until a PTAG gives one
   }
-  s.wordCount = w;
-  s.polsCount = s.polygonCount - s.polsFirst;
+  keep();
+  s.polsCount = count - s.polsFirst;
   return true;
 }
 
@@ -351,6 +365,7 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   const uint32_t polsCount = s.polsCount, tagCount = static_cast<uint32_t>(s.tags.size());
   const uint32_t* starts = s.polygonStart.data() + s.polsFirst;
   uint32_t* words = s.words;
+  const uint32_t* tagSurface = s.tagSurface.data();
   while (p < end) {
     const size_t left = static_cast<size_t>(end - p);
     uint32_t polygon, tag;
@@ -369,7 +384,7 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
     if (tag >= tagCount)
       return FailAt(s.o.why, "PTAG", s.Offset(header), "names tag %s of %s", Thousands(tag).c_str(),
                     Thousands(tagCount).c_str());
-    uint32_t surface = s.tagSurface[tag];
+    uint32_t surface = tagSurface[tag];
     if (surface == 0) surface = SurfaceForTag(s, tag);
     const uint32_t start = starts[polygon];
     words[start + words[start] + 1] = surface;
@@ -862,12 +877,16 @@ struct SurfaceSums {
 
   void operator()() { smooth = Run(); }
   bool Run() {
-    const uint32_t* words = s->words;
-    for (uint32_t surface = first; surface < last; ++surface) {
+    // In locals: the stores below could otherwise be to these members.
+    const uint32_t* const words = s->words;
+    const uint32_t* const order = bySurface;
+    PointSum* const at = this->at;
+    uint32_t* const touched = this->touched;
+    for (uint32_t surface = first, end = last; surface < end; ++surface) {
       uint32_t touchedCount = 0;
       const float cone = coneOf[surface];
       for (uint32_t q = polygonStart[surface]; q < polygonStart[surface + 1]; ++q) {
-        const uint32_t start = bySurface[q], n = words[start];
+        const uint32_t start = order[q], n = words[start];
         // Within the cone of the first: w . first >= cone |w|, squared
         // (the cone's cosine is above 0) to spare a root per polygon.
         const rm::Vector w = WeightedNormal(*s, start);
@@ -914,9 +933,10 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
     Need(fill, static_cast<size_t>(surfaceCount) + 1);
     PrefaultForWriting(bySurface.data(), faceCount * sizeof(uint32_t));
     const uint32_t* words = s.words;
-    for (uint32_t p = 0; p < polygonCount; ++p) {
-      const uint32_t at = s.polygonStart[p], n = words[at], surface = words[at + n + 1];
+    for (uint32_t p = 0, at = 0; p < polygonCount; ++p) {
+      const uint32_t n = words[at], surface = words[at + n + 1];
       if (n >= 3) bySurface[surfaceStart[surface] + fill[surface]++] = at;
+      at += n + 2;
     }
   }
   // The second thread's surfaces start where half the polygons are passed.
@@ -1113,9 +1133,15 @@ bool Finish(Lwo2& s) {
   Need(s.surfaceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
   Need(s.faceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
   Need(s.cornerCount, static_cast<size_t>(o.surfaceNames.nameCount) + 2);
-  for (uint32_t p = 0; p < s.polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p], n = s.words[at];
-    uint32_t& surface = s.words[at + n + 1];
+  // The polygons lie one after the other in the words: walked in order,
+  // with what the walk writes through in locals.
+  uint32_t* const words = s.words;
+  uint32_t* const polygons = s.surfaceStart.data();
+  uint32_t* const faces = s.faceStart.data();
+  uint32_t* const corners = s.cornerCount.data();
+  for (uint32_t p = 0, at = 0, n, count = s.polygonCount; p < count; ++p, at += n + 2) {
+    n = words[at];
+    uint32_t& surface = words[at + n + 1];
     if (surface == 0) {
       if (!defaultSurface) {
         defaultSurface = ++o.surfaceNames.nameCount;
@@ -1123,8 +1149,8 @@ bool Finish(Lwo2& s) {
       }
       surface = defaultSurface;
     }
-    ++s.surfaceStart[surface + 1];
-    if (n >= 3) ++s.faceStart[surface + 1], s.cornerCount[surface] += n;
+    ++polygons[surface + 1];
+    if (n >= 3) ++faces[surface + 1], corners[surface] += n;
   }
   o.points.pointCount = s.pointCount;
   o.points.chunkCount = o.points.pointCount ? 1 : 0;
