@@ -27,7 +27,7 @@ std::string N(int i) { return std::to_string(i); }
 // A cube whose faces are spread over `surfaces` surfaces.
 bool WritePart(const std::string& path, int surfaces) {
   std::vector<std::string> names;
-  for (int s = 0; s < surfaces; ++s) names.push_back("S" + N(s));
+  for (int s = 0; s < surfaces; ++s) names.push_back(std::string("S").append(N(s)));
   std::vector<LwobPolygon> faces = CubeFaces();
   for (size_t f = 0; f < faces.size(); ++f) faces[f].surface = static_cast<int16_t>(f % surfaces + 1);
   LwobWriter w;

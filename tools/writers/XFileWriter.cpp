@@ -21,7 +21,10 @@ std::string Str(const std::string& s) { return s; }
 
 std::string Join(const auto& items, const char* sep) {
   std::string out;
-  for (const auto& item : items) out += (out.empty() ? "" : sep) + Str(item);
+  for (const auto& item : items) {
+    if (!out.empty()) out += sep;
+    out += Str(item);
+  }
   return out;
 }
 
