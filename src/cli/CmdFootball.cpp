@@ -12,14 +12,8 @@
 namespace cli {
 namespace {
 
-std::string Join(const std::vector<std::string>& items, const char* separator = ",") {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i) out += (i ? separator : "") + items[i];
-  return out;
-}
-
 std::string JsonColour(const FootballerColour& c) {
-  return "[" + JsonNumber(c.red) + "," + JsonNumber(c.green) + "," + JsonNumber(c.blue) + "]";
+  return JsonArray({JsonNumber(c.red), JsonNumber(c.green), JsonNumber(c.blue)});
 }
 
 // As the file writes it: 0 to 255 per component.

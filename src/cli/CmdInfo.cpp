@@ -9,7 +9,7 @@ namespace cli {
 namespace {
 
 std::string Triple(float a, float b, float c) {
-  return "[" + JsonNumber(a) + "," + JsonNumber(b) + "," + JsonNumber(c) + "]";
+  return JsonArray({JsonNumber(a), JsonNumber(b), JsonNumber(c)});
 }
 
 std::string Plain(float a, float b, float c) {

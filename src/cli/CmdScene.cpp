@@ -35,12 +35,6 @@ std::vector<const SceneObject*> ObjectTable(const Scene& scene) {
   return table;
 }
 
-std::string Join(const std::vector<std::string>& items, const char* separator = ",") {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i) out += (i ? separator : "") + items[i];
-  return out;
-}
-
 std::string JsonKeys(const MotionKeys& keys) {
   std::vector<std::string> rows;
   for (const MotionKey& k : KeySpan(keys)) {
@@ -51,9 +45,9 @@ std::string JsonKeys(const MotionKeys& keys) {
     v.push_back(std::to_string(k.frame));
     v.push_back(std::to_string(k.linear));
     for (float f : {k.tension, k.continuity, k.bias}) v.push_back(JsonNumber(f));
-    rows.push_back("[" + Join(v) + "]");
+    rows.push_back(JsonArray(v));
   }
-  return "[" + Join(rows) + "]";
+  return JsonArray(rows);
 }
 
 std::string JsonName(const std::optional<std::string>& name) { return name ? JsonString(*name) : "null"; }
@@ -69,7 +63,7 @@ std::string JsonMatrix(const std::optional<std::vector<float>>& m) {
   if (!m) return "null";
   std::vector<std::string> v;
   for (float f : *m) v.push_back(JsonNumber(f));
-  return "[" + Join(v) + "]";
+  return JsonArray(v);
 }
 
 std::string TextMatrix(const std::optional<std::vector<float>>& m) {

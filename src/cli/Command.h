@@ -40,5 +40,8 @@ int UsageError(const char* command, const std::string& message);
 std::string JsonNumber(float value);
 // A JSON string of valid UTF-8: text that is not UTF-8 is read as Windows-1252.
 std::string JsonString(const std::string& text);
+// The items with the separator between them, and as a JSON array.
+std::string Join(const std::vector<std::string>& items, const char* separator = ",");
+std::string JsonArray(const std::vector<std::string>& items);
 
 }  // namespace cli

@@ -186,6 +186,22 @@ std::string Utf8FromWindows1252(const std::string& s) {
 
 }  // namespace
 
+std::string Join(const std::vector<std::string>& items, const char* separator) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i) out += separator;
+    out += items[i];
+  }
+  return out;
+}
+
+std::string JsonArray(const std::vector<std::string>& items) {
+  std::string out = "[";
+  out += Join(items);
+  out += ']';
+  return out;
+}
+
 std::string JsonString(const std::string& text) {
   const std::string s = IsUtf8(text) ? text : Utf8FromWindows1252(text);
   std::string out = "\"";
