@@ -264,31 +264,49 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t* const starts = s.polygonStart.data();
   const size_t startRoom = s.polygonStart.size();
   const uint32_t wordRoom = s.wordRoom;
-  auto keep = [&] { s.polygonCount = count, s.wordCount = w; };
+  auto keep = [&s](uint32_t polygons, uint32_t used) { s.polygonCount = polygons, s.wordCount = used; };
   while (r.Left() > 0) {
+    // The rule, quadrilaterals of two-byte indices of the layer's points,
+    // in a loop of their own.
+    {
+      const uint8_t* p = r.p;
+      const uint8_t* const end = r.end;
+      uint32_t c = count, used = w;
+      while (end - p >= 10 && c < startRoom && wordRoom - used >= 6 && (ReadU2(p) & 0x3FF) == 4) {
+        const uint32_t i0 = ReadU2(p + 2), i1 = ReadU2(p + 4), i2 = ReadU2(p + 6), i3 = ReadU2(p + 8);
+        if (std::max(std::max(i0, i1), std::max(i2, i3)) >= plainLimit) break;
+        starts[c++] = used;
+        uint32_t* out = words + used;
+        out[0] = 4, out[1] = base + i0, out[2] = base + i1, out[3] = base + i2, out[4] = base + i3, out[5] = 0;
+        used += 6;
+        p += 10;
+      }
+      r.p = p, count = c, w = used;
+      if (r.Left() == 0) break;
+    }
     const uint8_t* at = r.p;
     uint32_t countAndFlags = 0;
     if (!r.U2(countAndFlags)) {
-      keep();
+      keep(count, w);
       return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
     }
     const uint32_t n = countAndFlags & 0x3FF;
     // Every index takes two bytes at least: a count the chunk cannot hold
     // is refused before anything is kept for it.
     if (r.Left() / 2 < n) {
-      keep();
+      keep(count, w);
       return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s (at byte %s) runs past the end of the chunk",
                     Thousands(static_cast<int64_t>(count - s.polsFirst)).c_str(),
                     Thousands(s.Offset(at)).c_str());
     }
     if (n + 2 > wordRoom - w || count >= startRoom) {
-      keep();
+      keep(count, w);
       return s.Refuse("POLS", header, "more polygons than counted");
     }
     starts[count++] = w;
     words[w++] = n;
-    // Two-byte indices of the layer's points are the rule: taken in one
-    // pass without a branch per index. An index of four bytes starts with
+    // Two-byte indices of the layer's points: taken in one pass without a
+    // branch per index. An index of four bytes starts with
     // 0xFF, so it reads as 0xFF00 or more and sends the polygon to the
     // general path, which reads it again from its start.
     uint32_t* out = words + w;
@@ -318,11 +336,11 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
         index = ReadU2(r.p);
         r.p += 2;
       } else if (!r.Vx(index)) {
-        keep();
+        keep(count, w);
         return s.Refuse("POLS", header, "a polygon is cut off by the end of the chunk");
       }
       if (index >= layerCount) {
-        keep();
+        keep(count, w);
         return FailAt(s.o.why, "POLS", s.Offset(header), "polygon %s names point %s of a layer of %s",
                       Thousands(static_cast<int64_t>(count - 1 - s.polsFirst)).c_str(),
                       Thousands(index).c_str(), Thousands(layerCount).c_str());
@@ -331,7 +349,7 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
     }
     words[w++] = 0;  // no surface until a PTAG gives one
   }
-  keep();
+  keep(count, w);
   s.polsCount = count - s.polsFirst;
   return true;
 }
