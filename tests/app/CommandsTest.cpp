@@ -314,6 +314,7 @@ TEST_F(ViewerCommands, EveryLoadAndExportFailsCleanlyWhereverMemoryRunsOut) {
   FreeMeshModel(&model);
   testsupport::WriteText(lws, testsupport::LwsWriter().Header().Line("LoadObject box.lwo").text());
   testsupport::CapturedOutput out;
+  RemoveDelimiter(0);  // what earlier scene loads in this process left
   const auto load = [&](std::string file, int kind) {
     return [&, file, kind] {
       const bool ok = commands.LoadObject(file, kind);
