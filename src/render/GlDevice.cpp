@@ -16,6 +16,7 @@
 #include "diag/TrackedBuffer.h"
 #include "render/GlDeviceInfo.h"
 #include "render/GlImmediateDevice.h"
+#include "render/GlShading.h"
 #include "rm/Faces.h"
 #include "rm/Triangulate.h"
 
@@ -34,46 +35,13 @@ uniform int uVertexColors;    // the group takes its colour from its vertices
 vec4 gBase;                   // the colour being lit: uColor or the vertex's
 uniform vec3 uSpecular;
 uniform vec3 uEmissive;
-uniform float uPower;
 uniform int uLit;
-uniform vec3 uEye;
 uniform vec3 uAmbient;
-uniform int uLightCount;
-uniform vec4 uLightPos[8];    // w: 0 directional, 1 point, 2 spot
-uniform vec3 uLightDir[8];
-uniform vec3 uLightColor[8];
-uniform vec4 uLightAtt[8];    // constant, linear, quadratic, range
-uniform vec2 uLightCone[8];   // cosines of the half umbra and half penumbra
 vec4 Shade(vec3 p, vec3 n) {
   if (uLit == 0) return gBase;
   vec3 diffuse = uAmbient;
   vec3 specular = vec3(0.0);
-  vec3 toEye = normalize(uEye - p);
-  for (int i = 0; i < uLightCount; ++i) {
-    vec3 l;
-    float k = 1.0;
-    if (uLightPos[i].w == 0.0) {
-      l = -uLightDir[i];
-    } else {
-      vec3 d = uLightPos[i].xyz - p;
-      float dist = length(d);
-      if (dist > uLightAtt[i].w) continue;
-      l = d / max(dist, 1e-6);
-      k = 1.0 / max(uLightAtt[i].x + uLightAtt[i].y * dist + uLightAtt[i].z * dist * dist, 1e-6);
-      if (uLightPos[i].w == 2.0) {
-        float c = dot(-l, uLightDir[i]);
-        if (c <= uLightCone[i].y) continue;
-        if (c < uLightCone[i].x) k *= (c - uLightCone[i].y) / max(uLightCone[i].x - uLightCone[i].y, 1e-6);
-      }
-    }
-    float nl = dot(n, l);
-    if (nl <= 0.0) continue;
-    diffuse += uLightColor[i] * nl * k;
-    if (uPower > 0.0) {
-      float nh = max(dot(n, normalize(l + toEye)), 0.0);
-      specular += uLightColor[i] * pow(nh, uPower) * k;
-    }
-  }
+  AddLights(p, n, diffuse, specular);
   return vec4(min(gBase.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0)), gBase.a);
 }
 )";
@@ -284,60 +252,17 @@ struct TextureEntry {
 
 using GpuLight = GlLight;
 
-GLuint Compile(GLenum type, const std::string& source) {
-  const GLuint shader = glCreateShader(type);
-  const char* text = source.c_str();
-  glShaderSource(shader, 1, &text, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {};
-    glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-    ReportWarning(DebugFormat("OpenGL shader does not compile: %s", log));
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
 bool BuildProgram(Program& program, bool flat, bool affine, const ProgramKey* key = nullptr) {
   std::string header = "#version 130\n";
   if (flat) header += "#define FLAT 1\n";
   header += affine ? "#define TEXQ noperspective\n" : "#define TEXQ smooth\n";
+  const std::string general = header + kLightLoopSource + kLightingSource;
   const std::string vertexSource =
-      key ? header + SpecialisedLighting(*key) + SpecialisedVertex(*key) : header + kLightingSource + kVertexSource;
-  const std::string fragmentSource =
-      key ? header + SpecialisedFragment(*key) : header + kLightingSource + kFragmentSource;
+      key ? header + SpecialisedLighting(*key) + SpecialisedVertex(*key) : general + kVertexSource;
+  const std::string fragmentSource = key ? header + SpecialisedFragment(*key) : general + kFragmentSource;
   program.general = key == nullptr;
-  const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
-  const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
-  if (!vs || !fs) {
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
-    return false;
-  }
-  program.id = glCreateProgram();
-  glAttachShader(program.id, vs);
-  glAttachShader(program.id, fs);
-  glBindAttribLocation(program.id, 0, "aPos");
-  glBindAttribLocation(program.id, 1, "aNormal");
-  glBindAttribLocation(program.id, 2, "aTex");
-  glBindAttribLocation(program.id, 3, "aColor");
-  glBindAttribLocation(program.id, 4, "aFaceNormal");
-  glLinkProgram(program.id);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {};
-    glGetProgramInfoLog(program.id, sizeof log - 1, nullptr, log);
-    ReportWarning(DebugFormat("OpenGL program does not link: %s", log));
-    glDeleteProgram(program.id);
-    program.id = 0;
-    return false;
-  }
+  program.id = BuildGlProgram(vertexSource, fragmentSource, "OpenGL");
+  if (!program.id) return false;
   Uniforms& u = program.u;
   auto at = [&](const char* name) { return glGetUniformLocation(program.id, name); };
   u = {at("uMvp"), at("uModel"), at("uNormalMatrix"), at("uColor"), at("uSpecular"), at("uEmissive"),

@@ -10,6 +10,7 @@
 
 #include "diag/Dbug.h"
 #include "render/GlDeviceInfo.h"
+#include "render/GlShading.h"
 #include "rm/Surface.h"
 
 namespace render {
@@ -19,7 +20,7 @@ namespace {
 // Lit vertices get the device's lighting: the material's ambient colour under
 // the scene's ambient light, its diffuse colour under each light, specular
 // highlights and its emissive colour. Pre-lit vertices keep their colour.
-const char* const kVertexSource = R"(#version 130
+const char* const kVertexSource = R"(
 uniform mat4 uMvp;
 uniform mat4 uModel;
 uniform mat3 uNormalMatrix;
@@ -28,15 +29,7 @@ uniform vec4 uDiffuse;
 uniform vec3 uMatAmbient;
 uniform vec3 uSpecular;
 uniform vec3 uEmissive;
-uniform float uPower;
-uniform vec3 uEye;
 uniform vec3 uAmbient;
-uniform int uLightCount;
-uniform vec4 uLightPos[8];
-uniform vec3 uLightDir[8];
-uniform vec3 uLightColor[8];
-uniform vec4 uLightAtt[8];
-uniform vec2 uLightCone[8];
 in vec3 aPos;
 in vec3 aNormal;
 in vec2 aTex;
@@ -46,29 +39,7 @@ out vec2 vTex;
 vec3 Shade(vec3 p, vec3 n) {
   vec3 diffuse = vec3(0.0);
   vec3 specular = vec3(0.0);
-  vec3 toEye = normalize(uEye - p);
-  for (int i = 0; i < uLightCount; ++i) {
-    vec3 l;
-    float k = 1.0;
-    if (uLightPos[i].w == 0.0) {
-      l = -uLightDir[i];
-    } else {
-      vec3 d = uLightPos[i].xyz - p;
-      float dist = length(d);
-      if (dist > uLightAtt[i].w) continue;
-      l = d / max(dist, 1e-6);
-      k = 1.0 / max(uLightAtt[i].x + uLightAtt[i].y * dist + uLightAtt[i].z * dist * dist, 1e-6);
-      if (uLightPos[i].w == 2.0) {
-        float c = dot(-l, uLightDir[i]);
-        if (c <= uLightCone[i].y) continue;
-        if (c < uLightCone[i].x) k *= (c - uLightCone[i].y) / max(uLightCone[i].x - uLightCone[i].y, 1e-6);
-      }
-    }
-    float nl = dot(n, l);
-    if (nl <= 0.0) continue;
-    diffuse += uLightColor[i] * nl * k;
-    if (uPower > 0.0) specular += uLightColor[i] * pow(max(dot(n, normalize(l + toEye)), 0.0), uPower) * k;
-  }
+  AddLights(p, n, diffuse, specular);
   return min(uMatAmbient * uAmbient + uDiffuse.rgb * diffuse + uSpecular * specular + uEmissive, vec3(1.0));
 }
 void main() {
@@ -81,7 +52,7 @@ void main() {
 }
 )";
 
-const char* const kFragmentSource = R"(#version 130
+const char* const kFragmentSource = R"(
 uniform sampler2D uTexture;
 uniform int uTextured;
 in vec4 vColor;
@@ -102,22 +73,6 @@ constexpr const char* kUniformNames[U_COUNT] = {
     "uMvp", "uModel", "uNormalMatrix", "uPreLit", "uDiffuse", "uMatAmbient", "uSpecular", "uEmissive", "uPower",
     "uEye", "uAmbient", "uLightCount", "uLightPos", "uLightDir", "uLightColor", "uLightAtt", "uLightCone",
     "uTexture", "uTextured"};
-
-GLuint CompileShader(GLenum type, const char* source) {
-  const GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {};
-    glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-    ReportWarning(DebugFormat("Immediate-mode shader does not compile: %s", log));
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
 
 }  // namespace
 
@@ -144,30 +99,9 @@ bool GlImmediateDevice::Init() {
   if (program_) return true;
   if (initFailed_) return false;
   initFailed_ = true;
-  const GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexSource);
-  const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentSource);
-  if (!vs || !fs) {
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
-    return false;
-  }
-  program_ = glCreateProgram();
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glBindAttribLocation(program_, 0, "aPos");
-  glBindAttribLocation(program_, 1, "aNormal");
-  glBindAttribLocation(program_, 2, "aTex");
-  glBindAttribLocation(program_, 3, "aColor");
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    ReportWarning("Immediate-mode shaders do not link");
-    ReleaseGl();
-    return false;
-  }
+  program_ = BuildGlProgram(std::string("#version 130\n") + kLightLoopSource + kVertexSource,
+                            std::string("#version 130\n") + kFragmentSource, "Immediate-mode");
+  if (!program_) return false;
   for (int u = 0; u < U_COUNT; ++u) uniforms_[u] = glGetUniformLocation(program_, kUniformNames[u]);
   glGenBuffers(1, &vertexBuffer_);
   glGenBuffers(1, &indexBuffer_);
