@@ -902,26 +902,48 @@ struct SurfaceSums {
     uint32_t* const touched = this->touched;
     for (uint32_t surface = first, end = last; surface < end; ++surface) {
       uint32_t touchedCount = 0;
-      const float cone = coneOf[surface];
-      for (uint32_t q = polygonStart[surface]; q < polygonStart[surface + 1]; ++q) {
-        const uint32_t start = order[q], n = words[start];
-        // Within the cone of the first: w . first >= cone |w|, squared
-        // (the cone's cosine is above 0) to spare a root per polygon.
-        const rm::Vector w = WeightedNormal(*s, start);
-        const float bound = cone * cone * (w.x * w.x + w.y * w.y + w.z * w.z);
-        for (uint32_t k = 1; k <= n; ++k) {
-          const uint32_t point = words[start + k];
-          PointSum& a = at[point];
-          float d;
-          if (a.surface != surface) {
-            a = {surface, Normalise(w), w};
-            touched[touchedCount++] = point;
-          } else if (d = w.x * a.first.x + w.y * a.first.y + w.z * a.first.z, d >= 0 && d * d >= bound && bound > 0) {
-            a.sum.x += w.x, a.sum.y += w.y, a.sum.z += w.z;
-          } else {
-            return false;
-          }
+      const float cone = coneOf[surface], cone2 = cone * cone;
+      // A polygon's corner at a point: the surface's first polygon there
+      // starts the sum, a later one adds to it when within the cone of the
+      // first: w . first >= cone |w|, squared (the cone's cosine is above 0)
+      // to spare a root per polygon. d |d| is d squared with d's sign, so one
+      // comparison holds both d >= 0 and the squares' (bound is above 0).
+      const auto corner = [&](uint32_t point, const rm::Vector& w, float bound) {
+        PointSum& a = at[point];
+        if (a.surface != surface) {
+          a = {surface, Normalise(w), w};
+          touched[touchedCount++] = point;
+          return true;
         }
+        const float d = w.x * a.first.x + w.y * a.first.y + w.z * a.first.z;
+        if (!(d * std::fabs(d) >= bound)) return false;
+        a.sum.x += w.x, a.sum.y += w.y, a.sum.z += w.z;
+        return true;
+      };
+      for (uint32_t q = polygonStart[surface], qEnd = polygonStart[surface + 1]; q < qEnd; ++q) {
+        const uint32_t start = order[q], n = words[start];
+        const uint32_t* const corners = words + start + 1;
+        const rm::Vector w = WeightedNormal(*s, start);
+        const float bound = cone2 * (w.x * w.x + w.y * w.y + w.z * w.z);
+        if (!(bound > 0)) {
+          // No direction (or none to be had): no later polygon at a point
+          // can be within its cone.
+          for (uint32_t k = 0; k < n; ++k) {
+            PointSum& a = at[corners[k]];
+            if (a.surface == surface) return false;
+            a = {surface, Normalise(w), w};
+            touched[touchedCount++] = corners[k];
+          }
+          continue;
+        }
+        if (n == 4) {  // most polygons: without the loop's overhead per corner
+          if (!corner(corners[0], w, bound) || !corner(corners[1], w, bound) || !corner(corners[2], w, bound) ||
+              !corner(corners[3], w, bound))
+            return false;
+          continue;
+        }
+        for (uint32_t k = 0; k < n; ++k)
+          if (!corner(corners[k], w, bound)) return false;
       }
       normalStart[surface] = static_cast<uint32_t>(normalCount);
       for (uint32_t i = 0; i < touchedCount; ++i) normals[normalCount++] = {touched[i], Normalise(at[touched[i]].sum)};
