@@ -920,30 +920,39 @@ struct SurfaceSums {
         a.sum.x += w.x, a.sum.y += w.y, a.sum.z += w.z;
         return true;
       };
-      for (uint32_t q = polygonStart[surface], qEnd = polygonStart[surface + 1]; q < qEnd; ++q) {
-        const uint32_t start = order[q], n = words[start];
-        const uint32_t* const corners = words + start + 1;
-        const rm::Vector w = WeightedNormal(*s, start);
-        const float bound = cone2 * (w.x * w.x + w.y * w.y + w.z * w.z);
-        if (!(bound > 0)) {
-          // No direction (or none to be had): no later polygon at a point
-          // can be within its cone.
-          for (uint32_t k = 0; k < n; ++k) {
-            PointSum& a = at[corners[k]];
-            if (a.surface == surface) return false;
-            a = {surface, Normalise(w), w};
-            touched[touchedCount++] = corners[k];
+      // The normals a batch at a time, then their corners: the normals of a
+      // batch do not wait for one another (each waits on a root and a
+      // division), so they are worked out side by side.
+      constexpr uint32_t kBatch = 16;
+      rm::Vector batch[kBatch];
+      for (uint32_t q = polygonStart[surface], qEnd = polygonStart[surface + 1]; q < qEnd; q += kBatch) {
+        const uint32_t size = std::min(kBatch, qEnd - q);
+        for (uint32_t i = 0; i < size; ++i) batch[i] = WeightedNormal(*s, order[q + i]);
+        for (uint32_t i = 0; i < size; ++i) {
+          const uint32_t start = order[q + i], n = words[start];
+          const uint32_t* const corners = words + start + 1;
+          const rm::Vector& w = batch[i];
+          const float bound = cone2 * (w.x * w.x + w.y * w.y + w.z * w.z);
+          if (!(bound > 0)) {
+            // No direction (or none to be had): no later polygon at a point
+            // can be within its cone.
+            for (uint32_t k = 0; k < n; ++k) {
+              PointSum& a = at[corners[k]];
+              if (a.surface == surface) return false;
+              a = {surface, Normalise(w), w};
+              touched[touchedCount++] = corners[k];
+            }
+            continue;
           }
-          continue;
+          if (n == 4) {  // most polygons: without the loop's overhead per corner
+            if (!corner(corners[0], w, bound) || !corner(corners[1], w, bound) || !corner(corners[2], w, bound) ||
+                !corner(corners[3], w, bound))
+              return false;
+            continue;
+          }
+          for (uint32_t k = 0; k < n; ++k)
+            if (!corner(corners[k], w, bound)) return false;
         }
-        if (n == 4) {  // most polygons: without the loop's overhead per corner
-          if (!corner(corners[0], w, bound) || !corner(corners[1], w, bound) || !corner(corners[2], w, bound) ||
-              !corner(corners[3], w, bound))
-            return false;
-          continue;
-        }
-        for (uint32_t k = 0; k < n; ++k)
-          if (!corner(corners[k], w, bound)) return false;
       }
       normalStart[surface] = static_cast<uint32_t>(normalCount);
       for (uint32_t i = 0; i < touchedCount; ++i) normals[normalCount++] = {touched[i], Normalise(at[touched[i]].sum)};
