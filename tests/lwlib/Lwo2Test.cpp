@@ -114,6 +114,32 @@ TEST_F(Lwo2Test, SmoothingAngleDecidesSharedNormals) {
   }
 }
 
+// A polygon without a direction (its first three points in a line) shares no
+// normal: alone at its points the fold beside it still smooths by point, and
+// at a point of the fold it sends the object to the per-corner normals; either
+// way the fold's shared edge leans halfway.
+TEST_F(Lwo2Test, PolygonWithoutDirectionLeavesTheFoldSmooth) {
+  const std::vector<std::array<float, 3>> points{{0, 0, 0}, {1, 0, 0},   {1, 1, 0}, {0, 1, 0},
+                                                 {2, 0, 0.2f}, {2, 1, 0.2f}, {3, 0, 0}, {4, 0, 0}, {5, 0, 0}};
+  for (const Lwo2Polygon& line : {Lwo2Polygon{{6, 7, 8}, 0}, Lwo2Polygon{{1, 7, 8}, 0}}) {
+    Lwo2Surface s{"S"};
+    s.smoothingAngle = 0.5f;
+    Lwo2Writer w;
+    w.Tags({"S"}).Layer(0).Points(points).Polygons({{{0, 1, 2, 3}, 0}, line, {{1, 4, 5, 2}, 0}}).Surface(s);
+    rm::MeshPtr mesh = Load(w);
+    ASSERT_TRUE(mesh);
+    const rm::MeshGroupData* g = mesh->Group(0);
+    ASSERT_EQ(g->faceCount, 3u);
+    int edge = 0;
+    for (const rm::Vertex& v : g->vertices)
+      if (v.position.x == 1 && v.normal.z != 0) {
+        EXPECT_NEAR(v.normal.x, -0.0985f, 1e-3f);
+        ++edge;
+      }
+    EXPECT_GE(edge, 2) << line.points[0];
+  }
+}
+
 // Indices of 0xFF00 and above take four bytes; the same polygon with the
 // points moved low takes two. Both must name the same places.
 TEST_F(Lwo2Test, FourByteIndicesNameHighPoints) {
