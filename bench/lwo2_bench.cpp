@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +24,8 @@
 #include "writers/Lwo2Writer.h"
 #include "writers/LwobWriter.h"
 
+#include "Scratch.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -37,8 +38,7 @@ struct Objects {
 
 const Objects& WriteObjects() {
   static const Objects objects = [] {
-    const fs::path dir = fs::temp_directory_path() / ("lwcs-lwo2-bench-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const fs::path& dir = BenchScratch("lwcs-lwo2-bench");
     std::vector<std::array<float, 3>> points;
     for (uint32_t y = 0; y < 256; ++y)
       for (uint32_t x = 0; x < 256; ++x)

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +14,8 @@
 #include "lwlib/model/Mesh.h"
 #include "lwlib/object/ObjectMesh.h"
 #include "rm/Rm.h"
+
+#include "Scratch.h"
 
 namespace {
 
@@ -39,14 +40,7 @@ void PutChunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8
   out.insert(out.end(), body.begin(), body.end());
 }
 
-fs::path Scratch() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("lwcs-object-bench-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
+const fs::path& Scratch() { return BenchScratch("lwcs-object-bench"); }
 
 // A 256 x 256 grid of points; `quads` quadrilaterals run over it again and
 // again (16-bit indices cap the points), in four surfaces by turns of a grid.
