@@ -11,16 +11,16 @@
 
 namespace {
 
-testsupport::FootballerSpec Spec(int tops, int shorts, int hairs, int faces) {
-  testsupport::FootballerSpec spec;
-  spec.tops = tops, spec.shorts = shorts, spec.hairs = hairs, spec.faces = faces;
-  return spec;
+testsupport::FootballerDesc Desc(int tops, int shorts, int hairs, int faces) {
+  testsupport::FootballerDesc desc;
+  desc.tops = tops, desc.shorts = shorts, desc.hairs = hairs, desc.faces = faces;
+  return desc;
 }
 
 class FootballerEditorTest : public ::testing::Test {
  protected:
-  void Load(const testsupport::FootballerSpec& spec = {}) {
-    configPath = testsupport::WriteFootballer(dir.path().string(), spec);
+  void Load(const testsupport::FootballerDesc& desc = {}) {
+    configPath = testsupport::WriteFootballer(dir.path().string(), desc);
     ASSERT_TRUE(editor.Open());
     EXPECT_FALSE(editor.Open());  // one editor per run
     editor.Initialise(configPath);
@@ -49,7 +49,7 @@ class FootballerEditorTest : public ::testing::Test {
 };
 
 TEST_F(FootballerEditorTest, ArrowsWrapRoundEveryListWithAClick) {
-  Load(Spec(3, 2, 3, 4));
+  Load(Desc(3, 2, 3, 4));
   EXPECT_EQ(editor.playStopText(), "Play");
   EXPECT_TRUE(editor.soundsOn());
   struct List {
@@ -206,7 +206,7 @@ TEST_F(FootballerEditorTest, CustomEntriesComeFromTheTextureAndColourDialogs) {
 }
 
 TEST_F(FootballerEditorTest, EmptyListsAndShortHairStylesAreSafe) {
-  Load(Spec(0, 0, 2, 0));
+  Load(Desc(0, 0, 2, 0));
   for (int control : {FOOTBALL_FACE_PREVIOUS, FOOTBALL_FACE_NEXT, FOOTBALL_TOP_PREVIOUS, FOOTBALL_TOP_NEXT,
                       FOOTBALL_SHORTS_PREVIOUS, FOOTBALL_SHORTS_NEXT})
     editor.Command(control);

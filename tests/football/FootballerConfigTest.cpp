@@ -13,7 +13,7 @@
 namespace {
 
 using testsupport::FootballerConfigText;
-using testsupport::FootballerSpec;
+using testsupport::FootballerDesc;
 
 bool Parse(const std::string& text, FootballerConfig& config, Failure* why = nullptr) {
   return ParseFootballerConfig(text.data(), text.size(), config, why);
@@ -110,9 +110,9 @@ struct Stage {
 
 TEST(FootballerConfig, LoadsBothScenesTheirPartsAndEveryTexture) {
   testsupport::TempDir dir;
-  FootballerSpec spec;
-  spec.objectNames = {"BODY", "LThigh"};  // names are found in any case
-  const std::string path = testsupport::WriteFootballer(dir.path().string(), spec);
+  FootballerDesc desc;
+  desc.objectNames = {"BODY", "LThigh"};  // names are found in any case
+  const std::string path = testsupport::WriteFootballer(dir.path().string(), desc);
   Stage s;
   FootballerConfig config;
   Failure why;
@@ -143,11 +143,11 @@ TEST(FootballerConfig, LoadsBothScenesTheirPartsAndEveryTexture) {
 TEST(FootballerConfig, AFailedLoadSaysWhyAndKeepsNothing) {
   struct Case {
     const char* name;
-    FootballerSpec spec;
+    FootballerDesc desc;
     const char* remove;  // a file of the football folder to delete
     const char* reason;
   };
-  FootballerSpec notInAnimation;
+  FootballerDesc notInAnimation;
   notInAnimation.missingFromAnimation = {"lhand"};
   const Case cases[] = {
       {"part missing from the animation", notInAnimation, nullptr,
@@ -158,7 +158,7 @@ TEST(FootballerConfig, AFailedLoadSaysWhyAndKeepsNothing) {
   };
   for (const Case& c : cases) {
     testsupport::TempDir dir;
-    const std::string path = testsupport::WriteFootballer(dir.path().string(), c.spec);
+    const std::string path = testsupport::WriteFootballer(dir.path().string(), c.desc);
     if (c.remove) std::filesystem::remove(dir.path() / "football" / c.remove);
     Stage s;
     FootballerConfig config;

@@ -12,7 +12,7 @@
 #include <stb_image_write.h>
 
 using namespace rm;
-using testsupport::BmpSpec;
+using testsupport::BmpDesc;
 using testsupport::MakeBmp;
 using testsupport::PackBmpRows;
 
@@ -40,16 +40,16 @@ void ExpectPixels(const SurfacePtr& s, const std::vector<uint32_t>& values) {
       ASSERT_EQ(s->GetPixel(x, y), values[y * s->GetWidth() + x]) << "at " << x << ", " << y;
 }
 
-BmpSpec Spec(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> palette = {}) {
-  BmpSpec spec;
-  spec.width = w, spec.height = h, spec.bits = bits, spec.palette = std::move(palette);
-  return spec;
+BmpDesc Desc(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> palette = {}) {
+  BmpDesc desc;
+  desc.width = w, desc.height = h, desc.bits = bits, desc.palette = std::move(palette);
+  return desc;
 }
 
-BmpSpec Indexed(uint32_t w, uint32_t h, uint16_t bits, uint32_t colours) {
-  BmpSpec spec = Spec(static_cast<int32_t>(w), static_cast<int32_t>(h), bits, Greys(colours));
-  spec.pixelData = PackBmpRows(w, h, bits, Pattern(w, h, colours));
-  return spec;
+BmpDesc Indexed(uint32_t w, uint32_t h, uint16_t bits, uint32_t colours) {
+  BmpDesc desc = Desc(static_cast<int32_t>(w), static_cast<int32_t>(h), bits, Greys(colours));
+  desc.pixelData = PackBmpRows(w, h, bits, Pattern(w, h, colours));
+  return desc;
 }
 
 SurfacePtr Decode(const std::string& text) {
@@ -72,10 +72,10 @@ TEST(Bmp, IndexedDepthsKeepTheirDepthAndColourTable) {
                        Case{8, 16, 40, PF_PALETTEINDEXED8, PCAPS_4BIT},
                        Case{8, 5, 12, PF_PALETTEINDEXED8, PCAPS_4BIT}}) {
     SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.colours << " colours, header " << c.header);
-    BmpSpec spec = Indexed(13, 7, c.bits, c.colours);
-    spec.colorsUsed = c.colours == (1u << c.bits) ? 0 : c.colours;
-    spec.headerSize = c.header;
-    SurfacePtr s = DecodeBmp(MakeBmp(spec));
+    BmpDesc desc = Indexed(13, 7, c.bits, c.colours);
+    desc.colorsUsed = c.colours == (1u << c.bits) ? 0 : c.colours;
+    desc.headerSize = c.header;
+    SurfacePtr s = DecodeBmp(MakeBmp(desc));
     ExpectPixels(s, Pattern(13, 7, c.colours));
     EXPECT_EQ(s->GetHeight(), 7u);
     EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, c.bits);
@@ -85,7 +85,7 @@ TEST(Bmp, IndexedDepthsKeepTheirDepthAndColourTable) {
     if (c.header == 40) {
       EXPECT_EQ(s->GetPalette()->GetCaps(), c.caps);
     }
-    EXPECT_EQ(s->GetColor(1, 0), 0xFF000000u | spec.palette[Pattern(13, 7, c.colours)[1]]);
+    EXPECT_EQ(s->GetColor(1, 0), 0xFF000000u | desc.palette[Pattern(13, 7, c.colours)[1]]);
   }
 }
 
@@ -107,10 +107,10 @@ TEST(Bmp, TrueColourDepthsMasksAndRowOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bits << " bits, compression " << c.compression << ", height " << c.height);
-    BmpSpec spec = Spec(2, c.height, c.bits);
-    spec.compression = c.compression, spec.headerSize = c.header, spec.masks = c.masks;
-    spec.pixelData = PackBmpRows(2, 2, c.bits, c.values, c.height < 0);
-    SurfacePtr s = DecodeBmp(MakeBmp(spec));
+    BmpDesc desc = Desc(2, c.height, c.bits);
+    desc.compression = c.compression, desc.headerSize = c.header, desc.masks = c.masks;
+    desc.pixelData = PackBmpRows(2, 2, c.bits, c.values, c.height < 0);
+    SurfacePtr s = DecodeBmp(MakeBmp(desc));
     ExpectPixels(s, c.values);
     EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, c.bits);
     EXPECT_EQ(s->GetPalette(), nullptr);
@@ -123,27 +123,27 @@ TEST(Bmp, RunLengthCodedImages) {
   for (const bool four : {false, true}) {
     SCOPED_TRACE(four ? "RLE4" : "RLE8");
     const auto values = Pattern(11, 5, 7);
-    BmpSpec spec = Spec(11, 5, four ? 4 : 8, Greys(four ? 16 : 256));
-    spec.compression = four ? 2 : 1;
-    spec.pixelData = testsupport::RleEncode(11, 5, four, values);
-    SurfacePtr s = DecodeBmp(MakeBmp(spec));
+    BmpDesc desc = Desc(11, 5, four ? 4 : 8, Greys(four ? 16 : 256));
+    desc.compression = four ? 2 : 1;
+    desc.pixelData = testsupport::RleEncode(11, 5, four, values);
+    SurfacePtr s = DecodeBmp(MakeBmp(desc));
     ExpectPixels(s, values);
     EXPECT_EQ(s->GetPixelFormat().bitsPerPixel, four ? 4u : 8u);
   }
   // Absolute runs, a delta, and pixels past the right edge, by hand (RLE8).
-  BmpSpec spec = Spec(4, 3, 8, Greys(256));
-  spec.compression = 1;
-  spec.pixelData = {0, 3, 7, 8, 9, 0,  // absolute run of 3 (padded), bottom row
+  BmpDesc desc = Desc(4, 3, 8, Greys(256));
+  desc.compression = 1;
+  desc.pixelData = {0, 3, 7, 8, 9, 0,  // absolute run of 3 (padded), bottom row
                     0, 2, 1, 1,        // delta: right 1, up 1 -> (4, 1 from bottom)
                     0, 0,              // end of line
                     6, 5,              // six 5s: two of them fall off the edge
                     0, 1};
-  ExpectPixels(DecodeBmp(MakeBmp(spec)), {5, 5, 5, 5, 0, 0, 0, 0, 7, 8, 9, 0});
+  ExpectPixels(DecodeBmp(MakeBmp(desc)), {5, 5, 5, 5, 0, 0, 0, 0, 7, 8, 9, 0});
   // RLE4 runs starting on an odd pixel and running off the edge.
-  spec = Spec(8, 2, 4, Greys(16));
-  spec.compression = 2;
-  spec.pixelData = {0, 2, 3, 0, 5, 0x12, 0, 0, 0, 2, 5, 0, 6, 0x34, 0, 1};
-  ExpectPixels(DecodeBmp(MakeBmp(spec)), {0, 0, 0, 0, 0, 3, 4, 3, 0, 0, 0, 1, 2, 1, 2, 1});
+  desc = Desc(8, 2, 4, Greys(16));
+  desc.compression = 2;
+  desc.pixelData = {0, 2, 3, 0, 5, 0x12, 0, 0, 0, 2, 5, 0, 6, 0x34, 0, 1};
+  ExpectPixels(DecodeBmp(MakeBmp(desc)), {0, 0, 0, 0, 0, 3, 4, 3, 0, 0, 0, 1, 2, 1, 2, 1});
 }
 
 TEST(Bmp, ImagesBeyondTheSizeLimitsAreRefusedFromTheirHeader) {
@@ -159,11 +159,11 @@ TEST(Bmp, ImagesBeyondTheSizeLimitsAreRefusedFromTheirHeader) {
       {16384, 4096, nullptr},
   };
   for (const auto& c : cases) {
-    BmpSpec spec = Spec(c.width, c.height, 4, Greys(16));
-    spec.compression = 2;
-    spec.pixelData = {255, 0x12, 0, 2, 255, 255, 0, 1};
+    BmpDesc desc = Desc(c.width, c.height, 4, Greys(16));
+    desc.compression = 2;
+    desc.pixelData = {255, 0x12, 0, 2, 255, 255, 0, 1};
     Failure why;
-    const SurfacePtr s = DecodeBmp(MakeBmp(spec), &why);
+    const SurfacePtr s = DecodeBmp(MakeBmp(desc), &why);
     EXPECT_EQ(s == nullptr, c.reason != nullptr) << c.width;
     if (c.reason) {
       EXPECT_NE(why.what.find(c.reason), std::string::npos) << why.what;
@@ -179,7 +179,7 @@ TEST(Bmp, HostileFilesAreRefusedWithAReport) {
   for (size_t n = 0; n < good.size() - 3; n += 7)
     EXPECT_EQ(DecodeBmp(std::span(good.data(), n)), nullptr) << n;
 
-  std::vector<BmpSpec> bad(7, Indexed(4, 4, 8, 256));
+  std::vector<BmpDesc> bad(7, Indexed(4, 4, 8, 256));
   bad[0].width = 100000;
   bad[1].width = 8192, bad[1].height = 8192;  // fits the limits, but the file holds four rows
   bad[2].compression = 1, bad[2].pixelData = {4, 1, 0, 0, 4, 1};  // no end of bitmap, rows missing

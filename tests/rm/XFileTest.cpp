@@ -54,8 +54,8 @@ MeshPtr TwoGroups(Engine& engine) {
   return mesh;
 }
 
-XMaterialSpec XMaterial(std::array<float, 4> color, const std::string& texture = {}) {
-  XMaterialSpec m;
+XMaterialDesc XMaterial(std::array<float, 4> color, const std::string& texture = {}) {
+  XMaterialDesc m;
   m.color = color, m.texture = texture;
   return m;
 }
@@ -200,8 +200,8 @@ TEST(XFile, NestedFramesPlaceMeshesAsTheReadersOwnFlatteningDoes) {
   // moved (matrices that are not symmetric, so a transposed or reversed
   // product shows), with meshes at every level, as characters are exported.
   const auto frame = [](const std::string& name, float angle, std::array<float, 3> scale, std::array<float, 3> move,
-                        std::vector<XMeshSpec> meshes) {
-    XFrameSpec f;
+                        std::vector<XMeshDesc> meshes) {
+    XFrameDesc f;
     f.name = name, f.meshes = std::move(meshes);
     const float c = std::cos(angle), s = std::sin(angle);
     f.matrix = {c * scale[0], s * scale[0], 0, 0, -s * c * scale[1], c * c * scale[1], s * scale[1], 0,
@@ -209,7 +209,7 @@ TEST(XFile, NestedFramesPlaceMeshesAsTheReadersOwnFlatteningDoes) {
     return f;
   };
   const auto box = [](const std::string& name, float size) {
-    return XMeshSpec{name,
+    return XMeshDesc{name,
                      {{0, 0, 0}, {size, 0, 0}, {size, size, 0}, {0, size, 0}, {0, 0, size}},
                      {{0, 1, 2, 3}, {0, 4, 1}},
                      {},
@@ -218,17 +218,17 @@ TEST(XFile, NestedFramesPlaceMeshesAsTheReadersOwnFlatteningDoes) {
                      {0, 0},
                      {}};
   };
-  XFrameSpec head = frame("head", 0.3f, {1, 1, 1}, {0, 1.5f, 0.2f}, {box("skull", 0.5f)});
-  XFrameSpec neck = frame("neck", -0.7f, {1, 2, 1}, {0, 4, 0}, {box("throat", 0.25f)});
+  XFrameDesc head = frame("head", 0.3f, {1, 1, 1}, {0, 1.5f, 0.2f}, {box("skull", 0.5f)});
+  XFrameDesc neck = frame("neck", -0.7f, {1, 2, 1}, {0, 4, 0}, {box("throat", 0.25f)});
   neck.children = {head};
-  XFrameSpec body = frame("body", 1.1f, {0.5f, 1, 3}, {1, 2, 3}, {box("chest", 2)});
-  XFrameSpec arm = frame("arm", 2.1f, {1, 1, 1}, {-3, 0, 1}, {box("upper", 1)});
-  XFrameSpec hand = frame("hand", 0.2f, {2, 2, 2}, {0, -2, 0}, {box("fist", 0.3f)});
+  XFrameDesc body = frame("body", 1.1f, {0.5f, 1, 3}, {1, 2, 3}, {box("chest", 2)});
+  XFrameDesc arm = frame("arm", 2.1f, {1, 1, 1}, {-3, 0, 1}, {box("upper", 1)});
+  XFrameDesc hand = frame("hand", 0.2f, {2, 2, 2}, {0, -2, 0}, {box("fist", 0.3f)});
   arm.children = {hand};
   body.children = {neck, arm};
-  XFrameSpec root = frame("root", 0.5f, {1, 1, 1}, {0, 0, 7}, {});
+  XFrameDesc root = frame("root", 0.5f, {1, 1, 1}, {0, 0, 7}, {});
   root.children = {body};
-  const XFrameSpec other = frame("other", 0.9f, {1, 1, 1}, {4, 0, 0}, {box("loose", 1)});  // a second top frame
+  const XFrameDesc other = frame("other", 0.9f, {1, 1, 1}, {4, 0, 0}, {box("loose", 1)});  // a second top frame
   TempDir dir;
   WriteFile(dir.File("character.x"), MakeXFile({root, other}, {}));
 
@@ -258,9 +258,9 @@ TEST(XFile, NestedFramesPlaceMeshesAsTheReadersOwnFlatteningDoes) {
 }
 
 TEST(XFile, VertexColoursAreKeptAndSavedBackAndMissingNormalsMade) {
-  const XMeshSpec square{"square", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}, {}, {},
+  const XMeshDesc square{"square", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}, {}, {},
                          {XMaterial({0.5f, 0.5f, 0.5f, 1})}, {0}, {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1}}};
-  XFrameSpec frame;
+  XFrameDesc frame;
   frame.name = "f", frame.meshes = {square};
   TempDir dir;
   WriteFile(dir.File("coloured.x"), MakeXFile({frame}, {}));

@@ -68,11 +68,11 @@ std::string ReadText(const std::string& path) {
 
 void WriteBmp(const std::string& path, uint32_t width, uint32_t height, uint16_t bits,
               const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& palette) {
-  BmpSpec spec;
-  spec.width = static_cast<int32_t>(width), spec.height = static_cast<int32_t>(height), spec.bits = bits;
-  spec.colorsUsed = static_cast<uint32_t>(palette.size()), spec.palette = palette;
-  spec.pixelData = PackBmpRows(width, height, bits, pixels);
-  WriteFile(path, MakeBmp(spec));
+  BmpDesc desc;
+  desc.width = static_cast<int32_t>(width), desc.height = static_cast<int32_t>(height), desc.bits = bits;
+  desc.colorsUsed = static_cast<uint32_t>(palette.size()), desc.palette = palette;
+  desc.pixelData = PackBmpRows(width, height, bits, pixels);
+  WriteFile(path, MakeBmp(desc));
 }
 
 std::string SourceDir() {

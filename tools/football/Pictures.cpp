@@ -117,13 +117,13 @@ std::vector<uint8_t> Picture::Bmp() const {
   std::vector<uint32_t> values;
   values.reserve(pixels_.size());
   for (const Rgb& p : pixels_) values.push_back(static_cast<uint32_t>(p.r) << 16 | static_cast<uint32_t>(p.g) << 8 | p.b);
-  writers::BmpSpec spec;
-  spec.width = width_;
-  spec.height = height_;
-  spec.bits = 24;
-  spec.pixelData =
+  writers::BmpDesc desc;
+  desc.width = width_;
+  desc.height = height_;
+  desc.bits = 24;
+  desc.pixelData =
       writers::PackBmpRows(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_), 24, values);
-  return writers::MakeBmp(spec);
+  return writers::MakeBmp(desc);
 }
 
 Picture ShirtFront(const ShirtDesign& shirt) {

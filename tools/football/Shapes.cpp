@@ -92,7 +92,7 @@ std::vector<Vec3> PartBuilder::SurfacePoints(int surface) const {
 }
 
 PlanarMap PartBuilder::MapOf(int surface) const {
-  const SurfaceSpec& spec = surfaces_[static_cast<size_t>(surface)];
+  const SurfaceDesc& desc = surfaces_[static_cast<size_t>(surface)];
   Vec3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
   for (const Vec3& p : SurfacePoints(surface)) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
@@ -102,21 +102,21 @@ PlanarMap PartBuilder::MapOf(int surface) const {
   // image's edge and rounding never pushes a coordinate below 0.
   Vec3 size = (high - low) * 1.04f;
   size = {std::max(size.x, 1e-3f), std::max(size.y, 1e-3f), std::max(size.z, 1e-3f)};
-  if (spec.mirrored) {
-    if (spec.axis == 2) size.x = -size.x;
+  if (desc.mirrored) {
+    if (desc.axis == 2) size.x = -size.x;
     else size.z = -size.z;
   }
-  return {spec.image, spec.axis, Lerp(low, high, 0.5f), size};
+  return {desc.image, desc.axis, Lerp(low, high, 0.5f), size};
 }
 
 std::vector<uint8_t> PartBuilder::Lwob() const {
   writers::LwobWriter w;
   w.Points(points_);
   std::vector<std::string> names;
-  for (const SurfaceSpec& s : surfaces_) names.push_back(s.name);
+  for (const SurfaceDesc& s : surfaces_) names.push_back(s.name);
   w.SurfaceNames(names).Polygons(polygons_);
   for (size_t i = 0; i < surfaces_.size(); ++i) {
-    const SurfaceSpec& s = surfaces_[i];
+    const SurfaceDesc& s = surfaces_[i];
     writers::LwobSurface surf(s.name);
     // Colour only: the default material, as the editor shows every part.
     surf.Colour(s.colour[0], s.colour[1], s.colour[2]);

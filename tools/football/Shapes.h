@@ -40,7 +40,7 @@ struct PlanarMap {
   Vec3 size{1, 1, 1};
 };
 
-struct SurfaceSpec {
+struct SurfaceDesc {
   std::string name;
   std::array<uint8_t, 3> colour{200, 200, 200};
   bool mapped = false;  // a planar map whose box is fitted to the surface's polygons
@@ -48,15 +48,15 @@ struct SurfaceSpec {
   int axis = 2;
   bool mirrored = false;
 };
-inline SurfaceSpec Plain(std::string name, std::array<uint8_t, 3> colour) {
-  SurfaceSpec s;
+inline SurfaceDesc Plain(std::string name, std::array<uint8_t, 3> colour) {
+  SurfaceDesc s;
   s.name = std::move(name);
   s.colour = colour;
   return s;
 }
 // A white surface showing `image` through a planar map along `axis`.
-inline SurfaceSpec Mapped(std::string name, std::string image, int axis, bool mirrored) {
-  SurfaceSpec s = Plain(std::move(name), {255, 255, 255});
+inline SurfaceDesc Mapped(std::string name, std::string image, int axis, bool mirrored) {
+  SurfaceDesc s = Plain(std::move(name), {255, 255, 255});
   s.mapped = true;
   s.image = std::move(image);
   s.axis = axis;
@@ -79,7 +79,7 @@ using SurfaceChooser = std::function<int(int band, int segment)>;
 
 class PartBuilder {
  public:
-  explicit PartBuilder(std::vector<SurfaceSpec> surfaces) : surfaces_(std::move(surfaces)) {}
+  explicit PartBuilder(std::vector<SurfaceDesc> surfaces) : surfaces_(std::move(surfaces)) {}
 
   // Joins the rings (each `segments` points, or one for a pole) into
   // quadrilaterals, and triangles at the poles. Every polygon faces away from
@@ -95,7 +95,7 @@ class PartBuilder {
   size_t PolygonCount() const { return polygons_.size(); }
   // Points of the polygons of one surface, for fitting maps and for tests.
   std::vector<Vec3> SurfacePoints(int surface) const;
-  const std::vector<SurfaceSpec>& surfaces() const { return surfaces_; }
+  const std::vector<SurfaceDesc>& surfaces() const { return surfaces_; }
   // The object file; every surface is named in order, so surface i is the
   // mesh's group i.
   std::vector<uint8_t> Lwob() const;
@@ -106,7 +106,7 @@ class PartBuilder {
   void AddPolygon(std::vector<uint16_t> corners, int surface, Vec3 inside);
   PlanarMap MapOf(int surface) const;
 
-  std::vector<SurfaceSpec> surfaces_;
+  std::vector<SurfaceDesc> surfaces_;
   std::vector<std::array<float, 3>> points_;
   std::vector<writers::LwobPolygon> polygons_;
 };

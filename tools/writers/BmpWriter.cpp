@@ -4,30 +4,30 @@
 
 namespace writers {
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
-  const bool core = spec.headerSize == 12;
+std::vector<uint8_t> MakeBmp(const BmpDesc& desc) {
+  const bool core = desc.headerSize == 12;
   // A 40-byte header is followed by the masks; larger ones hold them.
-  const uint32_t extraMasks = spec.headerSize == 40 ? static_cast<uint32_t>(spec.masks.size()) * 4 : 0;
-  const uint32_t paletteSize = static_cast<uint32_t>(spec.palette.size()) * (core ? 3 : 4);
-  const uint32_t offBits = 14 + spec.headerSize + extraMasks + paletteSize;
+  const uint32_t extraMasks = desc.headerSize == 40 ? static_cast<uint32_t>(desc.masks.size()) * 4 : 0;
+  const uint32_t paletteSize = static_cast<uint32_t>(desc.palette.size()) * (core ? 3 : 4);
+  const uint32_t offBits = 14 + desc.headerSize + extraMasks + paletteSize;
   ByteWriter w;
-  w.Text("BM").LeU4(offBits + static_cast<uint32_t>(spec.pixelData.size())).LeU4(0).LeU4(offBits);
-  w.LeU4(spec.headerSize);
+  w.Text("BM").LeU4(offBits + static_cast<uint32_t>(desc.pixelData.size())).LeU4(0).LeU4(offBits);
+  w.LeU4(desc.headerSize);
   if (core) {
-    w.LeU2(static_cast<uint16_t>(spec.width)).LeU2(static_cast<uint16_t>(spec.height)).LeU2(1).LeU2(spec.bits);
+    w.LeU2(static_cast<uint16_t>(desc.width)).LeU2(static_cast<uint16_t>(desc.height)).LeU2(1).LeU2(desc.bits);
   } else {
-    w.LeI4(spec.width).LeI4(spec.height).LeU2(1).LeU2(spec.bits).LeU4(spec.compression);
-    w.LeU4(static_cast<uint32_t>(spec.pixelData.size())).LeU4(2835).LeU4(2835).LeU4(spec.colorsUsed).LeU4(0);
-    std::vector<uint32_t> masks = spec.masks;
+    w.LeI4(desc.width).LeI4(desc.height).LeU2(1).LeU2(desc.bits).LeU4(desc.compression);
+    w.LeU4(static_cast<uint32_t>(desc.pixelData.size())).LeU4(2835).LeU4(2835).LeU4(desc.colorsUsed).LeU4(0);
+    std::vector<uint32_t> masks = desc.masks;
     masks.resize(std::max<size_t>(4, masks.size()), 0);
-    for (size_t at = 40, i = 0; at < spec.headerSize; at += 4, ++i) w.LeU4(i < 4 ? masks[i] : 0);  // then colour space
+    for (size_t at = 40, i = 0; at < desc.headerSize; at += 4, ++i) w.LeU4(i < 4 ? masks[i] : 0);  // then colour space
     for (size_t i = 0; i < extraMasks / 4; ++i) w.LeU4(masks[i]);
   }
-  for (uint32_t c : spec.palette) {
+  for (uint32_t c : desc.palette) {
     w.U1(static_cast<uint8_t>(c)).U1(static_cast<uint8_t>(c >> 8)).U1(static_cast<uint8_t>(c >> 16));
     if (!core) w.U1(0);
   }
-  return w.Bytes(spec.pixelData).bytes();
+  return w.Bytes(desc.pixelData).bytes();
 }
 
 std::vector<uint8_t> PackBmpRows(uint32_t width, uint32_t height, uint16_t bits, const std::vector<uint32_t>& values,

@@ -7,7 +7,7 @@
 
 namespace writers {
 
-struct BmpSpec {
+struct BmpDesc {
   int32_t width = 0;
   int32_t height = 0;  // as stored: negative means top-down rows
   uint16_t bits = 24;
@@ -20,7 +20,7 @@ struct BmpSpec {
 };
 
 // The whole file: file header, info header, masks, colour table, pixels.
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const BmpDesc& desc);
 
 // Packs pixel values given top row first (width x height values) into the
 // file's padded rows, bottom row first unless topDown. 16- and 32-bit values

@@ -38,18 +38,18 @@ bool WritePart(const std::string& path, int surfaces) {
 
 bool WriteTexture(const std::string& path) {
   const uint32_t c = FootballerTextureColour(std::filesystem::path(path).filename().string());
-  BmpSpec spec;
-  spec.width = spec.height = 2;
-  spec.pixelData = PackBmpRows(2, 2, 24, {c, c, c, c});
-  return SaveBytes(path, MakeBmp(spec));
+  BmpDesc desc;
+  desc.width = desc.height = 2;
+  desc.pixelData = PackBmpRows(2, 2, 24, {c, c, c, c});
+  return SaveBytes(path, MakeBmp(desc));
 }
 
-std::string Scene(const FootballerSpec& spec, bool animation) {
+std::string Scene(const FootballerDesc& desc, bool animation) {
   LwsWriter w;
-  w.Header(0, 60, 1, LwsNumber(spec.framesPerSecond));
+  w.Header(0, 60, 1, LwsNumber(desc.framesPerSecond));
   for (const std::string& part : FootballerPartNames()) {
     bool skip = false;
-    for (const std::string& m : spec.missingFromAnimation) skip |= animation && m == part;
+    for (const std::string& m : desc.missingFromAnimation) skip |= animation && m == part;
     if (skip) continue;
     w.Line("LoadObject C:\\Football\\" + part + ".lwo");
     w.Motion("ObjectMotion", {{.frame = 0}, {.y = animation ? 1.0f : 0.0f, .frame = 30}});
@@ -66,33 +66,33 @@ uint32_t FootballerTextureColour(const std::string& fileName) {
   return static_cast<uint32_t>(std::hash<std::string>{}(fileName) & 0xFFFFFFu);
 }
 
-std::string FootballerConfigText(const FootballerSpec& spec) {
+std::string FootballerConfigText(const FootballerDesc& desc) {
   std::string t = "Mirl Football Config File:\n\nAnim:\nPreview Scene - football\\preview.lws\n"
                   "Animation Scene - football\\anim.lws\n\nObjects:\n";
   for (size_t i = 0; i < 13; ++i) {
     const std::string name =
-        i < spec.objectNames.size() && !spec.objectNames[i].empty() ? spec.objectNames[i] : FootballerPartNames()[i];
+        i < desc.objectNames.size() && !desc.objectNames[i].empty() ? desc.objectNames[i] : FootballerPartNames()[i];
     t += std::string(kKeywords[i]) + " " + name + "\n\n";
   }
-  t += "\nTop:\nNumTops - " + N(spec.tops) + "\nFront -\n";
-  for (int i = 0; i < spec.tops; ++i) t += "football/top" + N(i) + "_f.bmp " + N(10 * i) + " 0 255\n";
+  t += "\nTop:\nNumTops - " + N(desc.tops) + "\nFront -\n";
+  for (int i = 0; i < desc.tops; ++i) t += "football/top" + N(i) + "_f.bmp " + N(10 * i) + " 0 255\n";
   t += "Back -\n";
-  for (int i = 0; i < spec.tops; ++i) t += "football/top" + N(i) + "_b.bmp\n";
-  t += "\nShorts:\nNumShorts - " + N(spec.shorts) + "\n";
-  for (int i = 0; i < spec.shorts; ++i) t += N(i) + " 255 0\n";
-  t += "\nHair:\nNumHairs - " + N(spec.hairs) + "\n";
-  for (int h = 0; h < spec.hairs; ++h) {
-    t += "Object:\nfootball/hair" + N(h) + ".lwo 255 255 255\nNumTextures - " + N(spec.hairTextures) + "\nFront:\n";
-    for (int x = 0; x < spec.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_f.bmp\n";
+  for (int i = 0; i < desc.tops; ++i) t += "football/top" + N(i) + "_b.bmp\n";
+  t += "\nShorts:\nNumShorts - " + N(desc.shorts) + "\n";
+  for (int i = 0; i < desc.shorts; ++i) t += N(i) + " 255 0\n";
+  t += "\nHair:\nNumHairs - " + N(desc.hairs) + "\n";
+  for (int h = 0; h < desc.hairs; ++h) {
+    t += "Object:\nfootball/hair" + N(h) + ".lwo 255 255 255\nNumTextures - " + N(desc.hairTextures) + "\nFront:\n";
+    for (int x = 0; x < desc.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_f.bmp\n";
     t += "Back:\n";
-    for (int x = 0; x < spec.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_b.bmp\n";
+    for (int x = 0; x < desc.hairTextures; ++x) t += "hair" + N(h) + "_" + N(x) + "_b.bmp\n";
   }
-  t += "\nFace:\nNumFaces - " + N(spec.faces) + "\n";
-  for (int i = 0; i < spec.faces; ++i) t += "football/face" + N(i) + ".bmp 255 255 255\n";
+  t += "\nFace:\nNumFaces - " + N(desc.faces) + "\n";
+  for (int i = 0; i < desc.faces; ++i) t += "football/face" + N(i) + ".bmp 255 255 255\n";
   return t;
 }
 
-std::string WriteFootballer(const std::string& folder, const FootballerSpec& spec) {
+std::string WriteFootballer(const std::string& folder, const FootballerDesc& desc) {
   const std::filesystem::path dir = std::filesystem::path(folder) / "football";
   std::error_code error;
   std::filesystem::create_directories(dir, error);
@@ -103,23 +103,23 @@ std::string WriteFootballer(const std::string& folder, const FootballerSpec& spe
   };
   for (const std::string& part : FootballerPartNames())
     ok &= WritePart(file(part + ".lwo"), part == "body" ? 3 : part == "head" ? 2 : 1);
-  text("preview.lws", Scene(spec, false));
-  text("anim.lws", Scene(spec, true));
-  for (int i = 0; i < spec.tops; ++i) {
+  text("preview.lws", Scene(desc, false));
+  text("anim.lws", Scene(desc, true));
+  for (int i = 0; i < desc.tops; ++i) {
     ok &= WriteTexture(file("top" + N(i) + "_f.bmp"));
     ok &= WriteTexture(file("top" + N(i) + "_b.bmp"));
   }
-  for (int h = 0; h < spec.hairs; ++h) {
+  for (int h = 0; h < desc.hairs; ++h) {
     ok &= WritePart(file("hair" + N(h) + ".lwo"), 3);
-    for (int x = 0; x < spec.hairTextures; ++x) {
+    for (int x = 0; x < desc.hairTextures; ++x) {
       ok &= WriteTexture(file("hair" + N(h) + "_" + N(x) + "_f.bmp"));
       ok &= WriteTexture(file("hair" + N(h) + "_" + N(x) + "_b.bmp"));
     }
   }
-  for (int i = 0; i < spec.faces; ++i) ok &= WriteTexture(file("face" + N(i) + ".bmp"));
+  for (int i = 0; i < desc.faces; ++i) ok &= WriteTexture(file("face" + N(i) + ".bmp"));
   text("Button.wav", "click");
   text("football.wav", "loop");
-  text("mirl_football.ftb", FootballerConfigText(spec));
+  text("mirl_football.ftb", FootballerConfigText(desc));
   return ok ? file("mirl_football.ftb") : std::string();
 }
 

@@ -9,7 +9,7 @@
 
 namespace writers {
 
-struct FootballerSpec {
+struct FootballerDesc {
   int tops = 2, shorts = 2, hairs = 2, hairTextures = 2, faces = 2;
   // The object names written in the Objects section (file order: Body,
   // LeftThigh, ...); empty entries use the part's own file name.
@@ -23,13 +23,13 @@ struct FootballerSpec {
 // luarm, ruarm, llarm, rlarm, head, hair, lhand, rhand.
 const std::vector<std::string>& FootballerPartNames();
 
-// The configuration text for `spec` (scene and file names relative to
+// The configuration text for `desc` (scene and file names relative to
 // the folder holding "football").
-std::string FootballerConfigText(const FootballerSpec& spec);
+std::string FootballerConfigText(const FootballerDesc& desc);
 
 // Writes folder/football/ with everything the text names; returns the
 // configuration's path, or nothing when a file could not be written.
-std::string WriteFootballer(const std::string& folder, const FootballerSpec& spec = {});
+std::string WriteFootballer(const std::string& folder, const FootballerDesc& desc = {});
 
 // The colour each numbered texture is filled with, so tests can tell them
 // apart: shirt i front/back, face i, hair h texture t front/back.

@@ -5,9 +5,9 @@
 namespace writers {
 
 namespace {
-std::vector<uint8_t> Block(const std::vector<TimRectSpec>& rects) {
+std::vector<uint8_t> Block(const std::vector<TimRectDesc>& rects) {
   ByteWriter body;
-  for (const TimRectSpec& r : rects) {
+  for (const TimRectDesc& r : rects) {
     body.LeU2(r.x).LeU2(r.y).LeU2(r.width).LeU2(r.height);
     for (size_t i = 0; i < size_t{r.width} * r.height; ++i)
       body.LeU2(r.values.empty() ? static_cast<uint16_t>(i) : r.values[i]);

@@ -7,7 +7,7 @@
 
 namespace writers {
 
-struct TimRectSpec {
+struct TimRectDesc {
   uint16_t x = 0, y = 0, width = 0, height = 0;
   std::vector<uint16_t> values;  // width * height; filled with 0, 1, 2, ... when empty
 };
@@ -15,8 +15,8 @@ struct TimRectSpec {
 struct TimLayout {
   uint32_t id = 0x10;
   uint32_t mode = 0;  // pixel mode, bits 0-2 of the flags
-  std::vector<TimRectSpec> palettes;  // none: no palette block (unless forcePaletteBlock)
-  std::vector<TimRectSpec> images;
+  std::vector<TimRectDesc> palettes;  // none: no palette block (unless forcePaletteBlock)
+  std::vector<TimRectDesc> images;
   bool forcePaletteBlock = false;
 };
 

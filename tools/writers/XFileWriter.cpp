@@ -44,14 +44,14 @@ void Faces(std::ostream& out, const std::vector<std::vector<uint32_t>>& faces) {
   List(out, faces, [](const auto& f) { return std::to_string(f.size()) + ";" + Join(f, ",") + ";"; });
 }
 
-void Mesh(std::ostream& out, const XMeshSpec& m) {
+void Mesh(std::ostream& out, const XMeshDesc& m) {
   out << "Mesh " << (m.name.empty() ? "" : m.name + " ") << "{\n";
   Vectors(out, m.positions);
   Faces(out, m.faces);
   if (!m.materials.empty()) {
     out << "MeshMaterialList {\n" << m.materials.size() << ";\n" << m.faceMaterials.size() << ";\n"
         << Join(m.faceMaterials, ",\n") << ";\n";
-    for (const XMaterialSpec& mat : m.materials) {
+    for (const XMaterialDesc& mat : m.materials) {
       out << "Material {\n" << Join(mat.color, ";") << ";;\n" << Str(mat.power) << ";\n" << Join(mat.specular, ";")
           << ";;\n" << Join(mat.emissive, ";") << ";;\n";
       if (!mat.texture.empty()) out << "TextureFilename {\n\"" << mat.texture << "\";\n}\n";
@@ -78,7 +78,7 @@ void Mesh(std::ostream& out, const XMeshSpec& m) {
   out << "}\n";
 }
 
-void Frame(std::ostream& out, const XFrameSpec& f) {
+void Frame(std::ostream& out, const XFrameDesc& f) {
   out << "Frame " << (f.name.empty() ? "" : f.name + " ") << "{\nFrameTransformMatrix {\n" << Join(f.matrix, ",")
       << ";;\n}\n";
   for (const auto& m : f.meshes) Mesh(out, m);
@@ -88,7 +88,7 @@ void Frame(std::ostream& out, const XFrameSpec& f) {
 
 }  // namespace
 
-std::vector<uint8_t> MakeXFile(const std::vector<XFrameSpec>& frames, const std::vector<XMeshSpec>& meshes) {
+std::vector<uint8_t> MakeXFile(const std::vector<XFrameDesc>& frames, const std::vector<XMeshDesc>& meshes) {
   std::ostringstream text;
   for (const auto& f : frames) Frame(text, f);
   for (const auto& m : meshes) Mesh(text, m);
