@@ -830,7 +830,7 @@ GlDevice::GlDevice(std::shared_ptr<GlResources> resources, uint32_t width, uint3
 
 GlDevice::~GlDevice() = default;
 
-void GlDevice::SetGlViewport(const rm::Viewport& viewport) {
+bool GlDevice::SetGlViewport(const rm::Viewport& viewport) {
   const double sx = static_cast<double>(targetWidth_) / std::max(width_, 1u);
   const double sy = static_cast<double>(targetHeight_) / std::max(height_, 1u);
   const auto x = static_cast<GLint>(std::lround(viewport.GetX() * sx));
@@ -839,20 +839,24 @@ void GlDevice::SetGlViewport(const rm::Viewport& viewport) {
   const auto y = static_cast<GLint>(targetHeight_) - static_cast<GLint>(std::lround(viewport.GetY() * sy)) - h;
   glViewport(x, y, w, h);
   glScissor(x, y, w, h);
+  return x <= 0 && y <= 0 && x + w >= static_cast<GLint>(targetWidth_) && y + h >= static_cast<GLint>(targetHeight_);
 }
 
 bool GlDevice::Clear(rm::Viewport& viewport) {
   if (!QOpenGLContext::currentContext()) return false;
-  SetGlViewport(viewport);
+  // A clear of the whole target needs no scissor, and a software rasteriser
+  // does it by marking its tiles cleared; a scissored clear it draws, pixel by
+  // pixel, and the view's frames took half as long again for it.
+  const bool whole = SetGlViewport(viewport);
   rm::Color background = 0xFF000000u;
   if (const rm::FramePtr& camera = viewport.GetCamera())
     if (rm::FramePtr scene = camera->GetScene()) background = scene->GetSceneBackground();
-  glEnable(GL_SCISSOR_TEST);
+  if (!whole) glEnable(GL_SCISSOR_TEST);
   glClearColor(rm::ColorRed(background), rm::ColorGreen(background), rm::ColorBlue(background), 1.0f);
   glClearDepth(1.0);
   glDepthMask(GL_TRUE);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_SCISSOR_TEST);
+  if (!whole) glDisable(GL_SCISSOR_TEST);
   return true;
 }
 

@@ -52,7 +52,8 @@ class GlDevice : public rm::Device {
   uint32_t SpecialisedPrograms() const;
 
  private:
-  void SetGlViewport(const rm::Viewport& viewport);
+  // True when the viewport covers the whole target.
+  bool SetGlViewport(const rm::Viewport& viewport);
   std::shared_ptr<GlResources> resources_;
   uint32_t targetWidth_, targetHeight_;
   std::shared_ptr<rm::ImDevice> immediate_;

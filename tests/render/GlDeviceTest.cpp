@@ -106,6 +106,13 @@ TEST_F(GlDeviceTest, ObjectCoversItsPixelsAndTheBackgroundTheRest) {
   Draw();
   EXPECT_EQ(Pixel(32, 32), blue);
   EXPECT_NEAR(Count(red), 4 * 50, 4 * 10);  // four edges of about 51 pixels
+
+  // A viewport over part of the target clears that part only.
+  scene_->SetSceneBackgroundRGB(0.0f, 1.0f, 0.0f);
+  viewport_ = engine_->CreateViewport(device_, camera_, 0, 0, kSize / 2, kSize);
+  Draw();
+  EXPECT_EQ(Pixel(0, 32), Rgba(0, 255, 0));
+  EXPECT_EQ(Pixel(kSize - 1, 32), blue);
 }
 
 TEST_F(GlDeviceTest, LightsShadeTheObject) {
