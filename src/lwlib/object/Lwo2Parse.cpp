@@ -449,18 +449,28 @@ bool VertexMap(Lwo2& s, const uint8_t* header, Reader r, bool perPolygon) {
   return true;
 }
 
+// The next sub-chunk of r (a four-letter id, a two-byte size, the body padded
+// to an even length): its id and its body, r moved past both. False at the
+// end, or when the body would run past r.
+bool NextSubChunk(Reader& r, const uint8_t*& id, Reader& body) {
+  if (r.Left() < 6) return false;
+  id = r.p;
+  const uint32_t size = ReadU2(r.p + 4);
+  r.p += 6;
+  if (size > r.Left()) return false;
+  body = Reader{r.p, r.p + size};
+  r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
+  return true;
+}
+
 bool ClipChunk(Lwo2& s, Reader r) {
   uint32_t index = 0;
   if (!r.U4(index)) return true;
-  while (r.Left() >= 6) {
-    const uint8_t* id = r.p;
-    const uint32_t size = ReadU2(r.p + 4);
-    r.p += 6;
-    if (size > r.Left()) break;
-    Reader sub{r.p, r.p + size};
+  const uint8_t* id = nullptr;
+  Reader sub{};
+  while (NextSubChunk(r, id, sub)) {
     const char* file = nullptr;
     if (IdIs(id, "STIL") && sub.Name(file)) s.clips.Push({index, file});
-    r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
   }
   return true;
 }
@@ -470,41 +480,30 @@ bool ClipChunk(Lwo2& s, Reader r) {
 void Block(ImageMap& map, Reader r) {
   ImageMap m;
   bool isColourImage = false;
-  while (r.Left() >= 6) {
-    const uint8_t* id = r.p;
-    const uint32_t size = ReadU2(r.p + 4);
-    r.p += 6;
-    if (size > r.Left()) break;
-    Reader sub{r.p, r.p + size};
+  const uint8_t* id = nullptr;
+  Reader sub{};
+  while (NextSubChunk(r, id, sub)) {
     if (IdIs(id, "IMAP")) {
       const char* ordinal = nullptr;
       isColourImage = sub.Name(ordinal);
       bool enabled = true, colour = true;  // a header without CHAN maps colour
-      while (sub.Left() >= 6) {
-        const uint8_t* hid = sub.p;
-        const uint32_t hsize = ReadU2(sub.p + 4);
-        sub.p += 6;
-        if (hsize > sub.Left()) break;
-        Reader h{sub.p, sub.p + hsize};
+      const uint8_t* hid = nullptr;
+      Reader h{};
+      while (NextSubChunk(sub, hid, h)) {
         uint32_t value = 0;
         if (IdIs(hid, "CHAN") && h.U4(value)) colour = IdIs(hid + 6, "COLR");
         if (IdIs(hid, "ENAB") && h.U2(value)) enabled = value != 0;
-        sub.p += hsize + (hsize % 2 && hsize < sub.Left() ? 1 : 0);
       }
       isColourImage = isColourImage && enabled && colour;
     } else if (IdIs(id, "TMAP")) {
-      while (sub.Left() >= 6) {
-        const uint8_t* tid = sub.p;
-        const uint32_t tsize = ReadU2(sub.p + 4);
-        sub.p += 6;
-        if (tsize > sub.Left()) break;
-        Reader t{sub.p, sub.p + tsize};
+      const uint8_t* tid = nullptr;
+      Reader t{};
+      while (NextSubChunk(sub, tid, t)) {
         float v[3];
         if (t.Vec(v)) {
           float* into = IdIs(tid, "CNTR") ? m.centre : IdIs(tid, "SIZE") ? m.size : IdIs(tid, "ROTA") ? m.rotation : nullptr;
           if (into) std::memcpy(into, v, sizeof v);
         }
-        sub.p += tsize + (tsize % 2 && tsize < sub.Left() ? 1 : 0);
       }
     } else if (IdIs(id, "PROJ")) {
       sub.U2(m.projection);
@@ -515,7 +514,6 @@ void Block(ImageMap& map, Reader r) {
     } else if (IdIs(id, "VMAP")) {
       sub.Name(m.uvMap);
     }
-    r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
   }
   // The first colour image of a surface is the one shown.
   if (isColourImage && !map.present && m.axis <= 2) {
@@ -536,12 +534,9 @@ bool SurfaceChunk(Lwo2& s, const uint8_t* header, Reader r) {
   }
   (void)header;
   LwoSurface& out = surface.record;
-  while (r.Left() >= 6) {
-    const uint8_t* id = r.p;
-    const uint32_t size = ReadU2(r.p + 4);
-    r.p += 6;
-    if (size > r.Left()) break;  // runs past the chunk
-    Reader sub{r.p, r.p + size};
+  const uint8_t* id = nullptr;
+  Reader sub{};
+  while (NextSubChunk(r, id, sub)) {  // stops where one runs past the chunk
     float f = 0;
     float colour[3];
     if (IdIs(id, "COLR") && sub.Vec(colour)) {
@@ -575,7 +570,6 @@ bool SurfaceChunk(Lwo2& s, const uint8_t* header, Reader r) {
           out.present |= k.bit;
         }
     }
-    r.p += size + (size % 2 && size < r.Left() ? 1 : 0);
   }
   s.surfaces.Push(surface);
   return true;
