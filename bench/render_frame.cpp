@@ -104,21 +104,35 @@ QGuiApplication& App() {
   return app;
 }
 
-void BM_RenderFrame(benchmark::State& state) {
-  App();
-  QSurfaceFormat format;
-  format.setDepthBufferSize(24);
-  format.setVersion(3, 0);
+// An OpenGL 3.0 context, current, drawing into a 400 x 343 frame buffer with a
+// depth buffer: the viewer's first-frame view.
+struct OffscreenView {
+  QGuiApplication& app = App();  // before any Qt object of the view
   QOpenGLContext context;
-  context.setFormat(format);
   QOffscreenSurface surface;
-  if (!context.create()) return state.SkipWithError("no OpenGL context");
-  surface.setFormat(context.format());
-  surface.create();
-  context.makeCurrent(&surface);
+  std::unique_ptr<QOpenGLFramebufferObject> fbo;
+  bool Make() {
+    QSurfaceFormat format;
+    format.setDepthBufferSize(24);
+    format.setVersion(3, 0);
+    context.setFormat(format);
+    if (!context.create()) return false;
+    surface.setFormat(context.format());
+    surface.create();
+    context.makeCurrent(&surface);
+    fbo = std::make_unique<QOpenGLFramebufferObject>(400, 343, QOpenGLFramebufferObject::Depth);
+    return fbo->bind();
+  }
+  ~OffscreenView() {
+    fbo.reset();
+    if (QOpenGLContext::currentContext() == &context) context.doneCurrent();
+  }
+};
+
+void BM_RenderFrame(benchmark::State& state) {
+  OffscreenView view;
+  if (!view.Make()) return state.SkipWithError("no OpenGL context");
   {
-    QOpenGLFramebufferObject fbo(400, 343, QOpenGLFramebufferObject::Depth);
-    fbo.bind();
     rm::EnginePtr engine = rm::Engine::Create();
     rm::FramePtr scene = engine->CreateFrame();
     rm::FramePtr camera = engine->CreateFrame(scene);
@@ -151,7 +165,6 @@ void BM_RenderFrame(benchmark::State& state) {
     Report(state, triangles, MinorFaults() - faults, ProcessCpuMs() - cpu);
     device->ReleaseResources();
   }
-  context.doneCurrent();
 }
 BENCHMARK(BM_RenderFrame)
     ->ArgNames({"triangles", "gouraud"})
@@ -170,20 +183,9 @@ GLuint Shader(GLenum type, const char* source) {
 // buffer (with its index buffer) and a one-light shader; lit per vertex for
 // Gouraud, per face (the provoking vertex's colour, flat) for flat.
 void BM_MinimalProgram(benchmark::State& state) {
-  App();
-  QSurfaceFormat format;
-  format.setDepthBufferSize(24);
-  format.setVersion(3, 0);
-  QOpenGLContext context;
-  context.setFormat(format);
-  QOffscreenSurface surface;
-  if (!context.create()) return state.SkipWithError("no OpenGL context");
-  surface.setFormat(context.format());
-  surface.create();
-  context.makeCurrent(&surface);
+  OffscreenView view;
+  if (!view.Make()) return state.SkipWithError("no OpenGL context");
   {
-    QOpenGLFramebufferObject fbo(400, 343, QOpenGLFramebufferObject::Depth);
-    fbo.bind();
     const bool gouraud = state.range(1) != 0;
     const SphereData d = MakeSphere(static_cast<int>(state.range(0)));
     std::vector<float> data;
@@ -239,7 +241,6 @@ void BM_MinimalProgram(benchmark::State& state) {
     glDeleteVertexArrays(1, &vao);
     glDeleteProgram(program);
   }
-  context.doneCurrent();
 }
 BENCHMARK(BM_MinimalProgram)
     ->ArgNames({"triangles", "gouraud"})
