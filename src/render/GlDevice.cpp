@@ -171,14 +171,17 @@ std::string SpecialisedLighting(const ProgramKey& k) {
 
 std::string SpecialisedVertex(const ProgramKey& k) {
   std::string s =
-      "uniform mat4 uMvp;\nuniform mat4 uModel;\nuniform mat3 uNormalMatrix;\n"
+      "uniform mat4 uMvp;\nuniform mat4 uModel;\nuniform mat3 uNormalMatrix;\nuniform vec3 uEyeLocal;\n"
       "in vec3 aPos;\nin vec3 aNormal;\nin vec2 aTex;\nin vec4 aColor;\nin vec3 aFaceNormal;\n";
   if (k.textured) s += "TEXQ out vec2 vTex;\n";
   s += k.flat ? "flat out vec4 vColor;\n" : "out vec4 vColor;\n";
   s += "void main() {\n  vec3 p = (uModel * vec4(aPos, 1.0)).xyz;\n";
   s += k.vertexColors ? "  gBase = vec4(aColor.rgb, 1.0);\n" : "  gBase = uColor;\n";
+  // Which side of the face the eye is on does not change under the model
+  // transform (normals go through its inverse transpose), so it is found from
+  // the eye in the object's space, without transforming the vertex for it.
   if (k.flat && k.lit)
-    s += "  vec3 n = normalize(uNormalMatrix * aFaceNormal);\n  if (dot(n, uEye - p) < 0.0) n = -n;\n"
+    s += "  vec3 n = normalize(uNormalMatrix * aFaceNormal);\n  if (dot(aFaceNormal, uEyeLocal - aPos) < 0.0) n = -n;\n"
          "  vColor = Shade(p, n);\n";
   else
     s += "  vColor = Shade(p, normalize(uNormalMatrix * aNormal));\n";
@@ -198,7 +201,7 @@ std::string SpecialisedFragment(const ProgramKey& k) {
 
 struct Uniforms {
   GLint mvp, model, normalMatrix, color, specular, emissive, power, lit, eye, ambient, lightCount, lightPos, lightDir,
-      lightColor, lightAtt, lightCone, texture, textured, vertexColors;
+      lightColor, lightAtt, lightCone, texture, textured, vertexColors, eyeLocal;
 };
 
 struct Program {
@@ -216,11 +219,17 @@ struct GpuVertex {
   uint8_t color[4];  // red, green, blue, alpha
 };
 
-// A vertex of the buffers for flat shading: the face normal of the triangle
-// whose provoking (last) vertex it is.
-struct FlatVertex {
-  GpuVertex v;
-  float faceNormal[3];
+// A vertex of the buffers for flat shading: its position, the face normal of
+// the triangle whose provoking (last) vertex it is, then the texture
+// coordinates and colour only when the group's program reads them. A flat
+// frame of many small triangles costs about what its vertex fetch costs, so
+// the vertex carries nothing the program leaves unread.
+struct FlatLayout {
+  bool tex = false, color = false;
+  GLsizei Stride() const { return 24 + (tex ? 8 : 0) + (color ? 4 : 0); }
+  size_t TexOffset() const { return 24; }
+  size_t ColorOffset() const { return tex ? 32 : 24; }
+  bool operator==(const FlatLayout&) const = default;
 };
 
 struct GroupBuffers {
@@ -229,6 +238,7 @@ struct GroupBuffers {
   // Flat shading's own copy, made when a group is first drawn flat.
   GLuint flatVbo = 0, flatTriangles = 0;
   GLsizei flatIndices = 0;
+  FlatLayout flatLayout;
   // What the buffers were made from: a change of storage or size means new data.
   const void* vertexData = nullptr;
   size_t vertexSize = 0;
@@ -268,7 +278,7 @@ bool BuildProgram(Program& program, bool flat, bool affine, const ProgramKey* ke
   u = {at("uMvp"), at("uModel"), at("uNormalMatrix"), at("uColor"), at("uSpecular"), at("uEmissive"),
        at("uPower"), at("uLit"), at("uEye"), at("uAmbient"), at("uLightCount"), at("uLightPos"),
        at("uLightDir"), at("uLightColor"), at("uLightAtt"), at("uLightCone"), at("uTexture"), at("uTextured"),
-       at("uVertexColors")};
+       at("uVertexColors"), at("uEyeLocal")};
   program.aPos = glGetAttribLocation(program.id, "aPos");
   program.aNormal = glGetAttribLocation(program.id, "aNormal");
   program.aTex = glGetAttribLocation(program.id, "aTex");
@@ -344,7 +354,7 @@ class GlResources {
   void DrawFrame(rm::Frame& frame, const rm::Matrix4& parent, int depth);
   void DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::Mesh& mesh, const rm::Matrix4& world);
   bool Upload(const rm::MeshGroupData& group, GroupBuffers& buffers, bool wire);
-  bool UploadFlat(const rm::MeshGroupData& group, GroupBuffers& buffers);
+  bool UploadFlat(const rm::MeshGroupData& group, GroupBuffers& buffers, FlatLayout layout);
   const Program& ProgramFor(const ProgramKey& key);
   void BindProgram(const Program& p);
   GLuint TextureFor(const rm::TexturePtr& texture, GLint filter);
@@ -485,7 +495,7 @@ bool GlResources::Upload(const rm::MeshGroupData& group, GroupBuffers& b, bool w
 // Flat shading lights each triangle once, at its provoking (last) vertex, with
 // the triangle's face normal carried by that vertex. A vertex already
 // provoking another triangle whose normal differs is copied for this one.
-bool GlResources::UploadFlat(const rm::MeshGroupData& group, GroupBuffers& b) {
+bool GlResources::UploadFlat(const rm::MeshGroupData& group, GroupBuffers& b, FlatLayout layout) {
   const size_t vertexCount = group.vertices.size();
   const size_t indexCount = static_cast<size_t>(b.triangleIndices);
   TrackedBuffer<uint32_t> triangles;
@@ -493,17 +503,22 @@ bool GlResources::UploadFlat(const rm::MeshGroupData& group, GroupBuffers& b) {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
   glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(indexCount * sizeof(uint32_t)),
                      triangles.data());
-  // At most one copy per triangle.
-  TrackedBuffer<FlatVertex> vertices;
-  if (!vertices.Allocate(vertexCount + indexCount / 3)) return false;
+  // Vertices as words (the colour's four bytes fill one), at most one copy
+  // per triangle.
+  const size_t w = static_cast<size_t>(layout.Stride()) / 4;
+  TrackedBuffer<float> vertices;
+  if (!vertices.Allocate((vertexCount + indexCount / 3) * w)) return false;
   for (size_t i = 0; i < vertexCount; ++i) {
     const rm::Vertex& v = group.vertices[i];
-    vertices[i] = {{{v.position.x, v.position.y, v.position.z},
-                    {v.normal.x, v.normal.y, v.normal.z},
-                    {v.tu, v.tv},
-                    {static_cast<uint8_t>(v.color >> 16), static_cast<uint8_t>(v.color >> 8),
-                     static_cast<uint8_t>(v.color), static_cast<uint8_t>(v.color >> 24)}},
-                   {0, 0, 0}};
+    float* out = vertices.data() + i * w;
+    out[0] = v.position.x, out[1] = v.position.y, out[2] = v.position.z;
+    out[3] = out[4] = out[5] = 0;
+    if (layout.tex) out[6] = v.tu, out[7] = v.tv;
+    if (layout.color) {
+      const uint8_t rgba[4] = {static_cast<uint8_t>(v.color >> 16), static_cast<uint8_t>(v.color >> 8),
+                               static_cast<uint8_t>(v.color), static_cast<uint8_t>(v.color >> 24)};
+      std::memcpy(out + layout.ColorOffset() / 4, rgba, 4);
+    }
   }
   provokingClaimed_.assign(vertexCount, 0);
   size_t count = vertexCount;
@@ -516,26 +531,28 @@ bool GlResources::UploadFlat(const rm::MeshGroupData& group, GroupBuffers& b) {
     if (length > 0) n = n * (1 / length);
     uint32_t last = triangles[t + 2];
     if (provokingClaimed_[last]) {
-      const float* m = vertices[last].faceNormal;
+      const float* m = vertices.data() + last * w + 3;
       if (m[0] != n.x || m[1] != n.y || m[2] != n.z) {
-        vertices[count].v = vertices[last].v;
+        std::memcpy(vertices.data() + count * w, vertices.data() + last * w, w * sizeof(float));
         last = static_cast<uint32_t>(count++);
         triangles[t + 2] = last;
       }
     } else {
       provokingClaimed_[last] = 1;
     }
-    vertices[last].faceNormal[0] = n.x, vertices[last].faceNormal[1] = n.y, vertices[last].faceNormal[2] = n.z;
+    float* m = vertices.data() + last * w + 3;
+    m[0] = n.x, m[1] = n.y, m[2] = n.z;
   }
   if (!b.flatVbo) glGenBuffers(1, &b.flatVbo);
   glBindBuffer(GL_ARRAY_BUFFER, b.flatVbo);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(FlatVertex)), vertices.data(),
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * w * sizeof(float)), vertices.data(),
                GL_STATIC_DRAW);
   if (!b.flatTriangles) glGenBuffers(1, &b.flatTriangles);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.flatTriangles);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(uint32_t)), triangles.data(),
                GL_STATIC_DRAW);
   b.flatIndices = static_cast<GLsizei>(indexCount);
+  b.flatLayout = layout;
   return true;
 }
 
@@ -628,6 +645,7 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
   float normalMatrix[9];
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) normalMatrix[r * 3 + c] = inverse.m[c][r];
+  const rm::Vector eyeLocal = inverse.TransformPoint(eye_);
 
   const rm::RenderQuality deviceQuality = device_->GetQuality();
   const GLint filter = device_->GetTextureQuality() == rm::TEXTURE_LINEAR ? GL_LINEAR : GL_NEAREST;
@@ -650,7 +668,10 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
     // Flat solid faces are lit once each from the face normal; points and
     // wire frames have no faces to take one from and keep the general way.
     const bool perFace = flatLit && fill == rm::FILL_SOLID && specialise_;
-    if (perFace && b.flatIndices != b.triangleIndices && !UploadFlat(*group, b)) continue;
+    const FlatLayout layout{group->texture != nullptr, group->colorSource == rm::COLOR_FROMVERTEX};
+    if (perFace && (b.flatIndices != b.triangleIndices || !(b.flatLayout == layout)) &&
+        !UploadFlat(*group, b, layout))
+      continue;
     GLuint textureId = 0;
     if (group->texture && !wire) textureId = TextureFor(group->texture, filter);
     const float power = group->material ? group->material->GetPower() : 0.0f;
@@ -680,25 +701,29 @@ void GlResources::DrawMesh(const std::shared_ptr<rm::Visual>& visual, const rm::
     if (p.u.power >= 0) glUniform1f(p.u.power, power);
     if (p.u.textured >= 0) glUniform1i(p.u.textured, textureId ? 1 : 0);
 
-    const GLsizei stride = perFace ? sizeof(FlatVertex) : sizeof(GpuVertex);
+    if (p.u.eyeLocal >= 0) glUniform3f(p.u.eyeLocal, eyeLocal.x, eyeLocal.y, eyeLocal.z);
+    const GLsizei stride = perFace ? b.flatLayout.Stride() : static_cast<GLsizei>(sizeof(GpuVertex));
     glBindBuffer(GL_ARRAY_BUFFER, perFace ? b.flatVbo : b.vbo);
     // Arrays a program does not read stay off: a software rasteriser would
     // fetch them for every vertex all the same.
     glEnableVertexAttribArray(0);
-    glEnableVertexAttribArray(1);
+    if (p.aNormal >= 0 && !perFace) glEnableVertexAttribArray(1);
+    else glDisableVertexAttribArray(1);
     if (p.aTex >= 0) glEnableVertexAttribArray(2);
     else glDisableVertexAttribArray(2);
     if (p.aColor >= 0) glEnableVertexAttribArray(3);
     else glDisableVertexAttribArray(3);
+    const size_t texAt = perFace ? b.flatLayout.TexOffset() : offsetof(GpuVertex, tex);
+    const size_t colorAt = perFace ? b.flatLayout.ColorOffset() : offsetof(GpuVertex, color);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offsetof(GpuVertex, tex)));
-    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<const void*>(offsetof(GpuVertex, color)));
+    if (!perFace)
+      glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                            reinterpret_cast<const void*>(offsetof(GpuVertex, normal)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(texAt));
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<const void*>(colorAt));
     if (perFace) {
       glEnableVertexAttribArray(4);
-      glVertexAttribPointer(4, 3, GL_FLOAT, GL_FALSE, stride,
-                            reinterpret_cast<const void*>(offsetof(FlatVertex, faceNormal)));
+      glVertexAttribPointer(4, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(12));
     } else {
       glDisableVertexAttribArray(4);
       glVertexAttrib3f(4, 0, 0, 1);

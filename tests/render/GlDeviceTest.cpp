@@ -73,6 +73,21 @@ class GlDeviceTest : public ::testing::Test {
   int Red(int x, int y) const { return static_cast<int>(Pixel(x, y) & 0xFF); }
   int Count(uint32_t colour) const { return static_cast<int>(std::count(pixels_.begin(), pixels_.end(), colour)); }
   static uint32_t Rgba(uint8_t r, uint8_t g, uint8_t b) { return 0xFF000000u | b << 16 | g << 8 | r; }
+  // Draws through the general program, then through the specialised ones;
+  // the most any channel of the two pictures differs.
+  int SpecialisedLevelsApart() {
+    device_->SetSpecialisedPrograms(false);
+    Draw();
+    const std::vector<uint32_t> other = pixels_;
+    device_->SetSpecialisedPrograms(true);
+    Draw();
+    int worst = 0;
+    for (size_t i = 0; i < pixels_.size(); ++i)
+      for (int shift = 0; shift < 24; shift += 8)
+        worst = std::max(worst, std::abs(static_cast<int>((pixels_[i] >> shift) & 0xFF) -
+                                         static_cast<int>((other[i] >> shift) & 0xFF)));
+    return worst;
+  }
 
   testsupport::GlOffscreen gl_;
   rm::EnginePtr engine_;
@@ -253,20 +268,30 @@ TEST_F(GlDeviceTest, SpecialisedProgramsDrawWhatTheGeneralOneDraws) {
         SCOPED_TRACE(testing::Message() << "light " << type << " quality " << quality << " specular " << specular);
         mesh->SetGroupQuality(0, quality);
         mesh->SetGroupMaterial(0, specular ? shiny : nullptr);
-        device_->SetSpecialisedPrograms(false);
-        Draw();
-        const std::vector<uint32_t> general = pixels_;
-        device_->SetSpecialisedPrograms(true);
-        Draw();
-        int worst = 0;
-        for (size_t i = 0; i < pixels_.size(); ++i)
-          for (int shift = 0; shift < 24; shift += 8)
-            worst = std::max(worst, std::abs(static_cast<int>((pixels_[i] >> shift) & 0xFF) -
-                                             static_cast<int>((general[i] >> shift) & 0xFF)));
-        EXPECT_LE(worst, quality == rm::RENDER_FLAT ? 2 : 0);
+        EXPECT_LE(SpecialisedLevelsApart(), quality == rm::RENDER_FLAT ? 2 : 0);
         EXPECT_GT(Count(Rgba(0, 0, 255)), 0);
       }
     lightFrame->DeleteLight(light);
   }
   EXPECT_GE(device_->SpecialisedPrograms(), 6u);
+
+  // Flat faces carry only what their program reads: texture coordinates and
+  // vertex colours reach it when the group gains them.
+  lightFrame->AddLight(engine_->CreateLightRGB(rm::LIGHT_DIRECTIONAL, 0.8f, 0.7f, 0.6f));
+  mesh->SetGroupQuality(0, rm::RENDER_FLAT);
+  mesh->SetGroupMaterial(0, nullptr);
+  rm::SurfacePtr surface = rm::Surface::Create(2, 1, rm::PixelFormat::Rgb(32));
+  ASSERT_TRUE(surface);
+  surface->SetPixel(0, 0, 0x00FFFF00u);
+  surface->SetPixel(1, 0, 0x0000FFFFu);
+  for (size_t i = 0; i < v.size(); ++i) v[i].color = 0xFF000000u | static_cast<uint32_t>(i * 0x010F07u);
+  mesh->SetVertices(0, 0, 13 * 13, v.data());
+  device_->InvalidateMesh(*mesh);
+  for (const bool textured : {true, false}) {
+    SCOPED_TRACE(textured ? "textured, vertex colours" : "vertex colours");
+    mesh->SetGroupTexture(0, textured ? std::make_shared<rm::Texture>(surface) : nullptr);
+    mesh->SetGroupColorSource(0, rm::COLOR_FROMVERTEX);
+    EXPECT_LE(SpecialisedLevelsApart(), 2);
+    EXPECT_GT(Count(Rgba(0, 0, 255)), 0);
+  }
 }
