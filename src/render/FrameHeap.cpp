@@ -1,5 +1,9 @@
 #include "render/FrameHeap.h"
 
+// Any C library header names the library; without one __GLIBC__ is not yet
+// defined below and the setting would silently never be made.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
