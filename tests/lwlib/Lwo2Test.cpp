@@ -114,6 +114,64 @@ TEST_F(Lwo2Test, SmoothingAngleDecidesSharedNormals) {
   }
 }
 
+// Objects large enough for their groups to be made on two threads get the
+// groups one after the other would give: faces in file order, vertices
+// numbered by first use, each with its point's position and its surface's
+// normal there.
+TEST_F(Lwo2Test, LargeObjectsGetTheGroupsOfAPlainWalk) {
+  constexpr uint32_t kSide = 40, kQuads = 70000;
+  std::vector<std::array<float, 3>> points;
+  for (uint32_t y = 0; y < kSide; ++y)
+    for (uint32_t x = 0; x < kSide; ++x) points.push_back({float(x), 0.2f * std::sin(0.3f * float(x + 2 * y)), float(y)});
+  std::vector<Lwo2Polygon> quads;
+  for (uint32_t q = 0; q < kQuads; ++q) {
+    const uint32_t cell = (q * 7) % ((kSide - 1) * (kSide - 1)), x = cell % (kSide - 1), y = cell / (kSide - 1);
+    const uint32_t a = y * kSide + x;
+    // Surfaces in runs of unequal length, so the faces split within the list.
+    quads.push_back({{a, a + kSide, a + kSide + 1, a + 1}, static_cast<uint16_t>(q < 50000 ? 0 : 1 + q % 2)});
+  }
+  Lwo2Writer w;
+  w.Tags({"A", "B", "C"}).Layer(0).Points(points).Polygons(quads);
+  for (const char* name : {"A", "B", "C"}) {
+    Lwo2Surface surface{name};
+    surface.smoothingAngle = 1.5f;
+    w.Surface(surface);
+  }
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  ASSERT_EQ(mesh->GetGroupCount(), 3u);
+  for (uint32_t g = 0; g < 3; ++g) {
+    std::vector<uint32_t> faceData;
+    std::vector<int32_t> vertexOf(points.size(), -1);
+    std::vector<uint32_t> pointOf;
+    std::vector<rm::Vector> sums(points.size());
+    for (const Lwo2Polygon& quad : quads) {
+      if (quad.tag != g) continue;
+      faceData.push_back(4);
+      for (uint32_t p : quad.points) {
+        if (vertexOf[p] < 0) vertexOf[p] = static_cast<int32_t>(pointOf.size()), pointOf.push_back(p);
+        faceData.push_back(static_cast<uint32_t>(vertexOf[p]));
+      }
+      const auto& p0 = points[quad.points[0]], &p1 = points[quad.points[1]], &p2 = points[quad.points[2]];
+      const rm::Vector a = rm::Normalize({p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]});
+      const rm::Vector c = rm::Normalize({p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]});
+      const rm::Vector n = rm::Cross(a, c);
+      for (uint32_t p : quad.points) sums[p] = sums[p] + n;
+    }
+    const rm::MeshGroupData* group = mesh->Group(g);
+    ASSERT_EQ(group->faceData, faceData) << "group " << g;
+    ASSERT_EQ(group->vertices.size(), pointOf.size());
+    for (size_t v = 0; v < pointOf.size(); ++v) {
+      const auto& p = points[pointOf[v]];
+      ASSERT_EQ(group->vertices[v].position.x, p[0]);
+      ASSERT_EQ(group->vertices[v].position.y, p[1]);
+      const rm::Vector expected = rm::Normalize(sums[pointOf[v]]);
+      ASSERT_NEAR(group->vertices[v].normal.x, expected.x, 1e-5f) << "group " << g << " vertex " << v;
+      ASSERT_NEAR(group->vertices[v].normal.y, expected.y, 1e-5f) << "group " << g << " vertex " << v;
+    }
+  }
+}
+
 // A polygon without a direction (its first three points in a line) shares no
 // normal: alone at its points the fold beside it still smooths by point, and
 // at a point of the fold it sends the object to the per-corner normals; either

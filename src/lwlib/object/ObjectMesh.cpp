@@ -243,40 +243,60 @@ void SetGroupNormals(BuildBuffers& b, const LwoCorners* corners, uint32_t surfac
     b.normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
 }
 
-// Without texture coordinates a point is one vertex of a group (a corner one
-// of its own when built flat), numbered in order of first use: the face data
-// is written in the one walk over the corners, straight into the storage the
-// mesh takes over, and the vertices straight into the mesh's group. With
-// `normalsLater` the normals are still in the making: each vertex keeps its
-// point number in its colour until SetPointNormals puts the point's normal in
-// its place.
-template <typename Words>
-bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t surface,
-                         uint32_t flags, bool normalsLater) {
-  const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
-  const bool flat = (flags & LWO_BUILD_FLAT) != 0;
-  size_t size = 0;
-  for (uint32_t f = first; f < last; ++f) size += w[b.order[f]] + 1u;
-  // Reserved, not sized: every word is written below, so none is zeroed first.
-  std::vector<uint32_t> faceData;
-  faceData.reserve(size);
-  PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
+// The faces order[first] .. order[last - 1] as one group's face data, into
+// `faceData` (reserved by the caller): without texture coordinates a point is
+// one vertex of a group (a corner one of its own when `flat`), numbered in
+// order of first use; newVertex(point) is told of each. pointMap (-1 for
+// every point) keeps the vertex of each point used, for the caller to clear.
+// Returns the vertex count. It neither reports nor uses the tracked
+// allocator, so a second thread can run it.
+template <typename Words, typename NewVertex>
+uint32_t MakeFaces(Words w, const uint32_t* order, uint32_t first, uint32_t last, bool flat, int32_t* pointMap,
+                   std::vector<uint32_t>& faceData, NewVertex newVertex) {
   uint32_t workCount = 0;
   for (uint32_t f = first; f < last; ++f) {
-    const uint32_t at = b.order[f];
+    const uint32_t at = order[f];
     const uint32_t n = w[at];
     faceData.push_back(n);
     for (uint32_t j = 1; j <= n; ++j) {
       const uint32_t point = w[at + j];
-      int32_t vertex = flat ? -1 : b.pointMap[point];
+      int32_t vertex = flat ? -1 : pointMap[point];
       if (vertex < 0) {
         vertex = static_cast<int32_t>(workCount++);
-        b.work[vertex] = {point, -1};
-        b.pointMap[point] = vertex;
+        newVertex(point);
+        pointMap[point] = vertex;
       }
       faceData.push_back(static_cast<uint32_t>(vertex));
     }
   }
+  return workCount;
+}
+
+// The words of the face data of the faces order[first] .. order[last - 1],
+// storage for them, mapped in one go.
+template <typename Words>
+void ReserveFaceData(Words w, const uint32_t* order, uint32_t first, uint32_t last, std::vector<uint32_t>& faceData) {
+  size_t size = 0;
+  for (uint32_t f = first; f < last; ++f) size += w[order[f]] + 1u;
+  faceData.reserve(size);
+  PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
+}
+
+// Without texture coordinates: the face data is written in the one walk over
+// the corners, straight into the storage the mesh takes over, and the
+// vertices straight into the mesh's group. With `normalsLater` the normals
+// are still in the making: each vertex keeps its point number in its colour
+// until SetPointNormals puts the point's normal in its place.
+template <typename Words>
+bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t surface,
+                         uint32_t flags, bool normalsLater) {
+  const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
+  // Reserved, not sized: every word is written below, so none is zeroed first.
+  std::vector<uint32_t> faceData;
+  ReserveFaceData(w, b.order, first, last, faceData);
+  uint32_t made = 0;
+  const uint32_t workCount = MakeFaces(w, b.order, first, last, (flags & LWO_BUILD_FLAT) != 0, b.pointMap.data(),
+                                       faceData, [&](uint32_t point) { b.work[made++] = {point, -1}; });
   const int32_t group = mesh.AddGroupTaking(workCount, last - first, 0, std::move(faceData), true);
   std::span<rm::Vertex> vertices = group < 0 ? std::span<rm::Vertex>() : mesh.GroupVertices(group);
   for (uint32_t v = 0; v < workCount; ++v) {
@@ -291,6 +311,87 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
   }
   if (group < 0) return false;
   mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
+  return true;
+}
+
+// Polygons from which an object whose normals come with it (an LWO2 object
+// smoothed by surface) has its groups' faces made on two threads.
+constexpr uint32_t kSplitFaces = 1u << 16;
+
+// One group's faces made apart from the mesh: its face data and the point of
+// each of its vertices.
+struct GroupFaces {
+  std::vector<uint32_t> faceData;
+  std::vector<uint32_t> points;
+};
+
+// The groups of an object whose normals came with it, by surface: a second
+// thread makes the faces of the later surfaces (those from where half the
+// faces are passed) while this one makes the earlier ones'; then every group
+// goes to the mesh in surface order, as one after the other would have made
+// them. False when no second thread is worth it (`tried` stays false) or the
+// build fails.
+template <typename Words>
+bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t groupCount,
+                           uint32_t flags, const LwoCorners* corners, bool& tried) {
+  const uint32_t faces = b.surfaceStart[groupCount + 1];
+  if (faces < kSplitFaces) return false;
+  uint32_t split = groupCount + 1;
+  for (uint32_t s = 2; s <= groupCount; ++s)
+    if (b.surfaceStart[s] >= faces / 2) {
+      split = s;
+      break;
+    }
+  if (split > groupCount) return false;
+  tried = true;
+  TrackedBuffer<int32_t> helperMap;
+  if (!helperMap.AllocateUnfilled(points.pointCount)) return false;
+  for (uint32_t i = 0; i < points.pointCount; ++i) helperMap[i] = -1;
+  std::vector<GroupFaces> made(static_cast<size_t>(groupCount) + 1);
+  const bool flat = (flags & LWO_BUILD_FLAT) != 0;
+  // Storage comes from the C++ heap: out of memory ends the run, not the thread.
+  const auto run = [&](uint32_t from, uint32_t to, int32_t* pointMap) noexcept {
+    try {
+      for (uint32_t s = from; s < to; ++s) {
+        GroupFaces& g = made[s];
+        const uint32_t first = b.surfaceStart[s], last = b.surfaceStart[s + 1];
+        ReserveFaceData(w, b.order, first, last, g.faceData);
+        g.points.reserve(std::min<size_t>(g.faceData.capacity() - (last - first), points.pointCount));
+        MakeFaces(w, b.order, first, last, flat, pointMap, g.faceData, [&](uint32_t p) { g.points.push_back(p); });
+        for (uint32_t p : g.points) pointMap[p] = -1;
+      }
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  };
+  bool late = false;
+  std::thread helper;
+  try {
+    helper = std::thread([&] { late = run(split, groupCount + 1, helperMap.data()); });
+  } catch (const std::system_error&) {
+    // No thread to be had: one after the other.
+  }
+  const bool early = run(1, split, b.pointMap.data());
+  if (helper.joinable()) helper.join();
+  else late = early && run(split, groupCount + 1, helperMap.data());
+  if (!early || !late) return false;
+  for (uint32_t s = 1; s <= groupCount; ++s) {
+    GroupFaces& g = made[s];
+    SetGroupNormals(b, corners, s);
+    const uint32_t vertexCount = static_cast<uint32_t>(g.points.size());
+    const int32_t group = mesh.AddGroupTaking(vertexCount, b.surfaceStart[s + 1] - b.surfaceStart[s], 0,
+                                              std::move(g.faceData), true);
+    if (group < 0) return false;
+    std::span<rm::Vertex> vertices = mesh.GroupVertices(group);
+    for (uint32_t v = 0; v < vertexCount; ++v) {
+      const uint32_t point = g.points[v];
+      vertices[v] = {};
+      vertices[v].position = points.points[point];
+      vertices[v].normal = b.normals[point];
+    }
+    mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
+  }
   return true;
 }
 
@@ -481,6 +582,11 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
         return false;
       if (perCorner || !pointNormals) {
         if (helper.joinable()) helper.join();
+        bool tried = false;
+        if (sorted) {
+          const bool ok = BuildGroupsSideBySide(*mesh, buffers, points, w, groupCount, flags, corners, tried);
+          if (tried) return ok;
+        }
         for (uint32_t s = 1; s <= groupCount; ++s) {
           SetGroupNormals(buffers, corners, s);
           if (!BuildGroup(*mesh, buffers, points, polygons, w, uvSet, s, flags, corners)) return false;
