@@ -53,8 +53,10 @@ class Lwo2Test : public testing::Test {
   int32_t live_ = testsupport::LiveTrackedBlocks();
 };
 
-// Two layers, the second with a pivot that must not move its points, a patch
-// cage loaded as faces, a curve skipped, and surface values read as LWO2 keeps them.
+// Layers, the second with a pivot that must not move its points, a patch
+// cage loaded as faces, a curve skipped, a polygon tagged twice (the last
+// tag holds), polygons no PTAG reaches (surface Default), and surface values
+// read as LWO2 keeps them.
 TEST_F(Lwo2Test, LayersTagsAndSurfacesMakeOneObject) {
   Lwo2Surface red{"Red"};
   red.colour = {1, 0, 0};
@@ -65,23 +67,51 @@ TEST_F(Lwo2Test, LayersTagsAndSurfacesMakeOneObject) {
       .Points(writers::CubePoints())
       .BoundingBox({-1, -1, -1}, {1, 1, 1})
       .Polygons(CubeFaces(0))
+      .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 0, 0, 1})
       .Polygons({{{0, 1, 2}, 0}}, "CURV")
       .Layer(1, {5, 5, 5})
       .Points({{10, 0, 0}, {11, 0, 0}, {11, 1, 0}})
       .Polygons({{{0, 1, 2}, 1}}, "PTCH")
       .Chunk("XXXX", {1, 2, 3})
+      .Layer(2)
+      .Points({{20, 0, 0}, {21, 0, 0}, {21, 1, 0}})
+      .Chunk("POLS", {'F', 'A', 'C', 'E', 0, 3, 0, 0, 0, 1, 0, 2})
       .Surface(red)
       .Surface(Lwo2Surface{"Blue"});
   Failure why;
   rm::MeshPtr mesh = Load(w, &why);
   ASSERT_TRUE(mesh) << why.Text();
-  ASSERT_EQ(mesh->GetGroupCount(), 2u);
-  EXPECT_EQ(mesh->Group(0)->faceCount, 6u);
-  EXPECT_EQ(mesh->Group(0)->vertices.size(), 24u);  // no smoothing angle: flat faces
+  ASSERT_EQ(mesh->GetGroupCount(), 3u);
+  EXPECT_EQ(mesh->Group(0)->faceCount, 5u);
+  EXPECT_EQ(mesh->Group(0)->vertices.size(), 20u);  // no smoothing angle: flat faces
   EXPECT_EQ(mesh->Group(0)->color, rm::ColorRGB(1, 0, 0));
-  ASSERT_EQ(mesh->Group(1)->faceCount, 1u);
-  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.x, 10);
-  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[0].position.y, 0);
+  ASSERT_EQ(mesh->Group(1)->faceCount, 2u);  // the cube's first face, then the cage
+  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[4].position.x, 10);
+  EXPECT_FLOAT_EQ(mesh->Group(1)->vertices[4].position.y, 0);
+  ASSERT_EQ(mesh->Group(2)->faceCount, 1u);
+  EXPECT_FLOAT_EQ(mesh->Group(2)->vertices[0].position.x, 20);
+}
+
+// A polygon tagged again belongs to its last tag's surface, also when every
+// surface smooths and the groups come straight from the counts. (Two-point
+// polygons make no faces: a face counted twice would still fit the polygons.)
+TEST_F(Lwo2Test, APolygonTaggedAgainMovesToItsLastSurface) {
+  Lwo2Writer w;
+  w.Tags({"A", "B"})
+      .Layer(0)
+      .Points({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 1, 0}})
+      .Polygons({{{0, 4, 5, 1}, 0}, {{1, 5, 6, 2}, 0}, {{2, 6, 7, 3}, 1}, {{0, 1}, 0}, {{2, 3}, 1}})
+      .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 1, 0, 1});
+  for (const char* name : {"A", "B"}) {
+    Lwo2Surface surface{name};
+    surface.smoothingAngle = 1.0f;
+    w.Surface(surface);
+  }
+  rm::MeshPtr mesh = Load(w);
+  ASSERT_TRUE(mesh);
+  ASSERT_EQ(mesh->GetGroupCount(), 2u);
+  EXPECT_EQ(mesh->Group(0)->faceData, (std::vector<uint32_t>{4, 0, 1, 2, 3}));
+  EXPECT_EQ(mesh->Group(1)->faceData, (std::vector<uint32_t>{4, 0, 1, 2, 3, 4, 3, 2, 4, 5}));
 }
 
 // A cube's faces meet at right angles: a smoothing angle below that leaves

@@ -184,9 +184,12 @@ struct Lwo2 {
   uint32_t* words = nullptr;  // n, n indices, surface
   uint32_t wordCount = 0, wordRoom = 0;
   TrackedBuffer<uint32_t> polygonStart;  // per polygon its first word
-  TrackedBuffer<uint32_t> surfaceStart;  // per surface number + 1: its polygons (by Finish)
-  TrackedBuffer<uint32_t> faceStart;     // per surface number + 1: its faces (by Finish)
-  TrackedBuffer<uint32_t> cornerCount;   // per surface number: its faces' corners (by Finish)
+  // Counted as PTAG chunks tag polygons, or by Finish when some polygon is
+  // left without a surface:
+  TrackedBuffer<uint32_t> surfaceStart;  // per surface number + 1: its polygons
+  TrackedBuffer<uint32_t> faceStart;     // per surface number + 1: its faces
+  TrackedBuffer<uint32_t> cornerCount;   // per surface number: its faces' corners
+  uint32_t tagged = 0;                   // polygons given a surface by a PTAG
   uint32_t polygonCount = 0;
   std::vector<VertexMapValues> maps;
   Scratch<Surface2> surfaces;
@@ -372,10 +375,28 @@ uint32_t SurfaceForTag(Lwo2& s, uint32_t tag) {
   return s.tagSurface[tag];
 }
 
+// Zero-filled counts for `count` surface numbers, those already counted kept.
+void GrowCounts(TrackedBuffer<uint32_t>& counts, size_t count) {
+  if (counts.size() >= count) return;
+  TrackedBuffer<uint32_t> bigger;
+  Need(bigger, count);
+  if (counts.size()) std::memcpy(bigger.data(), counts.data(), counts.size() * sizeof(uint32_t));
+  counts = std::move(bigger);
+}
+
 bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
   if (!r.U4(type)) return s.Refuse("PTAG", header, "no tag type");
   if (!IdIs(header + 8, "SURF") || !s.polsKept) return true;  // parts, smoothing groups: not used
+  // Each surface the chunk can give a number to, counted as it is given.
+  const size_t numbers = static_cast<size_t>(s.o.surfaceNames.nameCount) + s.tags.size() + 3;
+  GrowCounts(s.surfaceStart, numbers);
+  GrowCounts(s.faceStart, numbers);
+  GrowCounts(s.cornerCount, numbers);
+  uint32_t* const polygonsOf = s.surfaceStart.data();
+  uint32_t* const facesOf = s.faceStart.data();
+  uint32_t* const cornersOf = s.cornerCount.data();
+  uint32_t tagged = s.tagged;
   // One walk with the bounds in locals: an entry is a polygon index of two
   // bytes, or of four starting with 0xFF, and a tag of two.
   const uint8_t* p = r.p;
@@ -404,9 +425,18 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
                     Thousands(tagCount).c_str());
     uint32_t surface = tagSurface[tag];
     if (surface == 0) surface = SurfaceForTag(s, tag);
-    const uint32_t start = starts[polygon];
-    words[start + words[start] + 1] = surface;
+    const uint32_t start = starts[polygon], n = words[start];
+    uint32_t& word = words[start + n + 1];
+    const uint32_t face = n >= 3 ? 1 : 0;
+    if (word == 0) {
+      ++tagged;
+    } else {  // tagged again: the last tag holds
+      --polygonsOf[word + 1], facesOf[word + 1] -= face, cornersOf[word] -= face * n;
+    }
+    word = surface;
+    ++polygonsOf[surface + 1], facesOf[surface + 1] += face, cornersOf[surface] += face * n;
   }
+  s.tagged = tagged;
   return true;
 }
 
@@ -1170,19 +1200,30 @@ bool Finish(Lwo2& s) {
   // Polygons no PTAG reached get the surface LightWave gives them.
   static const char kDefault[] = "Default";
   uint32_t defaultSurface = 0;
-  // Polygons per surface number (at the number's next entry), counted on the
-  // way for the smoothing: every number a PTAG gave is known by now, and
-  // Default comes after them.
-  Need(s.surfaceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
-  Need(s.faceStart, static_cast<size_t>(o.surfaceNames.nameCount) + 3);
-  Need(s.cornerCount, static_cast<size_t>(o.surfaceNames.nameCount) + 2);
+  // Polygons per surface number (at the number's next entry) for the
+  // smoothing: when a polygon is left without a surface they are counted
+  // here, on the walk that gives it Default (every number a PTAG gave is
+  // known by now, and Default comes after them).
+  const size_t numbers = static_cast<size_t>(o.surfaceNames.nameCount) + 3;
+  if (s.tagged == s.polygonCount) {
+    // Every polygon has its surface, and the PTAG chunks counted them.
+    GrowCounts(s.surfaceStart, numbers);
+    GrowCounts(s.faceStart, numbers);
+    GrowCounts(s.cornerCount, numbers);
+  } else {
+    s.surfaceStart.Reset(), s.faceStart.Reset(), s.cornerCount.Reset();
+    Need(s.surfaceStart, numbers);
+    Need(s.faceStart, numbers);
+    Need(s.cornerCount, numbers);
+  }
   // The polygons lie one after the other in the words: walked in order,
   // with what the walk writes through in locals.
   uint32_t* const words = s.words;
   uint32_t* const polygons = s.surfaceStart.data();
   uint32_t* const faces = s.faceStart.data();
   uint32_t* const corners = s.cornerCount.data();
-  for (uint32_t p = 0, at = 0, n, count = s.polygonCount; p < count; ++p, at += n + 2) {
+  for (uint32_t p = 0, at = 0, n, count = s.tagged == s.polygonCount ? 0 : s.polygonCount; p < count;
+       ++p, at += n + 2) {
     n = words[at];
     uint32_t& surface = words[at + n + 1];
     if (surface == 0) {
