@@ -397,6 +397,15 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t* const facesOf = s.faceStart.data();
   uint32_t* const cornersOf = s.cornerCount.data();
   uint32_t tagged = s.tagged;
+  // Polygons of one surface mostly come one after another: counted in locals
+  // while the surface stays the same, rather than each count waiting on its
+  // last store. (A polygon tagged again takes its counts from its old
+  // surface's entries at once; the sums come out the same.)
+  uint32_t runSurface = 0, runPolygons = 0, runFaces = 0, runCorners = 0;
+  const auto flush = [&] {
+    polygonsOf[runSurface + 1] += runPolygons, facesOf[runSurface + 1] += runFaces, cornersOf[runSurface] += runCorners;
+    runPolygons = runFaces = runCorners = 0;
+  };
   // One walk with the bounds in locals: an entry is a polygon index of two
   // bytes, or of four starting with 0xFF, and a tag of two.
   const uint8_t* p = r.p;
@@ -434,8 +443,10 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
       --polygonsOf[word + 1], facesOf[word + 1] -= face, cornersOf[word] -= face * n;
     }
     word = surface;
-    ++polygonsOf[surface + 1], facesOf[surface + 1] += face, cornersOf[surface] += face * n;
+    if (surface != runSurface) flush(), runSurface = surface;
+    ++runPolygons, runFaces += face, runCorners += face * n;
   }
+  flush();
   s.tagged = tagged;
   return true;
 }
