@@ -231,19 +231,22 @@ TEST_F(Lwo2Test, PolygonWithoutDirectionLeavesTheFoldSmooth) {
 // Indices of 0xFF00 and above take four bytes; the same polygon with the
 // points moved low takes two. Both must name the same places.
 TEST_F(Lwo2Test, FourByteIndicesNameHighPoints) {
-  std::vector<std::array<float, 3>> points(0xFF10);
-  for (size_t i = 0; i < points.size(); ++i) points[i] = {static_cast<float>(i), 0, 0};
-  points[0xFF05] = {0, 1, 0};
-  Lwo2Writer w;
-  w.Tags({"S"}).Layer(0).Points(points).Polygons({{{0xFF04, 0xFF05, 3}, 0}, {{0xFF0F, 1, 2}, 0}});
-  Failure why;
-  rm::MeshPtr mesh = Load(w, &why);
-  ASSERT_TRUE(mesh) << why.Text();
-  const rm::MeshGroupData* g = mesh->Group(0);
-  ASSERT_EQ(g->faceCount, 2u);
-  EXPECT_FLOAT_EQ(g->vertices[g->faceData[1]].position.x, float(0xFF04));
-  EXPECT_FLOAT_EQ(g->vertices[g->faceData[2]].position.y, 1);
-  EXPECT_FLOAT_EQ(g->vertices[g->faceData[5]].position.x, float(0xFF0F));
+  // Below 65,536 points the polygons are kept in 16-bit words, above in 32.
+  for (const uint32_t count : {0xFF10u, 0x10010u}) {
+    std::vector<std::array<float, 3>> points(count);
+    for (size_t i = 0; i < points.size(); ++i) points[i] = {static_cast<float>(i), 0, 0};
+    points[0xFF05] = {0, 1, 0};
+    Lwo2Writer w;
+    w.Tags({"S"}).Layer(0).Points(points).Polygons({{{0xFF04, 0xFF05, 3}, 0}, {{count - 1, 1, 2}, 0}});
+    Failure why;
+    rm::MeshPtr mesh = Load(w, &why);
+    ASSERT_TRUE(mesh) << why.Text();
+    const rm::MeshGroupData* g = mesh->Group(0);
+    ASSERT_EQ(g->faceCount, 2u);
+    EXPECT_FLOAT_EQ(g->vertices[g->faceData[1]].position.x, float(0xFF04));
+    EXPECT_FLOAT_EQ(g->vertices[g->faceData[2]].position.y, 1);
+    EXPECT_FLOAT_EQ(g->vertices[g->faceData[5]].position.x, float(count - 1));
+  }
 }
 
 // A per-polygon value overrides the per-point one at that corner only, and

@@ -36,6 +36,8 @@ struct LwoPolygons {
   uint8_t* words = nullptr;
   uint32_t wordCount = 0;  // words in use
   uint32_t highestPoint = 0;  // the highest point index the words name (LWOB)
+  // An LWO2 object's words, in 16 bits (`words` then points to them) or 32.
+  TrackedBuffer<uint16_t> narrow;
   TrackedBuffer<uint32_t> wide;
   uint32_t Word(uint32_t i) const {
     if (!words) return wide[i];

@@ -11,6 +11,7 @@
 #include <numbers>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "diag/Dbug.h"
@@ -181,7 +182,11 @@ struct Lwo2 {
   // sized by a first walk over the chunks.
   rm::Vector* points = nullptr;
   uint32_t pointCount = 0, pointRoom = 0;
-  uint32_t* words = nullptr;  // n, n indices, surface
+  // n, n indices, surface: in 16-bit words when every point index and
+  // surface number fits one (most objects; half the memory to fill and walk),
+  // else in 32-bit ones.
+  uint32_t* words = nullptr;
+  uint16_t* narrowWords = nullptr;
   uint32_t wordCount = 0, wordRoom = 0;
   TrackedBuffer<uint32_t> polygonStart;  // per polygon its first word
   // Counted as PTAG chunks tag polygons, or by Finish when some polygon is
@@ -205,7 +210,13 @@ struct Lwo2 {
   }
   uint32_t Surface(uint32_t polygon) const {
     const uint32_t at = polygonStart[polygon];
-    return words[at + words[at] + 1];
+    return Word(at + Word(at) + 1);
+  }
+  uint32_t Word(uint32_t i) const { return narrowWords ? narrowWords[i] : words[i]; }
+  template <typename W>
+  W* WordsAs() const {
+    if constexpr (std::is_same_v<W, uint16_t>) return narrowWords;
+    else return words;
   }
 };
 
@@ -239,6 +250,7 @@ bool Points(Lwo2& s, const uint8_t* header, Reader r) {
 
 bool KeptPolygonType(const uint8_t* typeId) { return IdIs(typeId, "FACE") || IdIs(typeId, "PTCH"); }
 
+template <typename Word>
 bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
   if (!r.U4(type)) return s.Refuse("POLS", header, "no polygon type");
@@ -251,13 +263,13 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
   ++s.polsChunks;
   s.polsFirst = s.polygonCount;
   const uint32_t base = s.layerPoints, layerCount = s.layerPointCount;
-  uint32_t* words = s.words;
+  Word* words = s.WordsAs<Word>();
   uint32_t w = s.wordCount;
   const uint32_t plainLimit = std::min<uint32_t>(layerCount, 0xFF00u);
   // The words this chunk fills, were its polygons quadrilaterals (6 words
   // for 10 bytes), mapped in one go rather than a fault per page.
   const size_t expected = std::min<size_t>(r.Left() / 10 * 6, s.wordRoom - w);
-  PrefaultForWriting(words + w, expected * sizeof(uint32_t));
+  PrefaultForWriting(words + w, expected * sizeof(Word));
   PrefaultForWriting(s.polygonStart.data() + s.polygonCount,
                      std::min<size_t>(r.Left() / 10, s.polygonStart.size() - s.polygonCount) * sizeof(uint32_t));
   // The counts in locals: the words written below could otherwise be the
@@ -279,8 +291,9 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
         const uint32_t i0 = ReadU2(p + 2), i1 = ReadU2(p + 4), i2 = ReadU2(p + 6), i3 = ReadU2(p + 8);
         if (std::max(std::max(i0, i1), std::max(i2, i3)) >= plainLimit) break;
         starts[c++] = used;
-        uint32_t* out = words + used;
-        out[0] = 4, out[1] = base + i0, out[2] = base + i1, out[3] = base + i2, out[4] = base + i3, out[5] = 0;
+        Word* out = words + used;
+        out[0] = 4, out[1] = static_cast<Word>(base + i0), out[2] = static_cast<Word>(base + i1),
+        out[3] = static_cast<Word>(base + i2), out[4] = static_cast<Word>(base + i3), out[5] = 0;
         used += 6;
         p += 10;
       }
@@ -307,22 +320,23 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
       return s.Refuse("POLS", header, "more polygons than counted");
     }
     starts[count++] = w;
-    words[w++] = n;
+    words[w++] = static_cast<Word>(n);
     // Two-byte indices of the layer's points: taken in one pass without a
     // branch per index. An index of four bytes starts with
     // 0xFF, so it reads as 0xFF00 or more and sends the polygon to the
     // general path, which reads it again from its start.
-    uint32_t* out = words + w;
+    Word* out = words + w;
     uint32_t highest;
     if (n == 4) {
       const uint32_t i0 = ReadU2(r.p), i1 = ReadU2(r.p + 2), i2 = ReadU2(r.p + 4), i3 = ReadU2(r.p + 6);
-      out[0] = base + i0, out[1] = base + i1, out[2] = base + i2, out[3] = base + i3;
+      out[0] = static_cast<Word>(base + i0), out[1] = static_cast<Word>(base + i1),
+      out[2] = static_cast<Word>(base + i2), out[3] = static_cast<Word>(base + i3);
       highest = std::max(std::max(i0, i1), std::max(i2, i3));
     } else {
       highest = 0;
       for (uint32_t k = 0; k < n; ++k) {
         const uint32_t index = ReadU2(r.p + 2 * k);
-        out[k] = base + index;
+        out[k] = static_cast<Word>(base + index);
         highest = std::max(highest, index);
       }
     }
@@ -348,7 +362,7 @@ bool Polygons(Lwo2& s, const uint8_t* header, Reader r) {
                       Thousands(static_cast<int64_t>(count - 1 - s.polsFirst)).c_str(),
                       Thousands(index).c_str(), Thousands(layerCount).c_str());
       }
-      words[w++] = base + index;
+      words[w++] = static_cast<Word>(base + index);
     }
     words[w++] = 0;  // no surface until a PTAG gives one
   }
@@ -384,6 +398,7 @@ void GrowCounts(TrackedBuffer<uint32_t>& counts, size_t count) {
   counts = std::move(bigger);
 }
 
+template <typename Word>
 bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t type = 0;
   if (!r.U4(type)) return s.Refuse("PTAG", header, "no tag type");
@@ -412,7 +427,7 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   const uint8_t* const end = r.end;
   const uint32_t polsCount = s.polsCount, tagCount = static_cast<uint32_t>(s.tags.size());
   const uint32_t* starts = s.polygonStart.data() + s.polsFirst;
-  uint32_t* words = s.words;
+  Word* words = s.WordsAs<Word>();
   const uint32_t* tagSurface = s.tagSurface.data();
   while (p < end) {
     const size_t left = static_cast<size_t>(end - p);
@@ -435,14 +450,14 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
     uint32_t surface = tagSurface[tag];
     if (surface == 0) surface = SurfaceForTag(s, tag);
     const uint32_t start = starts[polygon], n = words[start];
-    uint32_t& word = words[start + n + 1];
+    Word& word = words[start + n + 1];
     const uint32_t face = n >= 3 ? 1 : 0;
     if (word == 0) {
       ++tagged;
     } else {  // tagged again: the last tag holds
       --polygonsOf[word + 1], facesOf[word + 1] -= face, cornersOf[word] -= face * n;
     }
-    word = surface;
+    word = static_cast<Word>(surface);
     if (surface != runSurface) flush(), runSurface = surface;
     ++runPolygons, runFaces += face, runCorners += face * n;
   }
@@ -752,7 +767,7 @@ bool TextureCoordinates(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf
   std::vector<MapIndex> indexes(s.maps.size());
   for (uint32_t p = 0; p < polygonCount; ++p) {
     const uint32_t at = s.polygonStart[p];
-    const uint32_t n = s.words[at], surface = s.words[at + n + 1];
+    const uint32_t n = s.Word(at), surface = s.Word(at + n + 1);
     const ImageMap* m = surface <= surfaceCount ? mapOf[surface] : nullptr;
     if (!m || n == 0) continue;
     UvList* list = MakeUvList(set, p, static_cast<int32_t>(n));
@@ -764,7 +779,7 @@ bool TextureCoordinates(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf
       if (mi < 0) continue;
       const MapIndex& ix = IndexOf(s, indexes, static_cast<size_t>(mi));
       for (uint32_t k = 0; k < n; ++k) {
-        const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.words[at + 1 + k]);
+        const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.Word(at + 1 + k));
         u[k] = e ? e->value[0] : 0;
         v[k] = e ? e->value[1] : 0;
       }
@@ -772,15 +787,15 @@ bool TextureCoordinates(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf
       uint32_t axis = m->axis;
       if (m->projection == PROJ_CUBIC && n >= 3) {
         // The axis the polygon faces most.
-        const rm::Vector& a = s.points[s.words[at + 1]];
-        const rm::Vector& b = s.points[s.words[at + 2]];
-        const rm::Vector& c = s.points[s.words[at + 3]];
+        const rm::Vector& a = s.points[s.Word(at + 1)];
+        const rm::Vector& b = s.points[s.Word(at + 2)];
+        const rm::Vector& c = s.points[s.Word(at + 3)];
         const float e1[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, e2[3] = {c.x - a.x, c.y - a.y, c.z - a.z};
         const float normal[3] = {std::fabs(e1[1] * e2[2] - e1[2] * e2[1]), std::fabs(e1[2] * e2[0] - e1[0] * e2[2]),
                                  std::fabs(e1[0] * e2[1] - e1[1] * e2[0])};
         axis = normal[0] >= normal[1] && normal[0] >= normal[2] ? 0 : normal[1] >= normal[2] ? 1 : 2;
       }
-      for (uint32_t k = 0; k < n; ++k) Project(*m, axis, s.points[s.words[at + 1 + k]], u[k], v[k]);
+      for (uint32_t k = 0; k < n; ++k) Project(*m, axis, s.points[s.Word(at + 1 + k)], u[k], v[k]);
       // Round the seam: a polygon spanning more than half the wrap would run
       // backwards across the whole image, so its low side goes round once.
       if (m->projection == PROJ_CYLINDRICAL || m->projection == PROJ_SPHERICAL) {
@@ -825,14 +840,14 @@ bool CornerColours(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf) {
   Need(o.corners.colours, s.wordCount);
   std::vector<MapIndex> indexes(s.maps.size());
   for (uint32_t p = 0; p < s.polygonCount; ++p) {
-    const uint32_t at = s.polygonStart[p], n = s.words[at], surface = s.words[at + n + 1];
+    const uint32_t at = s.polygonStart[p], n = s.Word(at), surface = s.Word(at + n + 1);
     if (surface > surfaceCount || mapOf[surface] < 0) continue;
     o.corners.colouredSurface[surface] = 1;
     const size_t mi = static_cast<size_t>(mapOf[surface]);
     const MapIndex& ix = IndexOf(s, indexes, mi);
     const float intensity = !anyNamed ? 1.0f : surfaceOf[surface]->colourIntensity;
     for (uint32_t k = 0; k < n; ++k) {
-      const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.words[at + 1 + k]);
+      const MapEntry* e = EntryAt(s.maps[mi], ix, p, s.Word(at + 1 + k));
       uint32_t colour = base[surface];
       if (e) {
         colour = static_cast<uint32_t>(ColourByte(e->value[3])) << 24;
@@ -892,10 +907,11 @@ void SmoothingOf(Lwo2& s, const TrackedBuffer<const Surface2*>& surfaceOf, Smoot
 // The normal of a polygon of three or more points from its first three,
 // weighted by the sine of its corner angle at the first point, as LWOB
 // normals are.
-rm::Vector WeightedNormal(const Lwo2& s, uint32_t at) {
-  const rm::Vector& p0 = s.points[s.words[at + 1]];
-  const rm::Vector& p1 = s.points[s.words[at + 2]];
-  const rm::Vector& p2 = s.points[s.words[at + 3]];
+template <typename Word>
+rm::Vector WeightedNormal(const rm::Vector* points, const Word* words, uint32_t at) {
+  const rm::Vector& p0 = points[words[at + 1]];
+  const rm::Vector& p1 = points[words[at + 2]];
+  const rm::Vector& p2 = points[words[at + 3]];
   const rm::Vector a = Normalise({p1.x - p0.x, p1.y - p0.y, p1.z - p0.z});
   const rm::Vector c = Normalise({p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
   return {a.y * c.z - a.z * c.y, a.z * c.x - a.x * c.z, a.x * c.y - a.y * c.x};
@@ -915,6 +931,7 @@ struct PointSum {
 // the cone from the first at one of its points. normalStart[surface] becomes
 // the surface's first entry of normals. It neither allocates nor reports, so
 // a second thread can run it: its storage is sized beforehand.
+template <typename Word>
 struct SurfaceSums {
   const Lwo2* s;
   const float* coneOf;
@@ -931,7 +948,8 @@ struct SurfaceSums {
   void operator()() { smooth = Run(); }
   bool Run() {
     // In locals: the stores below could otherwise be to these members.
-    const uint32_t* const words = s->words;
+    const Word* const words = s->WordsAs<Word>();
+    const rm::Vector* const points = s->points;
     const uint32_t* const order = bySurface;
     PointSum* const at = this->at;
     uint32_t* const touched = this->touched;
@@ -962,10 +980,10 @@ struct SurfaceSums {
       rm::Vector batch[kBatch];
       for (uint32_t q = polygonStart[surface], qEnd = polygonStart[surface + 1]; q < qEnd; q += kBatch) {
         const uint32_t size = std::min(kBatch, qEnd - q);
-        for (uint32_t i = 0; i < size; ++i) batch[i] = WeightedNormal(*s, order[q + i]);
+        for (uint32_t i = 0; i < size; ++i) batch[i] = WeightedNormal(points, words, order[q + i]);
         for (uint32_t i = 0; i < size; ++i) {
           const uint32_t start = order[q + i], n = words[start];
-          const uint32_t* const corners = words + start + 1;
+          const Word* const corners = words + start + 1;
           const rm::Vector& w = batch[i];
           const float bound = cone2 * (w.x * w.x + w.y * w.y + w.z * w.z);
           if (!(bound > 0)) {
@@ -1003,6 +1021,7 @@ struct SurfaceSums {
 // surface, not per corner. Polygons are taken surface by surface, so a
 // point's sums are made one surface at a time; on a large object a second
 // thread takes the later surfaces, with sums of its own.
+template <typename Word>
 bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = s.o.surfaceNames.nameCount;
   for (uint32_t n = 1; n <= surfaceCount; ++n)
@@ -1016,7 +1035,7 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
     TrackedBuffer<uint32_t> fill;
     Need(fill, static_cast<size_t>(surfaceCount) + 1);
     PrefaultForWriting(bySurface.data(), faceCount * sizeof(uint32_t));
-    const uint32_t* words = s.words;
+    const Word* words = s.WordsAs<Word>();
     for (uint32_t p = 0, at = 0; p < polygonCount; ++p) {
       const uint32_t n = words[at], surface = words[at + n + 1];
       if (n >= 3) bySurface[surfaceStart[surface] + fill[surface]++] = at;
@@ -1048,9 +1067,9 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
     NeedUnfilled(touchedB, pointCount);
     NeedUnfilled(normalsB, roomB);
   }
-  SurfaceSums a{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), 1, split, sumsA.data(),
+  SurfaceSums<Word> a{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), 1, split, sumsA.data(),
                 touchedA.data(), normalsA.data(), normalStart.data()};
-  SurfaceSums b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
+  SurfaceSums<Word> b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
                 sumsB.data(), touchedB.data(), normalsB.data(), normalStart.data()};
   std::thread helper;
   if (split <= surfaceCount) {
@@ -1079,10 +1098,11 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   return true;
 }
 
+template <typename Word>
 bool CornerNormals(Lwo2& s, const Smoothing& smoothing) {
   LwoObject& o = s.o;
   const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = o.surfaceNames.nameCount;
-  const uint32_t* words = s.words;
+  const Word* words = s.WordsAs<Word>();
   const TrackedBuffer<float>& cosOf = smoothing.cosOf;
   const TrackedBuffer<float>& coneOf = smoothing.coneOf;
   TrackedBuffer<rm::Vector> weighted, unit;
@@ -1188,8 +1208,9 @@ bool CornerNormals(Lwo2& s, const Smoothing& smoothing) {
 // buffers that never grow: the points exactly, the polygons as many as the
 // chunks could hold (a polygon of n points takes 2 + 2n bytes and n + 2
 // words, so never more words than bytes), in storage left unfilled, so
-// what the polygons do not use costs nothing.
-void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& polygons) {
+// what the polygons do not use costs nothing. Tag names take two bytes at
+// least, so a TAGS chunk names no more tags than half its size.
+void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& polygons, size_t& tags) {
   const uint8_t* body = o.iff.body;
   const uint32_t length = o.iff.bodyLength;
   for (uint32_t at = 0; length - at >= 8;) {
@@ -1197,6 +1218,7 @@ void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& poly
     const uint32_t size = ReadU4(header + 4);
     if (size > length - at - 8) return;
     if (IdIs(header, "PNTS")) points += size / 12;
+    if (IdIs(header, "TAGS")) tags += size / 2;
     if (IdIs(header, "POLS") && size >= 4 && KeptPolygonType(header + 8)) {
       words += size - 4;
       polygons += (size - 4) / 2;
@@ -1206,6 +1228,7 @@ void CountChunks(const LwoObject& o, size_t& points, size_t& words, size_t& poly
   }
 }
 
+template <typename Word>
 bool Finish(Lwo2& s) {
   LwoObject& o = s.o;
   // Polygons no PTAG reached get the surface LightWave gives them.
@@ -1229,27 +1252,27 @@ bool Finish(Lwo2& s) {
   }
   // The polygons lie one after the other in the words: walked in order,
   // with what the walk writes through in locals.
-  uint32_t* const words = s.words;
+  Word* const words = s.WordsAs<Word>();
   uint32_t* const polygons = s.surfaceStart.data();
   uint32_t* const faces = s.faceStart.data();
   uint32_t* const corners = s.cornerCount.data();
   for (uint32_t p = 0, at = 0, n, count = s.tagged == s.polygonCount ? 0 : s.polygonCount; p < count;
        ++p, at += n + 2) {
     n = words[at];
-    uint32_t& surface = words[at + n + 1];
+    Word& surface = words[at + n + 1];
     if (surface == 0) {
       if (!defaultSurface) {
         defaultSurface = ++o.surfaceNames.nameCount;
         if (!o.surfaceNames.entries.PushFront({kDefault, defaultSurface})) throw std::bad_alloc();
       }
-      surface = defaultSurface;
+      surface = static_cast<Word>(defaultSurface);
     }
     ++polygons[surface + 1];
     if (n >= 3) ++faces[surface + 1], corners[surface] += n;
   }
   o.points.pointCount = s.pointCount;
   o.points.chunkCount = o.points.pointCount ? 1 : 0;
-  o.polygons.words = nullptr;
+  o.polygons.words = s.narrowWords ? reinterpret_cast<uint8_t*>(s.narrowWords) : nullptr;
   o.polygons.wordCount = s.wordCount;
   o.polygons.polygonCount = s.polygonCount;
   o.polygons.indexWordCount = o.polygons.wordCount - o.polygons.polygonCount;
@@ -1264,8 +1287,8 @@ bool Finish(Lwo2& s) {
   SurfacesByNumber(s, surfaceOf);
   Smoothing smoothing;
   SmoothingOf(s, surfaceOf, smoothing);
-  o.corners.smoothBySurface = SmoothByPoint(s, smoothing);
-  return (o.corners.smoothBySurface || CornerNormals(s, smoothing)) && CornerColours(s, surfaceOf) &&
+  o.corners.smoothBySurface = SmoothByPoint<Word>(s, smoothing);
+  return (o.corners.smoothBySurface || CornerNormals<Word>(s, smoothing)) && CornerColours(s, surfaceOf) &&
          TextureCoordinates(s, surfaceOf);
 }
 
@@ -1274,17 +1297,25 @@ bool Finish(Lwo2& s) {
 bool ParseLwo2Body(LwoObject& object) {
   object.lwo2 = true;
   Lwo2 s(object);
-  size_t points = 0, words = 0, polygons = 0;
-  CountChunks(object, points, words, polygons);
+  size_t points = 0, words = 0, polygons = 0, tags = 0;
+  CountChunks(object, points, words, polygons, tags);
   // A count the indices cannot reach is refused by the chunk that passes it.
   points = std::min<size_t>(points, 0xFFFFFFu);
   words = std::min<size_t>(words, 0xFFFFFFFFu);
   NeedUnfilled(object.points.points, points);
-  NeedUnfilled(object.polygons.wide, words);
+  // Point indices run below the points counted; surface numbers go up to one
+  // per tag and Default.
+  const bool narrow = points <= 0x10000u && tags + 1 <= 0xFFFFu;
+  if (narrow) {
+    NeedUnfilled(object.polygons.narrow, words);
+    s.narrowWords = object.polygons.narrow.data();
+  } else {
+    NeedUnfilled(object.polygons.wide, words);
+    s.words = object.polygons.wide.data();
+  }
   NeedUnfilled(s.polygonStart, polygons);
   s.points = object.points.points.data();
   s.pointRoom = static_cast<uint32_t>(points);
-  s.words = object.polygons.wide.data();
   s.wordRoom = static_cast<uint32_t>(words);
   const uint8_t* body = object.iff.body;
   const uint32_t length = object.iff.bodyLength;
@@ -1310,11 +1341,11 @@ bool ParseLwo2Body(LwoObject& object) {
     } else if (IdIs(header, "PNTS")) {
       ok = Points(s, header, r);
     } else if (IdIs(header, "POLS")) {
-      ok = Polygons(s, header, r);
+      ok = narrow ? Polygons<uint16_t>(s, header, r) : Polygons<uint32_t>(s, header, r);
     } else if (IdIs(header, "TAGS")) {
       ok = Tags(s, r);
     } else if (IdIs(header, "PTAG")) {
-      ok = PolygonTags(s, header, r);
+      ok = narrow ? PolygonTags<uint16_t>(s, header, r) : PolygonTags<uint32_t>(s, header, r);
     } else if (IdIs(header, "VMAP")) {
       ok = VertexMap(s, header, r, false);
     } else if (IdIs(header, "VMAD")) {
@@ -1328,5 +1359,5 @@ bool ParseLwo2Body(LwoObject& object) {
     at += 8 + size;
     if (size % 2 && at < length) ++at;  // the pad byte after an odd-sized chunk
   }
-  return Finish(s);
+  return narrow ? Finish<uint16_t>(s) : Finish<uint32_t>(s);
 }

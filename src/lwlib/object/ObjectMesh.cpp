@@ -572,7 +572,7 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
     const bool perCorner =
         uvSet != nullptr || (corners && (!corners->normals.empty() || !corners->colours.empty()));
     const bool pointNormals = corners == nullptr;
-    const bool sorted = !perCorner && corners && corners->smoothBySurface && polygons.words == nullptr &&
+    const bool sorted = !perCorner && corners && corners->smoothBySurface &&
                         corners->faceStart.size() >= static_cast<size_t>(groupCount) + 2 &&
                         corners->faceStart[groupCount + 1] <= polygons.polygonCount &&
                         corners->faceOrder.size() >= corners->faceStart[groupCount + 1];
