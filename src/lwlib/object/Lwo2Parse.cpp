@@ -412,15 +412,6 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   uint32_t* const facesOf = s.faceStart.data();
   uint32_t* const cornersOf = s.cornerCount.data();
   uint32_t tagged = s.tagged;
-  // Polygons of one surface mostly come one after another: counted in locals
-  // while the surface stays the same, rather than each count waiting on its
-  // last store. (A polygon tagged again takes its counts from its old
-  // surface's entries at once; the sums come out the same.)
-  uint32_t runSurface = 0, runPolygons = 0, runFaces = 0, runCorners = 0;
-  const auto flush = [&] {
-    polygonsOf[runSurface + 1] += runPolygons, facesOf[runSurface + 1] += runFaces, cornersOf[runSurface] += runCorners;
-    runPolygons = runFaces = runCorners = 0;
-  };
   // One walk with the bounds in locals: an entry is a polygon index of two
   // bytes, or of four starting with 0xFF, and a tag of two.
   const uint8_t* p = r.p;
@@ -429,6 +420,9 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   const uint32_t* starts = s.polygonStart.data() + s.polsFirst;
   Word* words = s.WordsAs<Word>();
   const uint32_t* tagSurface = s.tagSurface.data();
+  // Entries mostly tag the polygons in order: the next polygon's words start
+  // where the last one's end, without a look in the table of starts.
+  uint32_t nextPolygon = 0, nextStart = polsCount ? starts[0] : 0;
   while (p < end) {
     const size_t left = static_cast<size_t>(end - p);
     uint32_t polygon, tag;
@@ -449,7 +443,8 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
                     Thousands(tagCount).c_str());
     uint32_t surface = tagSurface[tag];
     if (surface == 0) surface = SurfaceForTag(s, tag);
-    const uint32_t start = starts[polygon], n = words[start];
+    const uint32_t start = polygon == nextPolygon ? nextStart : starts[polygon], n = words[start];
+    nextPolygon = polygon + 1, nextStart = start + n + 2;
     Word& word = words[start + n + 1];
     const uint32_t face = n >= 3 ? 1 : 0;
     if (word == 0) {
@@ -458,10 +453,8 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
       --polygonsOf[word + 1], facesOf[word + 1] -= face, cornersOf[word] -= face * n;
     }
     word = static_cast<Word>(surface);
-    if (surface != runSurface) flush(), runSurface = surface;
-    ++runPolygons, runFaces += face, runCorners += face * n;
+    ++polygonsOf[surface + 1], facesOf[surface + 1] += face, cornersOf[surface] += face * n;
   }
-  flush();
   s.tagged = tagged;
   return true;
 }
