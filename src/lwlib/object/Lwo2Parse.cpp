@@ -203,6 +203,16 @@ struct Lwo2 {
   uint32_t polsFirst = 0, polsCount = 0;          // the last kept POLS
   bool polsKept = false;
   uint32_t polsChunks = 0;
+  // The weighted face normals of polygons below normalsFor, worked out on a
+  // second thread (normalsHelper) while the chunks after their POLS are
+  // read; joined before they are used, and before the buffers go.
+  TrackedBuffer<rm::Vector> faceNormals;
+  uint32_t normalsFor = 0;
+  std::thread normalsHelper;
+  ~Lwo2() { JoinNormals(); }
+  void JoinNormals() {
+    if (normalsHelper.joinable()) normalsHelper.join();
+  }
 
   int64_t Offset(const uint8_t* at) const { return at - o.iff.body + 12; }
   bool Refuse(const char* chunk, const uint8_t* header, const char* what) {
@@ -913,6 +923,37 @@ rm::Vector WeightedNormal(const rm::Vector* points, const Word* words, uint32_t 
 // Polygons from which a second thread shares the work of the normals.
 constexpr uint32_t kSplitPolygons = 1u << 16;
 
+// The weighted normals of the first `count` polygons (those of three points
+// or more; the rest are left as they are), into `out`. It neither allocates
+// nor reports, so a second thread can run it.
+template <typename Word>
+void FaceNormals(const rm::Vector* points, const Word* words, uint32_t count, rm::Vector* out) {
+  for (uint32_t p = 0, at = 0; p < count; ++p) {
+    const uint32_t n = words[at];
+    if (n >= 3) out[p] = WeightedNormal(points, words, at);
+    at += n + 2;
+  }
+}
+
+// On a large object, starts the face normals of the polygons read so far on
+// a second thread, once: the PTAG chunks and the sort by surface leave the
+// second core idle, and the smoothing sums then take the normals ready-made.
+template <typename Word>
+void StartFaceNormals(Lwo2& s) {
+  if (s.normalsFor || s.polygonCount < kSplitPolygons) return;
+  const uint32_t count = s.polygonCount;
+  NeedUnfilled(s.faceNormals, count);
+  const rm::Vector* points = s.points;
+  const Word* words = s.WordsAs<Word>();
+  rm::Vector* out = s.faceNormals.data();
+  try {
+    s.normalsHelper = std::thread([=] { FaceNormals(points, words, count, out); });
+    s.normalsFor = count;
+  } catch (const std::system_error&) {
+    // No thread to be had: the sums work them out.
+  }
+}
+
 struct PointSum {
   uint32_t surface;  // whose sum this is, 0 for none yet
   rm::Vector first;  // the unit normal of the surface's first polygon here
@@ -935,6 +976,11 @@ struct SurfaceSums {
   uint32_t* touched;        // room for every point
   LwoPointNormal* normals;  // room for a sum per point of each surface's
   uint32_t* normalStart;
+  // Polygon numbers of the faces, when the normals of those below
+  // normalsFor are ready in faceNormals.
+  const uint32_t* polygonOf = nullptr;
+  const rm::Vector* faceNormals = nullptr;
+  uint32_t normalsFor = 0;
   size_t normalCount = 0;
   bool smooth = false;
 
@@ -973,7 +1019,10 @@ struct SurfaceSums {
       rm::Vector batch[kBatch];
       for (uint32_t q = polygonStart[surface], qEnd = polygonStart[surface + 1]; q < qEnd; q += kBatch) {
         const uint32_t size = std::min(kBatch, qEnd - q);
-        for (uint32_t i = 0; i < size; ++i) batch[i] = WeightedNormal(points, words, order[q + i]);
+        for (uint32_t i = 0; i < size; ++i) {
+          const uint32_t polygon = polygonOf ? polygonOf[q + i] : normalsFor;
+          batch[i] = polygon < normalsFor ? faceNormals[polygon] : WeightedNormal(points, words, order[q + i]);
+        }
         for (uint32_t i = 0; i < size; ++i) {
           const uint32_t start = order[q + i], n = words[start];
           const Word* const corners = words + start + 1;
@@ -1024,14 +1073,23 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   for (uint32_t n = 0; n <= surfaceCount; ++n) surfaceStart[n + 1] += surfaceStart[n];
   const uint32_t faceCount = surfaceStart[surfaceCount + 1];
   NeedUnfilled(bySurface, faceCount);
+  // With face normals made beforehand, each face's polygon number finds its own.
+  TrackedBuffer<uint32_t> polygonOf;
+  if (s.normalsFor) NeedUnfilled(polygonOf, faceCount);
   {
     TrackedBuffer<uint32_t> fill;
     Need(fill, static_cast<size_t>(surfaceCount) + 1);
     PrefaultForWriting(bySurface.data(), faceCount * sizeof(uint32_t));
+    PrefaultForWriting(polygonOf.data(), polygonOf.size() * sizeof(uint32_t));
     const Word* words = s.WordsAs<Word>();
+    uint32_t* const numbers = polygonOf.data();
     for (uint32_t p = 0, at = 0; p < polygonCount; ++p) {
       const uint32_t n = words[at], surface = words[at + n + 1];
-      if (n >= 3) bySurface[surfaceStart[surface] + fill[surface]++] = at;
+      if (n >= 3) {
+        const uint32_t slot = surfaceStart[surface] + fill[surface]++;
+        bySurface[slot] = at;
+        if (numbers) numbers[slot] = p;
+      }
       at += n + 2;
     }
   }
@@ -1064,6 +1122,9 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
                 touchedA.data(), normalsA.data(), normalStart.data()};
   SurfaceSums<Word> b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
                 sumsB.data(), touchedB.data(), normalsB.data(), normalStart.data()};
+  s.JoinNormals();
+  for (SurfaceSums<Word>* sums : {&a, &b})
+    sums->polygonOf = polygonOf.data(), sums->faceNormals = s.faceNormals.data(), sums->normalsFor = s.normalsFor;
   std::thread helper;
   if (split <= surfaceCount) {
     try {
@@ -1338,6 +1399,7 @@ bool ParseLwo2Body(LwoObject& object) {
     } else if (IdIs(header, "TAGS")) {
       ok = Tags(s, r);
     } else if (IdIs(header, "PTAG")) {
+      if (s.polsKept) narrow ? StartFaceNormals<uint16_t>(s) : StartFaceNormals<uint32_t>(s);
       ok = narrow ? PolygonTags<uint16_t>(s, header, r) : PolygonTags<uint32_t>(s, header, r);
     } else if (IdIs(header, "VMAP")) {
       ok = VertexMap(s, header, r, false);
