@@ -91,19 +91,41 @@ int32_t Mesh::AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t 
                              std::vector<uint32_t>&& faceData, bool facesMade) {
   size_t words = 0;
   if (!CheckNewGroup(groups_.size(), vertexCount, faceCount, verticesPerFace, faceData, words, facesMade)) return -1;
+  std::vector<Vertex> vertices;
   try {
-    MeshGroupData group;
-    group.vertices.reserve(vertexCount);
-    PrefaultForWriting(group.vertices.data(), vertexCount * sizeof(Vertex));
-    group.vertices.resize(vertexCount);
+    vertices.reserve(vertexCount);
+    PrefaultForWriting(vertices.data(), vertexCount * sizeof(Vertex));
+    vertices.resize(vertexCount);
+  } catch (const std::exception&) {
+    ReportWarning(DebugFormat("AddGroup: no memory for %u vertices and %zu face words", vertexCount, words));
+    return -1;
+  }
+  return PushGroup(std::move(vertices), faceCount, verticesPerFace, std::move(faceData), words);
+}
+
+int32_t Mesh::AddGroupTaking(std::vector<Vertex>&& vertices, uint32_t faceCount, uint32_t verticesPerFace,
+                             std::vector<uint32_t>&& faceData, bool facesMade) {
+  size_t words = 0;
+  if (vertices.size() > UINT32_MAX ||
+      !CheckNewGroup(groups_.size(), static_cast<uint32_t>(vertices.size()), faceCount, verticesPerFace, faceData,
+                     words, facesMade))
+    return -1;
+  return PushGroup(std::move(vertices), faceCount, verticesPerFace, std::move(faceData), words);
+}
+
+int32_t Mesh::PushGroup(std::vector<Vertex>&& vertices, uint32_t faceCount, uint32_t verticesPerFace,
+                        std::vector<uint32_t>&& faceData, size_t words) {
+  try {
     groups_.reserve(groups_.size() + 1);
     faceData.resize(words);
+    MeshGroupData group;
+    group.vertices = std::move(vertices);
     group.faceData = std::move(faceData);
     group.verticesPerFace = verticesPerFace;
     group.faceCount = faceCount;
     groups_.push_back(std::move(group));
   } catch (const std::exception&) {
-    ReportWarning(DebugFormat("AddGroup: no memory for %u vertices and %zu face words", vertexCount, words));
+    ReportWarning(DebugFormat("AddGroup: no memory for %zu vertices and %zu face words", vertices.size(), words));
     return -1;
   }
   return static_cast<int32_t>(groups_.size() - 1);

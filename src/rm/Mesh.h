@@ -51,6 +51,9 @@ class Mesh : public Visual {
   // every index is skipped (the vertex bound is still checked).
   int32_t AddGroupTaking(uint32_t vertexCount, uint32_t faceCount, uint32_t verticesPerFace,
                          std::vector<uint32_t>&& faceData, bool facesMade = false);
+  // The same taking vertices made by the caller over as well.
+  int32_t AddGroupTaking(std::vector<Vertex>&& vertices, uint32_t faceCount, uint32_t verticesPerFace,
+                         std::vector<uint32_t>&& faceData, bool facesMade = false);
   uint32_t GetGroupCount() const { return static_cast<uint32_t>(groups_.size()); }
   // Sizes of a group, and its face data when `faceData` is not empty (it must
   // then hold at least faceDataSize words). Any out pointer may be null.
@@ -96,6 +99,8 @@ class Mesh : public Visual {
   void Scale(float sx, float sy, float sz);
 
  private:
+  int32_t PushGroup(std::vector<Vertex>&& vertices, uint32_t faceCount, uint32_t verticesPerFace,
+                    std::vector<uint32_t>&& faceData, size_t words);
   std::vector<MeshGroupData> groups_;
 };
 

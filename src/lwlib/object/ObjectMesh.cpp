@@ -236,11 +236,12 @@ bool AddBuiltGroup(rm::Mesh& mesh, const BuildBuffers& b, uint32_t vertices, uin
   return true;
 }
 
-// By surface: the group's own normals at its points.
-void SetGroupNormals(BuildBuffers& b, const LwoCorners* corners, uint32_t surface) {
+// By surface: the group's own normals at its points, into `normals` (one per
+// point). It neither allocates nor reports.
+void SetGroupNormals(rm::Vector* normals, const LwoCorners* corners, uint32_t surface) {
   if (!corners || !corners->smoothBySurface || surface + 1 >= corners->pointNormalStart.size()) return;
   for (uint32_t i = corners->pointNormalStart[surface]; i < corners->pointNormalStart[surface + 1]; ++i)
-    b.normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
+    normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
 }
 
 // The faces order[first] .. order[last - 1] as one group's face data, into
@@ -318,18 +319,19 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
 // smoothed by surface) has its groups' faces made on two threads.
 constexpr uint32_t kSplitFaces = 1u << 16;
 
-// One group's faces made apart from the mesh: its face data and the point of
-// each of its vertices.
+// One group made apart from the mesh: its face data, the point of each of
+// its vertices, and the vertices.
 struct GroupFaces {
   std::vector<uint32_t> faceData;
   std::vector<uint32_t> points;
+  std::vector<rm::Vertex> vertices;
 };
 
 // The groups of an object whose normals came with it, by surface: a second
-// thread makes the faces of the later surfaces (those from where half the
-// faces are passed) while this one makes the earlier ones'; then every group
-// goes to the mesh in surface order, as one after the other would have made
-// them. False when no second thread is worth it (`tried` stays false) or the
+// thread makes the faces and vertices of the later surfaces (those from
+// where half the faces are passed) while this one makes the earlier ones';
+// then every group goes to the mesh in surface order, as one after the
+// other would have made them. False when no second thread is worth it (`tried` stays false) or the
 // build fails.
 template <typename Words>
 bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t groupCount,
@@ -345,12 +347,14 @@ bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& poi
   if (split > groupCount) return false;
   tried = true;
   TrackedBuffer<int32_t> helperMap;
-  if (!helperMap.AllocateUnfilled(points.pointCount)) return false;
+  TrackedBuffer<rm::Vector> helperNormals;
+  if (!helperMap.AllocateUnfilled(points.pointCount) || !helperNormals.AllocateUnfilled(points.pointCount))
+    return false;
   for (uint32_t i = 0; i < points.pointCount; ++i) helperMap[i] = -1;
   std::vector<GroupFaces> made(static_cast<size_t>(groupCount) + 1);
   const bool flat = (flags & LWO_BUILD_FLAT) != 0;
   // Storage comes from the C++ heap: out of memory ends the run, not the thread.
-  const auto run = [&](uint32_t from, uint32_t to, int32_t* pointMap) noexcept {
+  const auto run = [&](uint32_t from, uint32_t to, int32_t* pointMap, rm::Vector* normals) noexcept {
     try {
       for (uint32_t s = from; s < to; ++s) {
         GroupFaces& g = made[s];
@@ -358,7 +362,13 @@ bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& poi
         ReserveFaceData(w, b.order, first, last, g.faceData);
         g.points.reserve(std::min<size_t>(g.faceData.capacity() - (last - first), points.pointCount));
         MakeFaces(w, b.order, first, last, flat, pointMap, g.faceData, [&](uint32_t p) { g.points.push_back(p); });
-        for (uint32_t p : g.points) pointMap[p] = -1;
+        SetGroupNormals(normals, corners, s);
+        g.vertices.reserve(g.points.size());
+        PrefaultForWriting(g.vertices.data(), g.points.size() * sizeof(rm::Vertex));
+        for (uint32_t p : g.points) {
+          pointMap[p] = -1;
+          g.vertices.push_back({points.points[p], normals[p], 0, 0, 0});
+        }
       }
       return true;
     } catch (const std::bad_alloc&) {
@@ -368,28 +378,19 @@ bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& poi
   bool late = false;
   std::thread helper;
   try {
-    helper = std::thread([&] { late = run(split, groupCount + 1, helperMap.data()); });
+    helper = std::thread([&] { late = run(split, groupCount + 1, helperMap.data(), helperNormals.data()); });
   } catch (const std::system_error&) {
     // No thread to be had: one after the other.
   }
-  const bool early = run(1, split, b.pointMap.data());
+  const bool early = run(1, split, b.pointMap.data(), b.normals.data());
   if (helper.joinable()) helper.join();
-  else late = early && run(split, groupCount + 1, helperMap.data());
+  else late = early && run(split, groupCount + 1, helperMap.data(), helperNormals.data());
   if (!early || !late) return false;
   for (uint32_t s = 1; s <= groupCount; ++s) {
     GroupFaces& g = made[s];
-    SetGroupNormals(b, corners, s);
-    const uint32_t vertexCount = static_cast<uint32_t>(g.points.size());
-    const int32_t group = mesh.AddGroupTaking(vertexCount, b.surfaceStart[s + 1] - b.surfaceStart[s], 0,
+    const int32_t group = mesh.AddGroupTaking(std::move(g.vertices), b.surfaceStart[s + 1] - b.surfaceStart[s], 0,
                                               std::move(g.faceData), true);
     if (group < 0) return false;
-    std::span<rm::Vertex> vertices = mesh.GroupVertices(group);
-    for (uint32_t v = 0; v < vertexCount; ++v) {
-      const uint32_t point = g.points[v];
-      vertices[v] = {};
-      vertices[v].position = points.points[point];
-      vertices[v].normal = b.normals[point];
-    }
     mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
   }
   return true;
@@ -588,7 +589,7 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
           if (tried) return ok;
         }
         for (uint32_t s = 1; s <= groupCount; ++s) {
-          SetGroupNormals(buffers, corners, s);
+          SetGroupNormals(buffers.normals.data(), corners, s);
           if (!BuildGroup(*mesh, buffers, points, polygons, w, uvSet, s, flags, corners)) return false;
         }
         return true;
