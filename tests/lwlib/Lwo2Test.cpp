@@ -144,10 +144,10 @@ TEST_F(Lwo2Test, SmoothingAngleDecidesSharedNormals) {
   }
 }
 
-// Objects large enough for their groups to be made on two threads get the
-// groups one after the other would give: faces in file order, vertices
-// numbered by first use, each with its point's position and its surface's
-// normal there.
+// Objects large enough for their smoothing (and the groups it makes on the
+// way) to run on two threads get the groups a plain walk gives: faces in file
+// order, vertices numbered by first use, each with its point's position and
+// its surface's normal there.
 TEST_F(Lwo2Test, LargeObjectsGetTheGroupsOfAPlainWalk) {
   constexpr uint32_t kSide = 40, kQuads = 70000;
   std::vector<std::array<float, 3>> points;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "diag/Failure.h"
 #include "diag/TrackedBuffer.h"
@@ -146,6 +147,11 @@ struct LwoCorners {
   // faceStart[s + 1]; and the most corners one surface has.
   TrackedBuffer<uint32_t> faceOrder, faceStart;
   uint32_t largestCorners = 0;
+  // With smoothBySurface and nothing per corner, each surface number's group
+  // as the smoothing made it on the way, for the build to take over: its
+  // face data (vertices numbered by first use) and vertices. Empty otherwise.
+  std::vector<std::vector<uint32_t>> groupFaces;
+  std::vector<std::vector<rm::Vertex>> groupVertices;
   // From the RGB and RGBA vertex maps (0xAARRGGBB), and per surface number
   // whether its group takes its colour from its vertices; both empty when
   // no surface shows vertex colours.

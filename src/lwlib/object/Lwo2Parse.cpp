@@ -5,6 +5,7 @@
 // path: polygons in 32-bit words, surfaces numbered per tag used as a surface,
 // and every image map turned into texture coordinates per polygon corner.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -173,6 +174,23 @@ struct Clip {
   const char* file;
 };
 
+// The weighted face normals of the first `count` polygons (those of three
+// points or more; the rest are left as they are), into `out`, in blocks
+// that any thread may claim: a second thread starts on them, and the first
+// helps with what is left when it needs them. Run neither allocates nor
+// reports.
+struct FaceNormalWork {
+  const rm::Vector* points = nullptr;
+  const uint16_t* narrow = nullptr;  // the words, one kind or the other
+  const uint32_t* wide = nullptr;
+  const uint32_t* starts = nullptr;
+  uint32_t count = 0;
+  rm::Vector* out = nullptr;
+  std::atomic<uint32_t> next{0};
+  void Run();
+  void Cancel() { next = count; }
+};
+
 struct Lwo2 {
   explicit Lwo2(LwoObject& object) : o(object) {}
   LwoObject& o;
@@ -205,13 +223,19 @@ struct Lwo2 {
   uint32_t polsChunks = 0;
   // The weighted face normals of polygons below normalsFor, worked out on a
   // second thread (normalsHelper) while the chunks after their POLS are
-  // read; joined before they are used, and before the buffers go.
+  // read; finished and joined before they are used, and before the buffers go.
   TrackedBuffer<rm::Vector> faceNormals;
   uint32_t normalsFor = 0;
+  FaceNormalWork normalWork;
   std::thread normalsHelper;
-  ~Lwo2() { JoinNormals(); }
-  void JoinNormals() {
+  ~Lwo2() {
+    normalWork.Cancel();
     if (normalsHelper.joinable()) normalsHelper.join();
+  }
+  void FinishNormals() {
+    if (!normalsHelper.joinable()) return;
+    normalWork.Run();
+    normalsHelper.join();
   }
 
   int64_t Offset(const uint8_t* at) const { return at - o.iff.body + 12; }
@@ -923,31 +947,39 @@ rm::Vector WeightedNormal(const rm::Vector* points, const Word* words, uint32_t 
 // Polygons from which a second thread shares the work of the normals.
 constexpr uint32_t kSplitPolygons = 1u << 16;
 
-// The weighted normals of the first `count` polygons (those of three points
-// or more; the rest are left as they are), into `out`. It neither allocates
-// nor reports, so a second thread can run it.
 template <typename Word>
-void FaceNormals(const rm::Vector* points, const Word* words, uint32_t count, rm::Vector* out) {
-  for (uint32_t p = 0, at = 0; p < count; ++p) {
+void FaceNormalBlock(const rm::Vector* points, const Word* words, const uint32_t* starts, uint32_t first,
+                     uint32_t last, rm::Vector* out) {
+  for (uint32_t p = first, at = starts[first]; p < last; ++p) {
     const uint32_t n = words[at];
     if (n >= 3) out[p] = WeightedNormal(points, words, at);
     at += n + 2;
   }
 }
 
+void FaceNormalWork::Run() {
+  constexpr uint32_t kBlock = 8192;
+  for (;;) {
+    const uint32_t first = next.fetch_add(kBlock);
+    if (first >= count) return;
+    const uint32_t last = std::min(count, first + kBlock);
+    if (narrow) FaceNormalBlock(points, narrow, starts, first, last, out);
+    else FaceNormalBlock(points, wide, starts, first, last, out);
+  }
+}
+
 // On a large object, starts the face normals of the polygons read so far on
 // a second thread, once: the PTAG chunks and the sort by surface leave the
 // second core idle, and the smoothing sums then take the normals ready-made.
-template <typename Word>
 void StartFaceNormals(Lwo2& s) {
   if (s.normalsFor || s.polygonCount < kSplitPolygons) return;
   const uint32_t count = s.polygonCount;
   NeedUnfilled(s.faceNormals, count);
-  const rm::Vector* points = s.points;
-  const Word* words = s.WordsAs<Word>();
-  rm::Vector* out = s.faceNormals.data();
+  FaceNormalWork& work = s.normalWork;
+  work.points = s.points, work.narrow = s.narrowWords, work.wide = s.words;
+  work.starts = s.polygonStart.data(), work.count = count, work.out = s.faceNormals.data();
   try {
-    s.normalsHelper = std::thread([=] { FaceNormals(points, words, count, out); });
+    s.normalsHelper = std::thread([&work] { work.Run(); });
     s.normalsFor = count;
   } catch (const std::system_error&) {
     // No thread to be had: the sums work them out.
@@ -958,6 +990,7 @@ struct PointSum {
   uint32_t surface;  // whose sum this is, 0 for none yet
   rm::Vector first;  // the unit normal of the surface's first polygon here
   rm::Vector sum;
+  uint32_t vertex;   // the point's vertex in the surface's group
 };
 
 // The sums of surfaces first .. last - 1, whose polygons are
@@ -981,10 +1014,23 @@ struct SurfaceSums {
   const uint32_t* polygonOf = nullptr;
   const rm::Vector* faceNormals = nullptr;
   uint32_t normalsFor = 0;
+  // When set (per surface number), each surface's group is made on the way:
+  // its face data, vertices numbered by first use, and the vertices, each
+  // with its point's sum. They come from the C++ heap, so running out of
+  // memory ends the run as a polygon outside the cone does.
+  std::vector<uint32_t>* groupFaces = nullptr;
+  std::vector<rm::Vertex>* groupVertices = nullptr;
+  const uint32_t* cornerCount = nullptr;  // per surface number
   size_t normalCount = 0;
   bool smooth = false;
 
-  void operator()() { smooth = Run(); }
+  void operator()() {
+    try {
+      smooth = Run();
+    } catch (const std::bad_alloc&) {
+      smooth = false;
+    }
+  }
   bool Run() {
     // In locals: the stores below could otherwise be to these members.
     const Word* const words = s->WordsAs<Word>();
@@ -995,6 +1041,12 @@ struct SurfaceSums {
     for (uint32_t surface = first, end = last; surface < end; ++surface) {
       uint32_t touchedCount = 0;
       const float cone = coneOf[surface], cone2 = cone * cone;
+      std::vector<uint32_t>* faces = groupFaces ? &groupFaces[surface] : nullptr;
+      if (faces) {
+        const size_t words = static_cast<size_t>(polygonStart[surface + 1] - polygonStart[surface]) + cornerCount[surface];
+        faces->reserve(words);
+        PrefaultForWriting(faces->data(), words * sizeof(uint32_t));
+      }
       // A polygon's corner at a point: the surface's first polygon there
       // starts the sum, a later one adds to it when within the cone of the
       // first: w . first >= cone |w|, squared (the cone's cosine is above 0)
@@ -1003,7 +1055,7 @@ struct SurfaceSums {
       const auto corner = [&](uint32_t point, const rm::Vector& w, float bound) {
         PointSum& a = at[point];
         if (a.surface != surface) {
-          a = {surface, Normalise(w), w};
+          a = {surface, Normalise(w), w, touchedCount};
           touched[touchedCount++] = point;
           return true;
         }
@@ -1034,23 +1086,35 @@ struct SurfaceSums {
             for (uint32_t k = 0; k < n; ++k) {
               PointSum& a = at[corners[k]];
               if (a.surface == surface) return false;
-              a = {surface, Normalise(w), w};
+              a = {surface, Normalise(w), w, touchedCount};
               touched[touchedCount++] = corners[k];
             }
-            continue;
-          }
-          if (n == 4) {  // most polygons: without the loop's overhead per corner
+          } else if (n == 4) {  // most polygons: without the loop's overhead per corner
             if (!corner(corners[0], w, bound) || !corner(corners[1], w, bound) || !corner(corners[2], w, bound) ||
                 !corner(corners[3], w, bound))
               return false;
-            continue;
+          } else {
+            for (uint32_t k = 0; k < n; ++k)
+              if (!corner(corners[k], w, bound)) return false;
           }
-          for (uint32_t k = 0; k < n; ++k)
-            if (!corner(corners[k], w, bound)) return false;
+          if (faces) {
+            faces->push_back(n);
+            for (uint32_t k = 0; k < n; ++k) faces->push_back(at[corners[k]].vertex);
+          }
         }
       }
       normalStart[surface] = static_cast<uint32_t>(normalCount);
-      for (uint32_t i = 0; i < touchedCount; ++i) normals[normalCount++] = {touched[i], Normalise(at[touched[i]].sum)};
+      std::vector<rm::Vertex>* vertices = groupVertices ? &groupVertices[surface] : nullptr;
+      if (vertices) {
+        vertices->reserve(touchedCount);
+        PrefaultForWriting(vertices->data(), touchedCount * sizeof(rm::Vertex));
+      }
+      for (uint32_t i = 0; i < touchedCount; ++i) {
+        const uint32_t point = touched[i];
+        const rm::Vector normal = Normalise(at[point].sum);
+        normals[normalCount++] = {point, normal};
+        if (vertices) vertices->push_back({points[point], normal, 0, 0, 0});
+      }
     }
     return true;
   }
@@ -1064,7 +1128,7 @@ struct SurfaceSums {
 // point's sums are made one surface at a time; on a large object a second
 // thread takes the later surfaces, with sums of its own.
 template <typename Word>
-bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
+bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing, const TrackedBuffer<const Surface2*>& surfaceOf) {
   const uint32_t polygonCount = s.polygonCount, pointCount = s.pointCount, surfaceCount = s.o.surfaceNames.nameCount;
   for (uint32_t n = 1; n <= surfaceCount; ++n)
     if (s.surfaceStart[n + 1] != 0 && smoothing.coneOf[n] > 1) return false;
@@ -1122,9 +1186,22 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
                 touchedA.data(), normalsA.data(), normalStart.data()};
   SurfaceSums<Word> b{&s, smoothing.coneOf.data(), bySurface.data(), surfaceStart.data(), split, surfaceCount + 1,
                 sumsB.data(), touchedB.data(), normalsB.data(), normalStart.data()};
-  s.JoinNormals();
-  for (SurfaceSums<Word>* sums : {&a, &b})
+  s.FinishNormals();
+  // The groups are made with the sums when nothing per corner (texture
+  // coordinates or colours) is to come.
+  LwoCorners& corners = s.o.corners;
+  bool perCorner = FindMap(s, true, nullptr) >= 0;
+  for (uint32_t n = 1; n <= surfaceCount; ++n) perCorner = perCorner || (surfaceOf[n] && surfaceOf[n]->map.present);
+  if (!perCorner) {
+    corners.groupFaces.resize(static_cast<size_t>(surfaceCount) + 1);
+    corners.groupVertices.resize(static_cast<size_t>(surfaceCount) + 1);
+  }
+  for (SurfaceSums<Word>* sums : {&a, &b}) {
     sums->polygonOf = polygonOf.data(), sums->faceNormals = s.faceNormals.data(), sums->normalsFor = s.normalsFor;
+    if (!perCorner)
+      sums->groupFaces = corners.groupFaces.data(), sums->groupVertices = corners.groupVertices.data(),
+      sums->cornerCount = s.cornerCount.data();
+  }
   std::thread helper;
   if (split <= surfaceCount) {
     try {
@@ -1136,9 +1213,11 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing) {
   a();
   if (helper.joinable()) helper.join();
   else if (split <= surfaceCount && a.smooth) b();
-  if (!a.smooth || (split <= surfaceCount && !b.smooth)) return false;
+  if (!a.smooth || (split <= surfaceCount && !b.smooth)) {
+    corners.groupFaces.clear(), corners.groupVertices.clear();
+    return false;
+  }
 
-  LwoCorners& corners = s.o.corners;
   const size_t countA = a.normalCount, countB = b.normalCount;
   NeedUnfilled(corners.pointNormals, countA + countB);
   if (countA) std::memcpy(corners.pointNormals.data(), normalsA.data(), countA * sizeof(LwoPointNormal));
@@ -1341,7 +1420,7 @@ bool Finish(Lwo2& s) {
   SurfacesByNumber(s, surfaceOf);
   Smoothing smoothing;
   SmoothingOf(s, surfaceOf, smoothing);
-  o.corners.smoothBySurface = SmoothByPoint<Word>(s, smoothing);
+  o.corners.smoothBySurface = SmoothByPoint<Word>(s, smoothing, surfaceOf);
   return (o.corners.smoothBySurface || CornerNormals<Word>(s, smoothing)) && CornerColours(s, surfaceOf) &&
          TextureCoordinates(s, surfaceOf);
 }
@@ -1399,7 +1478,7 @@ bool ParseLwo2Body(LwoObject& object) {
     } else if (IdIs(header, "TAGS")) {
       ok = Tags(s, r);
     } else if (IdIs(header, "PTAG")) {
-      if (s.polsKept) narrow ? StartFaceNormals<uint16_t>(s) : StartFaceNormals<uint32_t>(s);
+      if (s.polsKept) StartFaceNormals(s);
       ok = narrow ? PolygonTags<uint16_t>(s, header, r) : PolygonTags<uint32_t>(s, header, r);
     } else if (IdIs(header, "VMAP")) {
       ok = VertexMap(s, header, r, false);

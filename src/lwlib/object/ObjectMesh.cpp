@@ -249,8 +249,7 @@ void SetGroupNormals(rm::Vector* normals, const LwoCorners* corners, uint32_t su
 // one vertex of a group (a corner one of its own when `flat`), numbered in
 // order of first use; newVertex(point) is told of each. pointMap (-1 for
 // every point) keeps the vertex of each point used, for the caller to clear.
-// Returns the vertex count. It neither reports nor uses the tracked
-// allocator, so a second thread can run it.
+// Returns the vertex count.
 template <typename Words, typename NewVertex>
 uint32_t MakeFaces(Words w, const uint32_t* order, uint32_t first, uint32_t last, bool flat, int32_t* pointMap,
                    std::vector<uint32_t>& faceData, NewVertex newVertex) {
@@ -315,81 +314,13 @@ bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& point
   return true;
 }
 
-// Polygons from which an object whose normals come with it (an LWO2 object
-// smoothed by surface) has its groups' faces made on two threads.
-constexpr uint32_t kSplitFaces = 1u << 16;
-
-// One group made apart from the mesh: its face data, the point of each of
-// its vertices, and the vertices.
-struct GroupFaces {
-  std::vector<uint32_t> faceData;
-  std::vector<uint32_t> points;
-  std::vector<rm::Vertex> vertices;
-};
-
-// The groups of an object whose normals came with it, by surface: a second
-// thread makes the faces and vertices of the later surfaces (those from
-// where half the faces are passed) while this one makes the earlier ones';
-// then every group goes to the mesh in surface order, as one after the
-// other would have made them. False when no second thread is worth it (`tried` stays false) or the
-// build fails.
-template <typename Words>
-bool BuildGroupsSideBySide(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t groupCount,
-                           uint32_t flags, const LwoCorners* corners, bool& tried) {
-  const uint32_t faces = b.surfaceStart[groupCount + 1];
-  if (faces < kSplitFaces) return false;
-  uint32_t split = groupCount + 1;
-  for (uint32_t s = 2; s <= groupCount; ++s)
-    if (b.surfaceStart[s] >= faces / 2) {
-      split = s;
-      break;
-    }
-  if (split > groupCount) return false;
-  tried = true;
-  TrackedBuffer<int32_t> helperMap;
-  TrackedBuffer<rm::Vector> helperNormals;
-  if (!helperMap.AllocateUnfilled(points.pointCount) || !helperNormals.AllocateUnfilled(points.pointCount))
-    return false;
-  for (uint32_t i = 0; i < points.pointCount; ++i) helperMap[i] = -1;
-  std::vector<GroupFaces> made(static_cast<size_t>(groupCount) + 1);
-  const bool flat = (flags & LWO_BUILD_FLAT) != 0;
-  // Storage comes from the C++ heap: out of memory ends the run, not the thread.
-  const auto run = [&](uint32_t from, uint32_t to, int32_t* pointMap, rm::Vector* normals) noexcept {
-    try {
-      for (uint32_t s = from; s < to; ++s) {
-        GroupFaces& g = made[s];
-        const uint32_t first = b.surfaceStart[s], last = b.surfaceStart[s + 1];
-        ReserveFaceData(w, b.order, first, last, g.faceData);
-        g.points.reserve(std::min<size_t>(g.faceData.capacity() - (last - first), points.pointCount));
-        MakeFaces(w, b.order, first, last, flat, pointMap, g.faceData, [&](uint32_t p) { g.points.push_back(p); });
-        SetGroupNormals(normals, corners, s);
-        g.vertices.reserve(g.points.size());
-        PrefaultForWriting(g.vertices.data(), g.points.size() * sizeof(rm::Vertex));
-        for (uint32_t p : g.points) {
-          pointMap[p] = -1;
-          g.vertices.push_back({points.points[p], normals[p], 0, 0, 0});
-        }
-      }
-      return true;
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-  };
-  bool late = false;
-  std::thread helper;
-  try {
-    helper = std::thread([&] { late = run(split, groupCount + 1, helperMap.data(), helperNormals.data()); });
-  } catch (const std::system_error&) {
-    // No thread to be had: one after the other.
-  }
-  const bool early = run(1, split, b.pointMap.data(), b.normals.data());
-  if (helper.joinable()) helper.join();
-  else late = early && run(split, groupCount + 1, helperMap.data(), helperNormals.data());
-  if (!early || !late) return false;
+// The groups an LWO2 object's smoothing made on the way, taken over by the
+// mesh in surface order.
+bool TakeGroups(rm::Mesh& mesh, const BuildBuffers& b, LwoCorners& corners, uint32_t groupCount) {
   for (uint32_t s = 1; s <= groupCount; ++s) {
-    GroupFaces& g = made[s];
-    const int32_t group = mesh.AddGroupTaking(std::move(g.vertices), b.surfaceStart[s + 1] - b.surfaceStart[s], 0,
-                                              std::move(g.faceData), true);
+    const int32_t group =
+        mesh.AddGroupTaking(std::move(corners.groupVertices[s]), b.surfaceStart[s + 1] - b.surfaceStart[s], 0,
+                            std::move(corners.groupFaces[s]), true);
     if (group < 0) return false;
     mesh.SetGroupMapping(static_cast<uint32_t>(group), rm::MAP_PERSPCORRECT);
   }
@@ -553,7 +484,7 @@ void ApplySurfaces(rm::Mesh& mesh, const rm::EnginePtr& engine, const LwoSurface
 
 rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                   const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
-                  TextureCallback textureCallback, void* callbackData, uint32_t flags, const LwoCorners* corners) {
+                  TextureCallback textureCallback, void* callbackData, uint32_t flags, LwoCorners* corners) {
   rm::MeshPtr mesh = engine->CreateMesh();
   if (!mesh) return nullptr;
   const uint32_t groupCount = surfaceNames.nameCount;
@@ -583,11 +514,9 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
         return false;
       if (perCorner || !pointNormals) {
         if (helper.joinable()) helper.join();
-        bool tried = false;
-        if (sorted) {
-          const bool ok = BuildGroupsSideBySide(*mesh, buffers, points, w, groupCount, flags, corners, tried);
-          if (tried) return ok;
-        }
+        if (sorted && (flags & LWO_BUILD_FLAT) == 0 && corners->groupFaces.size() == groupCount + 1u &&
+            corners->groupVertices.size() == groupCount + 1u)
+          return TakeGroups(*mesh, buffers, *corners, groupCount);
         for (uint32_t s = 1; s <= groupCount; ++s) {
           SetGroupNormals(buffers.normals.data(), corners, s);
           if (!BuildGroup(*mesh, buffers, points, polygons, w, uvSet, s, flags, corners)) return false;
@@ -611,7 +540,7 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
                             TextureCallback textureCallback, void* callbackData, uint32_t flags,
-                            const LwoCorners* corners) {
+                            LwoCorners* corners) {
   if (!engine) return nullptr;
   try {
     return Build(engine, points, surfaces, surfaceNames, polygons, uvSet, textureCallback, callbackData, flags,

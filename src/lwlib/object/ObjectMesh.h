@@ -26,10 +26,12 @@ rm::MeshPtr LoadLightWaveObjectBytes(std::span<const uint8_t> bytes, const rm::E
                                      TextureCallback textureCallback, void* callbackData, uint32_t flags,
                                      Failure* why = nullptr, std::span<const uint8_t> uvBytes = {});
 
+// The mesh of a parsed object. `corners` are an LWO2 object's; the groups its
+// smoothing made, when it made them, are taken over.
 rm::MeshPtr BuildObjectMesh(const rm::EnginePtr& engine, const LwoPoints& points, const LwoSurfaces& surfaces,
                             const LwoSurfaceNames& surfaceNames, const LwoPolygons& polygons, const UvSet* uvSet,
                             TextureCallback textureCallback, void* callbackData, uint32_t flags,
-                            const LwoCorners* corners = nullptr);
+                            LwoCorners* corners = nullptr);
 
 // The texture of an image named in an object: only its file name and
 // extension are looked for. The texture is named with them.
