@@ -100,8 +100,9 @@ TEST_F(Lwo2Test, APolygonTaggedAgainMovesToItsLastSurface) {
   w.Tags({"A", "B"})
       .Layer(0)
       .Points({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 1, 0}})
-      .Polygons({{{0, 4, 5, 1}, 0}, {{1, 5, 6, 2}, 0}, {{2, 6, 7, 3}, 1}, {{0, 1}, 0}, {{2, 3}, 1}})
-      .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 1, 0, 1});
+      .Polygons({{{0, 4, 5, 1}, 0}, {{1, 5, 6, 2}, 0}, {{2, 6, 7, 3}, 0}, {{0, 1}, 0}, {{2, 3}, 1}})
+      .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 1, 0, 1})   // out of order
+      .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 0, 0, 1});  // in order
   for (const char* name : {"A", "B"}) {
     Lwo2Surface surface{name};
     surface.smoothingAngle = 1.0f;

@@ -458,6 +458,26 @@ bool PolygonTags(Lwo2& s, const uint8_t* header, Reader r) {
   // where the last one's end, without a look in the table of starts.
   uint32_t nextPolygon = 0, nextStart = polsCount ? starts[0] : 0;
   while (p < end) {
+    // Runs of entries that tag the next polygon, a quadrilateral, with a tag
+    // already given its surface, in a loop of their own: the next one's
+    // words are six on, known before this one's count is read.
+    for (;;) {
+      uint32_t polygon, tag, size;
+      if (end - p >= 4 && p[0] != 0xFF) polygon = ReadU2(p), tag = ReadU2(p + 2), size = 4;
+      else if (end - p >= 6 && p[0] == 0xFF) polygon = ReadU4(p) & 0x00FFFFFFu, tag = ReadU2(p + 4), size = 6;
+      else break;
+      if (polygon != nextPolygon || polygon >= polsCount || tag >= tagCount || tagSurface[tag] == 0 ||
+          words[nextStart] != 4)
+        break;
+      const uint32_t surface = tagSurface[tag];
+      Word& word = words[nextStart + 5];
+      if (word == 0) ++tagged;
+      else --polygonsOf[word + 1], --facesOf[word + 1], cornersOf[word] -= 4;  // tagged again
+      word = static_cast<Word>(surface);
+      ++polygonsOf[surface + 1], ++facesOf[surface + 1], cornersOf[surface] += 4;
+      ++nextPolygon, nextStart += 6, p += size;
+    }
+    if (p == end) break;
     const size_t left = static_cast<size_t>(end - p);
     uint32_t polygon, tag;
     if (p[0] != 0xFF && left >= 4) {
@@ -1148,6 +1168,15 @@ bool SmoothByPoint(Lwo2& s, const Smoothing& smoothing, const TrackedBuffer<cons
     const Word* words = s.WordsAs<Word>();
     uint32_t* const numbers = polygonOf.data();
     for (uint32_t p = 0, at = 0; p < polygonCount; ++p) {
+      // Runs of quadrilaterals, the rule, in a loop of their own: the next
+      // one's words are six on, known before this one's count is read, so
+      // the walk does not wait on every count.
+      for (; p < polygonCount && words[at] == 4; ++p, at += 6) {
+        const uint32_t slot = surfaceStart[words[at + 5]] + fill[words[at + 5]]++;
+        bySurface[slot] = at;
+        if (numbers) numbers[slot] = p;
+      }
+      if (p == polygonCount) break;
       const uint32_t n = words[at], surface = words[at + n + 1];
       if (n >= 3) {
         const uint32_t slot = surfaceStart[surface] + fill[surface]++;
