@@ -37,6 +37,14 @@ class Lwo2Test : public testing::Test {
     w.Save(path);
     return LoadLightWaveObject(path.c_str(), engine_, nullptr, nullptr, 0, why);
   }
+  // Surfaces of these names smoothing at `angle`.
+  static void SmoothSurfaces(Lwo2Writer& w, std::initializer_list<const char*> names, float angle) {
+    for (const char* name : names) {
+      Lwo2Surface surface{name};
+      surface.smoothingAngle = angle;
+      w.Surface(surface);
+    }
+  }
   // The first corner of every face of a group, as (u, v) of its vertices.
   static std::vector<std::vector<std::array<float, 2>>> FaceUvs(const rm::Mesh& mesh, uint32_t group) {
     const rm::MeshGroupData* g = mesh.Group(group);
@@ -103,11 +111,7 @@ TEST_F(Lwo2Test, APolygonTaggedAgainMovesToItsLastSurface) {
       .Polygons({{{0, 4, 5, 1}, 0}, {{1, 5, 6, 2}, 0}, {{2, 6, 7, 3}, 0}, {{0, 1}, 0}, {{2, 3}, 1}})
       .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 1, 0, 1})   // out of order
       .Chunk("PTAG", {'S', 'U', 'R', 'F', 0, 0, 0, 1});  // in order
-  for (const char* name : {"A", "B"}) {
-    Lwo2Surface surface{name};
-    surface.smoothingAngle = 1.0f;
-    w.Surface(surface);
-  }
+  SmoothSurfaces(w, {"A", "B"}, 1.0f);
   rm::MeshPtr mesh = Load(w);
   ASSERT_TRUE(mesh);
   ASSERT_EQ(mesh->GetGroupCount(), 2u);
@@ -163,11 +167,7 @@ TEST_F(Lwo2Test, LargeObjectsGetTheGroupsOfAPlainWalk) {
   }
   Lwo2Writer w;
   w.Tags({"A", "B", "C"}).Layer(0).Points(points).Polygons(quads);
-  for (const char* name : {"A", "B", "C"}) {
-    Lwo2Surface surface{name};
-    surface.smoothingAngle = 1.5f;
-    w.Surface(surface);
-  }
+  SmoothSurfaces(w, {"A", "B", "C"}, 1.5f);
   rm::MeshPtr mesh = Load(w);
   ASSERT_TRUE(mesh);
   ASSERT_EQ(mesh->GetGroupCount(), 3u);
