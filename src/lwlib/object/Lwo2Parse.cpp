@@ -1016,8 +1016,9 @@ struct PointSum {
 // The sums of surfaces first .. last - 1, whose polygons are
 // bySurface[polygonStart[surface]] onwards (their first words): false at a polygon further than
 // the cone from the first at one of its points. normalStart[surface] becomes
-// the surface's first entry of normals. It neither allocates nor reports, so
-// a second thread can run it: its storage is sized beforehand.
+// the surface's first entry of normals. It neither reports nor uses the
+// tracked allocator (its storage is sized beforehand; the groups it makes
+// come from the C++ heap), so a second thread can run it.
 template <typename Word>
 struct SurfaceSums {
   const Lwo2* s;
