@@ -236,67 +236,47 @@ bool AddBuiltGroup(rm::Mesh& mesh, const BuildBuffers& b, uint32_t vertices, uin
   return true;
 }
 
-// By surface: the group's own normals at its points, into `normals` (one per
-// point). It neither allocates nor reports.
-void SetGroupNormals(rm::Vector* normals, const LwoCorners* corners, uint32_t surface) {
+// By surface: the group's own normals at its points.
+void SetGroupNormals(BuildBuffers& b, const LwoCorners* corners, uint32_t surface) {
   if (!corners || !corners->smoothBySurface || surface + 1 >= corners->pointNormalStart.size()) return;
   for (uint32_t i = corners->pointNormalStart[surface]; i < corners->pointNormalStart[surface + 1]; ++i)
-    normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
+    b.normals[corners->pointNormals[i].point] = corners->pointNormals[i].normal;
 }
 
-// The faces order[first] .. order[last - 1] as one group's face data, into
-// `faceData` (reserved by the caller): without texture coordinates a point is
-// one vertex of a group (a corner one of its own when `flat`), numbered in
-// order of first use; newVertex(point) is told of each. pointMap (-1 for
-// every point) keeps the vertex of each point used, for the caller to clear.
-// Returns the vertex count.
-template <typename Words, typename NewVertex>
-uint32_t MakeFaces(Words w, const uint32_t* order, uint32_t first, uint32_t last, bool flat, int32_t* pointMap,
-                   std::vector<uint32_t>& faceData, NewVertex newVertex) {
-  uint32_t workCount = 0;
-  for (uint32_t f = first; f < last; ++f) {
-    const uint32_t at = order[f];
-    const uint32_t n = w[at];
-    faceData.push_back(n);
-    for (uint32_t j = 1; j <= n; ++j) {
-      const uint32_t point = w[at + j];
-      int32_t vertex = flat ? -1 : pointMap[point];
-      if (vertex < 0) {
-        vertex = static_cast<int32_t>(workCount++);
-        newVertex(point);
-        pointMap[point] = vertex;
-      }
-      faceData.push_back(static_cast<uint32_t>(vertex));
-    }
-  }
-  return workCount;
-}
-
-// The words of the face data of the faces order[first] .. order[last - 1],
-// storage for them, mapped in one go.
-template <typename Words>
-void ReserveFaceData(Words w, const uint32_t* order, uint32_t first, uint32_t last, std::vector<uint32_t>& faceData) {
-  size_t size = 0;
-  for (uint32_t f = first; f < last; ++f) size += w[order[f]] + 1u;
-  faceData.reserve(size);
-  PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
-}
-
-// Without texture coordinates: the face data is written in the one walk over
-// the corners, straight into the storage the mesh takes over, and the
-// vertices straight into the mesh's group. With `normalsLater` the normals
-// are still in the making: each vertex keeps its point number in its colour
-// until SetPointNormals puts the point's normal in its place.
+// Without texture coordinates a point is one vertex of a group (a corner one
+// of its own when built flat), numbered in order of first use: the face data
+// is written in the one walk over the corners, straight into the storage the
+// mesh takes over, and the vertices straight into the mesh's group. With
+// `normalsLater` the normals are still in the making: each vertex keeps its
+// point number in its colour until SetPointNormals puts the point's normal in
+// its place.
 template <typename Words>
 bool BuildGroupWithoutUv(rm::Mesh& mesh, BuildBuffers& b, const LwoPoints& points, Words w, uint32_t surface,
                          uint32_t flags, bool normalsLater) {
   const uint32_t first = b.surfaceStart[surface], last = b.surfaceStart[surface + 1];
+  const bool flat = (flags & LWO_BUILD_FLAT) != 0;
+  size_t size = 0;
+  for (uint32_t f = first; f < last; ++f) size += w[b.order[f]] + 1u;
   // Reserved, not sized: every word is written below, so none is zeroed first.
   std::vector<uint32_t> faceData;
-  ReserveFaceData(w, b.order, first, last, faceData);
-  uint32_t made = 0;
-  const uint32_t workCount = MakeFaces(w, b.order, first, last, (flags & LWO_BUILD_FLAT) != 0, b.pointMap.data(),
-                                       faceData, [&](uint32_t point) { b.work[made++] = {point, -1}; });
+  faceData.reserve(size);
+  PrefaultForWriting(faceData.data(), size * sizeof(uint32_t));
+  uint32_t workCount = 0;
+  for (uint32_t f = first; f < last; ++f) {
+    const uint32_t at = b.order[f];
+    const uint32_t n = w[at];
+    faceData.push_back(n);
+    for (uint32_t j = 1; j <= n; ++j) {
+      const uint32_t point = w[at + j];
+      int32_t vertex = flat ? -1 : b.pointMap[point];
+      if (vertex < 0) {
+        vertex = static_cast<int32_t>(workCount++);
+        b.work[vertex] = {point, -1};
+        b.pointMap[point] = vertex;
+      }
+      faceData.push_back(static_cast<uint32_t>(vertex));
+    }
+  }
   const int32_t group = mesh.AddGroupTaking(workCount, last - first, 0, std::move(faceData), true);
   std::span<rm::Vertex> vertices = group < 0 ? std::span<rm::Vertex>() : mesh.GroupVertices(group);
   for (uint32_t v = 0; v < workCount; ++v) {
@@ -518,7 +498,7 @@ rm::MeshPtr Build(const rm::EnginePtr& engine, const LwoPoints& points, const Lw
             corners->groupVertices.size() == groupCount + 1u)
           return TakeGroups(*mesh, buffers, *corners, groupCount);
         for (uint32_t s = 1; s <= groupCount; ++s) {
-          SetGroupNormals(buffers.normals.data(), corners, s);
+          SetGroupNormals(buffers, corners, s);
           if (!BuildGroup(*mesh, buffers, points, polygons, w, uvSet, s, flags, corners)) return false;
         }
         return true;
